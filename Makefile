@@ -1,0 +1,70 @@
+# Ambler -- `make run` builds and opens a demo scene; `make test` builds and
+# runs every test. Both install the Debian packages they need first.
+
+SHELL := /bin/bash
+BUILD ?= build
+ASAN_BUILD ?= build-asan
+SCENE ?= walk
+JOBS ?= $(shell nproc)
+SOAK_STEPS ?= 100000
+FUZZ_SECONDS ?= 60
+
+# Everything a fresh Debian 12 machine lacks for building, testing and the
+# window tests (a private X server with a small EWMH window manager).
+PACKAGES := g++ make cmake pkg-config libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev \
+	libgl1-mesa-dri libpng-dev libx11-dev libxrandr-dev libgtest-dev libbenchmark-dev \
+	xvfb xauth xdotool x11-utils x11-apps openbox
+
+.PHONY: all deps build asan run test test-fast bench soak fuzz update-golden scenes clean
+
+all: build
+
+deps:
+	@bash tools/install-deps.sh $(PACKAGES)
+
+build: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+	@cmake --build $(BUILD) -j$(JOBS)
+
+# One sanitizer build (ASan and UBSan) shared by every sanitizer pass.
+asan: deps
+	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DAMBLER_SANITIZE=ON \
+		-DAMBLER_BENCH=OFF > /dev/null
+	@cmake --build $(ASAN_BUILD) -j$(JOBS)
+
+run: build
+	@if [ -d scenes/$(SCENE) ]; then dir=scenes/$(SCENE); else dir=scenes/empty; fi; \
+	cd $$dir && exec ../../$(BUILD)/bin/ambler
+
+# All tests in the normal build (window tests included, under a private X
+# display when none is set), then the unit and replay tests again from the
+# sanitizer build.
+test: build asan
+	@bash tools/with-display.sh ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
+	@bash tools/with-display.sh env ASAN_OPTIONS=detect_leaks=1 \
+		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+		UBSAN_OPTIONS=print_stacktrace=1 \
+		ctest --test-dir $(ASAN_BUILD) --output-on-failure -j$(JOBS) -LE window
+
+# The normal build's tests only (quicker while working).
+test-fast: build
+	@bash tools/with-display.sh ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
+
+bench: build
+	@for b in $(BUILD)/bin/*_bench; do echo "== $$b"; bash tools/with-display.sh $$b || exit 1; done
+
+soak: build
+	@bash tools/with-display.sh tools/soak.sh $(BUILD) $(SOAK_STEPS)
+
+fuzz: deps
+	@bash tools/fuzz.sh $(FUZZ_SECONDS)
+
+update-golden: build
+	@AMBLER_UPDATE_GOLDEN=1 bash tools/with-display.sh ctest --test-dir $(BUILD) -R golden \
+		--output-on-failure
+
+scenes: build
+	@$(BUILD)/bin/ambler-scenegen scenes
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,0 +1,82 @@
+// app.h -- the application shell: window procedure, frame top level, pause
+// protocol, GL context and projection, keyboard and mouse state.
+//
+// Lifetime: the key flags, mouse references and pause state live for the
+// whole run and start at 0; the context handles exist from window creation to
+// the shutdown sequence.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform.h"
+
+// ---- Frame pacing and pause.
+constexpr int MIN_FRAME_INTERVAL = 40;  // ms between frame starts: 25 frames per second
+extern int pauseState;          // 0 running, 1 paused, 3 one forced frame while paused
+extern uint32_t frameTick;      // tick of the last frame attempt
+extern uint32_t lastFrameTime;  // tick of the last frame that ran
+extern unsigned long framesRun; // frames that passed the pacing since start (tools read it)
+
+// ---- Window and context.
+extern PlatWindow mainWindow;
+extern PlatDC windowDC;
+extern PlatGLContext glContext;
+extern double clientCentreX, clientCentreY;  // W: ResizeScene; R: mouse look
+
+// ---- Display mode.
+extern PlatDisplayMode savedDisplayMode;      // mode before the switch; zero without one
+extern PlatDisplayMode requestedDisplayMode;  // the mode switched to
+extern int displayModeSwitched;               // 1 once a switch was made at start
+
+// ---- Key-held flags: W key handlers; R motion steps.
+extern int ctrlHeld, spaceHeld, upHeld, downHeld, leftHeld, rightHeld;
+extern int moveKeyHeld, sideKeyHeld;
+
+// ---- Mouse.
+constexpr double MOUSE_TURN_DIVISOR = 8.0;   // pixels per degree of heading
+constexpr double MOUSE_TILT_DIVISOR = 20.0;  // pixels per degree of upward tilt
+constexpr double MOUSE_TILT_DOWN_DIVISOR = 5.0;  // pixels per degree of downward tilt
+extern int mouseX, mouseY;          // position of the latest mouse-move notification
+extern int lastMouseX, lastMouseY;  // reference of the next turn and tilt steps
+extern PlatPoint cursorPoint;       // scratch
+extern int dragActive;              // 1 from a left press to its release
+extern int dragAnchorX, dragAnchorY;
+
+// Registers, creates, places and shows the window; the scene is loaded
+// inside. False when no window could be made.
+bool StartApplication(int showCommand);
+// The message loop; returns the quit code.
+int RunMessageLoop();
+// The window procedure.
+intptr_t MainWindowProc(PlatWindow window, unsigned message, uintptr_t wParam, intptr_t lParam);
+// One frame: pause check, pacing, motion step, drawing, swap.
+void DisplayFrame();
+// One frame while paused (resize, button release): pauseState 1 -> 3 -> 1.
+void ForceFrame();
+// Releases the context and the DC, posts quit, restores the display mode.
+void ShutdownSequence();
+
+// Context creation (first step of window creation).
+void CreateRenderContext();
+// Render state, material and lights (after the scene load).
+void SetRenderState();
+// Filled polygons and the first clear (after the textures).
+void FinishRenderState();
+// Viewport, projection and camera for a new client size; forces a frame.
+void ResizeScene(int width, int height);
+
+// Keyboard handlers.
+void HandleKeyDown(unsigned key);
+void HandleKeyUp(unsigned key);
+
+// Mouse handlers.
+void SetupMouseReferences();
+void HandleMouseMove(intptr_t lParam);
+void HandleLeftButtonDown(intptr_t lParam);
+void HandleLeftButtonUp();
+// Mouse look of view modes 1 and 3 (turn and tilt from the cursor).
+void MouseLook(intptr_t lParam);
+// The camera placement of view-mode-1 mouse look.
+void PlaceMouseLookCamera();
+// Moves the window so that the press position stays under the cursor.
+void FollowCursor();

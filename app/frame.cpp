@@ -1,0 +1,35 @@
+// frame.cpp -- the frame function's top level: pause check, pacing, the
+// motion step of the view mode, then the drawing stages.
+#include "app/app.h"
+#include "motion/motion.h"
+#include "render/render.h"
+#include "scene/scene.h"
+
+// The motion and camera step of the current view mode.
+static void StepMotion() {
+    if (viewMode == 1) {
+        if (StepVerticalMotion()) StepWalkingViewer();
+    } else if (viewMode == 3) {
+        StepFollowViewer();
+    } else {
+        StepDrivingViewer();
+    }
+}
+
+void DisplayFrame() {
+    if (pauseState == 1) return;
+    if (!glContext) return;  // after the shutdown there is nothing to draw with
+    frameTick = Plat_GetTickCount();
+    if ((int32_t)(frameTick - lastFrameTime) < MIN_FRAME_INTERVAL) return;
+    lastFrameTime = frameTick;
+    framesRun++;
+    boundTexture = 0;
+    StepMotion();
+    DrawFrameStages();
+}
+
+void ForceFrame() {
+    if (pauseState == 1) pauseState = 3;
+    DisplayFrame();
+    if (pauseState == 3) pauseState = 1;
+}

@@ -1,0 +1,70 @@
+// keys.cpp -- the key-down and key-up tables. The handlers only set flags
+// and a few speeds; the next frame's motion step reads them.
+#include "app/app.h"
+#include "motion/motion.h"
+#include "scene/scene.h"
+
+// F2: pause (cursor shown) or resume (cursor hidden, a frame at once).
+static void TogglePause() {
+    if (pauseState == 0) {
+        pauseState = 1;
+        Plat_ShowCursor(true);
+    } else if (pauseState == 1) {
+        pauseState = 0;
+        Plat_ShowCursor(false);
+        DisplayFrame();
+    }
+}
+
+// F3: maximise or restore; the size notification that follows resizes.
+static void ToggleMaximised() {
+    if (windowMaximised == 0) {
+        Plat_ShowWindow(mainWindow, PLAT_SHOW_MAXIMIZED);
+        windowMaximised = 1;
+    } else if (windowMaximised == 1) {
+        Plat_ShowWindow(mainWindow, PLAT_SHOW_NORMAL);
+        windowMaximised = 0;
+    }
+}
+
+void HandleKeyDown(unsigned key) {
+    switch (key) {
+        case VK_CONTROL: ctrlHeld = 1; currentAcceleration = boostAcceleration; break;
+        case VK_ESCAPE: ShutdownSequence(); break;
+        case VK_SPACE: spaceHeld = 1; break;
+        case VK_LEFT: leftHeld = 1; sideKeyHeld = 1; break;
+        case VK_UP: upHeld = 1; moveKeyHeld = 1; break;
+        case VK_RIGHT: rightHeld = 1; sideKeyHeld = 1; break;
+        case VK_DOWN: downHeld = 1; moveKeyHeld = 1; break;
+        case VK_F2: TogglePause(); break;  // every notification, auto-repeats included
+        case VK_F3: ToggleMaximised(); break;
+        default: break;
+    }
+}
+
+// Releasing the last of Up and Down stops walking at once; the driving
+// view modes leave the speed to their own motion rules.
+static void ReleaseMoveKey() {
+    if (upHeld || downHeld) return;
+    moveKeyHeld = 0;
+    if (viewMode == 1 || viewMode == 3) forwardSpeed = 0;
+}
+
+// Releasing the last of Left and Right stops sidestepping in every mode.
+static void ReleaseSideKey() {
+    if (leftHeld || rightHeld) return;
+    sideKeyHeld = 0;
+    sidestepSpeed = 0;
+}
+
+void HandleKeyUp(unsigned key) {
+    switch (key) {
+        case VK_CONTROL: ctrlHeld = 0; currentAcceleration = driveAcceleration; break;
+        case VK_SPACE: spaceHeld = 0; jumpSpent = 0; break;
+        case VK_LEFT: leftHeld = 0; ReleaseSideKey(); break;
+        case VK_RIGHT: rightHeld = 0; ReleaseSideKey(); break;
+        case VK_UP: upHeld = 0; ReleaseMoveKey(); break;
+        case VK_DOWN: downHeld = 0; ReleaseMoveKey(); break;
+        default: break;
+    }
+}

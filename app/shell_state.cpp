@@ -1,0 +1,25 @@
+// shell_state.cpp -- storage of the application shell's globals.
+#include "app/app.h"
+
+int pauseState;
+uint32_t frameTick;
+uint32_t lastFrameTime;
+unsigned long framesRun;
+
+PlatWindow mainWindow;
+PlatDC windowDC;
+PlatGLContext glContext;
+double clientCentreX, clientCentreY;
+
+PlatDisplayMode savedDisplayMode;
+PlatDisplayMode requestedDisplayMode;
+int displayModeSwitched;
+
+int ctrlHeld, spaceHeld, upHeld, downHeld, leftHeld, rightHeld;
+int moveKeyHeld, sideKeyHeld;
+
+int mouseX, mouseY;
+int lastMouseX, lastMouseY;
+PlatPoint cursorPoint;
+int dragActive;
+int dragAnchorX, dragAnchorY;

@@ -1,0 +1,3 @@
+// drive.cpp -- placeholder until driving lands.
+#include "motion/motion.h"
+void StepDrivingViewer() {}

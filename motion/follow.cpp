@@ -1,0 +1,3 @@
+// follow.cpp -- placeholder until the follow view lands.
+#include "motion/motion.h"
+void StepFollowViewer() {}

@@ -1,0 +1,126 @@
+// motion.h -- the per-frame motion step of each view mode, the obstacle check
+// and the viewer camera. Public header of the motion subsystem.
+//
+// Lifetime of everything below: set by LoadScene (start position, heading,
+// zeroed speeds and offsets, probe phases 1) and then carried from frame to
+// frame for the whole run. Comments say which steps write (W) or only read (R)
+// a global; "scratch" means a step sets it before it reads it.
+#pragma once
+
+// ---- Viewer state.
+extern double viewerX, viewerZ;      // W: every step that moves the viewer
+extern double viewerEyeY;            // R: never changed by motion
+extern double heading;               // W: turning (keys, mouse), lag snaps, vehicle deflection
+extern double viewAngle;             // W: radians, -(heading - 90) * degToRad (or from followHeading)
+extern double moveAngle;             // W: radians, direction of the viewer's last step
+extern double lookTargetX, lookTargetY, lookTargetZ;  // W: camera placements; Y never by motion
+extern double tilt;                  // W: mouse only; R: camera placements
+extern double turnDelta;             // W: arrow turning, mouse, steering
+extern double forwardSpeed;          // W: walking/driving speed rules, key-up, give-ups
+extern double sidestepSpeed;         // W: sidestep speed rule, key-up, give-ups
+extern double stepX, stepZ;          // scratch: the viewer's last step, kept for its undo
+extern double walkedX, walkedZ;      // W: sum of completed steps (each subtracts its step)
+extern int blocked;                  // W: 1 after a collision; survives between frames
+
+// ---- Deflection search, one variable set each for walking and sidestepping.
+extern int walkProbePhase, sidestepProbePhase;            // W: 1 or 2
+extern double walkDeflection, sidestepDeflection;         // W: radians
+extern double walkSpeedBeforeProbe, sidestepSpeedBeforeProbe;  // scratch
+extern double walkProbeAngle, sidestepProbeAngle;         // W: direction of the last probe
+
+// ---- Crouch and jump (view mode 1).
+extern double crouchOffset;   // W: vertical step; 0..crouchDepth, lowers the eye
+extern double jumpOffset;     // W: vertical step; 0..jumpHeight, lifts the eye
+extern int jumpRising, jumpFalling;  // W: vertical step
+extern int jumpSpent;         // W: vertical step (set), key-up of Space (clear)
+
+// ---- Follow view (view mode 3) and the lag shared with view mode 4.
+extern double followHeading;  // W: camera lag; trails heading
+extern int avatarPose;        // W: follow step, mouse, standing rule when drawing
+constexpr double FOLLOW_TURN_DIVISOR = 2.0;   // the lag closes half the gap per frame
+constexpr double FOLLOW_TURN_MIN_STEP = 3.0;  // ...but never less than 3 degrees
+
+// ---- Driving (view modes 2 and 4).
+extern double currentAcceleration;  // W: Ctrl key handlers; R: drive branch
+extern double bodyPitch, bodyPitchPeak;  // W: key-driven changes here, spring when drawing
+extern double bodyRoll;             // W: after steps; returns to 0
+extern int braking;                 // W: handbrake, reverse braking; cleared by drive
+extern int driftTurn;               // W: 1 after a handbrake turn
+extern int fastDriving;             // W: acceleration
+extern double steerLimit, driftSteerLimit;  // scratch
+constexpr double STEER_PER_SPEED = 1.5;  // steering limit per unit of speed
+constexpr double PITCH_STEP = 0.2;       // degrees of body pitch per key-driven change
+
+// Puts the viewer at its start and clears every motion state; run by the
+// loader before it computes the derived values.
+void ResetViewerState();
+
+// View mode 1: crouch and jump. True when the horizontal step runs next.
+bool StepVerticalMotion();
+// View mode 1: turning, walking and sidestepping with the camera placement.
+void StepWalkingViewer();
+// View mode 3: lagging camera direction, motion with the wider square, pose.
+void StepFollowViewer();
+// View modes 2 and 4 (and any other value): the vehicle.
+void StepDrivingViewer();
+
+// ---- Shared by the follow view and the vehicle.
+// Moves followHeading one catch-up step toward heading (whole degrees in view
+// mode 3, real-valued in view mode 4), or snaps it there with the heading
+// correction; sets viewAngle from followHeading. Nothing when they are equal.
+void LagFollowHeading(bool wholeDegrees);
+// Truncates toward zero; out-of-range values saturate, NaN gives 0.
+int SaturatingTruncate(double value);
+// Adds degrees to the heading; in view mode 2 also the heading correction
+// and viewAngle (view mode 4's lag sets its own).
+void TurnVehicle(double degrees);
+// One vehicle step along moveAngle at forwardSpeed, with the obstacle check
+// and the deflection search, which also turns the heading away. False when
+// the search gave up (the vehicle stays, forwardSpeed 0).
+bool MoveVehicleWithDeflection();
+
+// True when some obstacle square of half-size radius contains the viewer.
+bool FindObstacleHit(double radius);
+// True when some obstacle point lies strictly within r of (x, z) on both
+// axes. Answers from a grid index over the obstacle points, rebuilt when the
+// obstacle tables change.
+bool ObstacleNear(double x, double z, double r);
+// Rebuilds that index now (the loader's last step; also done on demand).
+void BuildObstacleIndex();
+// The same answer as ObstacleNear from a scan of every obstacle point: the
+// reference that tests and benchmarks hold the index to.
+bool ObstacleNearLinear(double x, double z, double r);
+
+// The two variable sets of the deflection search.
+enum ProbeSet { WALK_PROBES, SIDESTEP_PROBES };
+// One step along angle at the set's speed (forwardSpeed or sidestepSpeed),
+// with the obstacle check of half-size radius and the deflection search.
+// placeCamera: view mode 1's camera and lights after a completed step.
+// False when the search gave up.
+bool MoveWithDeflection(ProbeSet set, double angle, double radius, bool placeCamera);
+// Speed rules shared by view modes 1 and 3: Up/Down for forwardSpeed,
+// Right/Left for sidestepSpeed.
+void ApplyWalkSpeedRule();
+void ApplySidestepSpeedRule();
+// The two halves of the walk rule, for callers that act between them; the
+// caller checks upHeld or downHeld.
+void ApplyForwardSpeedRule();
+void ApplyBackwardSpeedRule();
+// The arrow-key turn: turnDelta from Left/Right (Right wins, Down mirrors),
+// added to heading. No correction of the heading range.
+void TurnByKeys();
+// One correction each way: above 360 by -360, then below -360 by +360.
+void CorrectHeading();
+// A viewer step of speed along angle (stored in stepX, stepZ), and its undo.
+void TakeStep(double angle, double speed);
+void UndoStep();
+// Loads the view-mode-1 camera with eye offset e, tilt pivot offset p.
+void PlaceViewerCamera(double eyeOffset, double pivotOffset, bool updateTarget);
+// Positions the two lights through the current modelview matrix.
+void PlaceViewerLights();
+// Parts of the camera placement shared with the mouse look: the look-at
+// target from viewAngle; identity plus gluLookAt with the eye and centre
+// lowered by eyeOffset; the tilt about the pivot raised by pivotOffset.
+void UpdateLookTarget();
+void LoadViewerLookAt(double eyeOffset);
+void RotateTiltAboutPivot(double pivotOffset);

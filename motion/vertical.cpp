@@ -1,0 +1,3 @@
+// vertical.cpp -- placeholder until crouch and jump land.
+#include "motion/motion.h"
+bool StepVerticalMotion() { return true; }

@@ -1,0 +1,73 @@
+// gl_context.cpp -- the window's device context and GL context, the buffer
+// swap, and the copies of frames and matrices that tools read.
+#include <GL/gl.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/platform_internal.h"
+
+PlatDC Plat_GetDC(PlatWindow window) { return plat.window && window ? 1 : 0; }
+
+void Plat_ReleaseDC(PlatWindow, PlatDC) {}
+
+PlatGLContext Plat_CreateGLContext(PlatDC dc) {
+    if (!dc || !plat.window) return nullptr;
+    if (!plat.context) plat.context = SDL_GL_CreateContext(plat.window);
+    if (plat.context) SDL_GL_SetSwapInterval(0);  // the program paces its own frames
+    return plat.context;
+}
+
+void Plat_MakeCurrent(PlatDC dc, PlatGLContext context) {
+    if (!plat.window) return;
+    SDL_GL_MakeCurrent(plat.window, dc && context ? (SDL_GLContext)context : nullptr);
+}
+
+void Plat_DeleteGLContext(PlatGLContext context) {
+    if (!context || context != plat.context) return;
+    // Tools report the last camera even after the program let go of it.
+    if (SDL_GL_GetCurrentContext() == plat.context)
+        glGetDoublev(GL_MODELVIEW_MATRIX, plat.modelviewAtDelete);
+    SDL_GL_DeleteContext(plat.context);
+    plat.context = nullptr;
+}
+
+// Copies the back buffer before it is presented (shots of the drawn frame).
+static void CaptureBackBuffer() {
+    int w = plat.headlessWidth, h = plat.headlessHeight;
+    if (!PlatHeadless()) SDL_GL_GetDrawableSize(plat.window, &w, &h);
+    if (w != plat.frameWidth || h != plat.frameHeight || !plat.frame) {
+        free(plat.frame);
+        plat.frame = (unsigned char*)malloc((size_t)w * h * 3);
+        plat.frameWidth = w;
+        plat.frameHeight = h;
+    }
+    if (!plat.frame) return;
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, plat.frame);
+    plat.frameValid = true;
+}
+
+void Plat_SwapBuffers(PlatDC dc) {
+    if (!dc || !plat.window || !plat.context) return;
+    if (plat.captureFrames) CaptureBackBuffer();
+    SDL_GL_SwapWindow(plat.window);
+}
+
+void Plat_CaptureFrames(bool enable) { plat.captureFrames = enable; }
+
+bool Plat_LastFrame(const unsigned char** rgb, int* width, int* height) {
+    if (!plat.frameValid) return false;
+    *rgb = plat.frame;
+    *width = plat.frameWidth;
+    *height = plat.frameHeight;
+    return true;
+}
+
+void Plat_GetModelview(double matrix[16]) {
+    if (plat.context && SDL_GL_GetCurrentContext() == plat.context)
+        glGetDoublev(GL_MODELVIEW_MATRIX, matrix);
+    else
+        memcpy(matrix, plat.modelviewAtDelete, sizeof plat.modelviewAtDelete);
+}

@@ -1,0 +1,131 @@
+// platform.h -- the window-system layer: every call the program makes into
+// the desktop goes through here. Nothing outside platform/ sees SDL or X11.
+//
+// Two backends share this interface. The desktop backend is a real window on
+// SDL2. The headless backend (tools and tests) has a virtual clock, a hidden
+// window with a real GL context, a screen the size of the client area, and
+// input that the caller posts as messages.
+#pragma once
+
+#include <cstdint>
+
+// Messages, with the numbers the program's window procedure knows them by.
+enum : unsigned {
+    WM_CREATE = 0x0001,
+    WM_DESTROY = 0x0002,
+    WM_SIZE = 0x0005,
+    WM_PAINT = 0x000F,
+    WM_CLOSE = 0x0010,
+    WM_QUIT = 0x0012,
+    WM_KEYDOWN = 0x0100,
+    WM_KEYUP = 0x0101,
+    WM_SYSKEYDOWN = 0x0104,
+    WM_SYSKEYUP = 0x0105,
+    WM_MOUSEMOVE = 0x0200,
+    WM_LBUTTONDOWN = 0x0201,
+    WM_LBUTTONUP = 0x0202,
+};
+
+// Virtual-key codes carried in wParam of the key messages.
+enum : unsigned {
+    VK_BACK = 0x08, VK_TAB = 0x09, VK_RETURN = 0x0D, VK_SHIFT = 0x10, VK_CONTROL = 0x11,
+    VK_MENU = 0x12, VK_PAUSE = 0x13, VK_CAPITAL = 0x14, VK_ESCAPE = 0x1B, VK_SPACE = 0x20,
+    VK_PRIOR = 0x21, VK_NEXT = 0x22, VK_END = 0x23, VK_HOME = 0x24, VK_LEFT = 0x25,
+    VK_UP = 0x26, VK_RIGHT = 0x27, VK_DOWN = 0x28, VK_INSERT = 0x2D, VK_DELETE = 0x2E,
+    VK_F1 = 0x70, VK_F2 = 0x71, VK_F3 = 0x72, VK_F4 = 0x73, VK_F10 = 0x79, VK_F12 = 0x7B,
+};
+
+// lParam of WM_SIZE and the mouse messages: x (or width) in the low word.
+inline intptr_t MakeLParam(int low, int high) {
+    return (intptr_t)(((uint32_t)(high & 0xFFFF) << 16) | (uint32_t)(low & 0xFFFF));
+}
+inline int LowWord(intptr_t lParam) { return (int)((uint32_t)lParam & 0xFFFF); }
+inline int HighWord(intptr_t lParam) { return (int)(((uint32_t)lParam >> 16) & 0xFFFF); }
+
+typedef int PlatWindow;         // 0 = none
+typedef int PlatDC;             // 0 = none (released)
+typedef void* PlatGLContext;    // null = none (released)
+
+struct PlatPoint {
+    int x, y;
+};
+
+struct PlatMessage {
+    unsigned message;
+    uintptr_t wParam;
+    intptr_t lParam;
+};
+
+// A display mode as captured before a switch; all zero when none was taken.
+struct PlatDisplayMode {
+    int width, height;
+    uint64_t id;  // window-system identifier of the mode, 0 when unknown
+};
+
+typedef intptr_t (*PlatWindowProc)(PlatWindow, unsigned, uintptr_t, intptr_t);
+
+enum PlatBackend { PLAT_DESKTOP, PLAT_HEADLESS };
+enum PlatShow { PLAT_SHOW_NORMAL, PLAT_SHOW_MAXIMIZED };
+
+// Chooses the backend; headless takes the client (and screen) size.
+bool Plat_Init(PlatBackend backend, int headlessWidth, int headlessHeight);
+// Creates the borderless, resizable window and sends WM_CREATE through proc
+// before returning, as the window system does. Returns 0 on failure.
+PlatWindow Plat_CreateWindow(PlatWindowProc proc, int x, int y, int width, int height);
+void Plat_Quit();
+
+// ---- Message queue.
+bool Plat_PeekMessage();                 // true when a message waits
+bool Plat_GetMessage(PlatMessage* msg);  // false when the message is WM_QUIT
+intptr_t Plat_DispatchMessage(const PlatMessage* msg);
+void Plat_PostMessage(unsigned message, uintptr_t wParam, intptr_t lParam);
+void Plat_PostQuitMessage(int exitCode);
+// Sleeps until a message waits or timeoutMs pass (negative: no limit).
+void Plat_WaitMessage(int timeoutMs);
+// Sleeps until a message waits or the tick counter reaches tick, waking
+// within a fraction of a millisecond of that moment.
+void Plat_WaitMessageUntil(uint32_t tick);
+intptr_t Plat_DefWindowProc(PlatWindow window, unsigned message, uintptr_t wParam,
+                            intptr_t lParam);
+
+// ---- Time: milliseconds since an arbitrary start, wrapping at 2^32.
+uint32_t Plat_GetTickCount();
+
+// ---- Window placement.
+void Plat_GetScreenSize(int* width, int* height);
+void Plat_SetWindowPosTopmost(PlatWindow window, int x, int y);  // size unchanged
+void Plat_ShowWindow(PlatWindow window, PlatShow how);
+
+// ---- Cursor: screen coordinates unless named client.
+int Plat_ShowCursor(bool show);  // returns the display counter
+void Plat_GetCursorPos(PlatPoint* point);
+void Plat_SetCursorPos(int x, int y);  // a real move sends a further WM_MOUSEMOVE
+void Plat_ClientToScreen(PlatWindow window, PlatPoint* point);
+void Plat_ScreenToClient(PlatWindow window, PlatPoint* point);
+
+// ---- GL context: double-buffered RGBA, at least 16 depth bits.
+PlatDC Plat_GetDC(PlatWindow window);
+void Plat_ReleaseDC(PlatWindow window, PlatDC dc);
+PlatGLContext Plat_CreateGLContext(PlatDC dc);
+void Plat_MakeCurrent(PlatDC dc, PlatGLContext context);  // (0, null) releases
+void Plat_DeleteGLContext(PlatGLContext context);
+void Plat_SwapBuffers(PlatDC dc);
+
+// ---- Display mode of the primary screen.
+bool Plat_GetDisplayMode(PlatDisplayMode* mode);
+void Plat_ChangeDisplayMode(const PlatDisplayMode* mode);
+
+// ---- Messages to the user: a box with the caption, copied to stderr. The
+// headless backend only writes stderr.
+void Plat_MessageBox(const char* text, const char* caption);
+
+// ---- Headless backend controls (no effect on the desktop backend).
+void Plat_SetVirtualTick(uint32_t tick);
+void Plat_SetHeadlessCursor(int x, int y);  // where a scripted event leaves the cursor
+// Keeps a copy of every frame's back buffer before its swap (for shots).
+void Plat_CaptureFrames(bool enable);
+// The last captured frame: RGB rows bottom-up; false when none was drawn.
+bool Plat_LastFrame(const unsigned char** rgb, int* width, int* height);
+// The modelview matrix of the current context, or the one it held when it
+// was deleted.
+void Plat_GetModelview(double matrix[16]);

@@ -1,0 +1,52 @@
+// platform_internal.h -- state shared by the platform layer's own files.
+#pragma once
+
+#include <SDL2/SDL.h>
+
+#include <deque>
+
+#include "platform/platform.h"
+
+struct PlatState {
+    PlatBackend backend = PLAT_DESKTOP;
+    bool initialised = false;
+    SDL_Window* window = nullptr;
+    SDL_GLContext context = nullptr;
+    PlatWindowProc proc = nullptr;
+    std::deque<PlatMessage> queue;
+    bool quitPosted = false;
+    int quitCode = 0;
+    bool shownOnce = false;
+    int cursorCounter = 0;
+
+    // Headless: the virtual screen equals the client area at the origin.
+    int headlessWidth = 200, headlessHeight = 150;
+    uint32_t virtualTick = 0;
+    PlatPoint virtualCursor = {0, 0};
+
+    // Frame capture for shots.
+    bool captureFrames = false;
+    unsigned char* frame = nullptr;
+    int frameWidth = 0, frameHeight = 0;
+    bool frameValid = false;
+    double modelviewAtDelete[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+
+    // Maximise done by the layer itself when no window manager runs.
+    bool selfMaximised = false;
+    int restoreX = 0, restoreY = 0, restoreW = 0, restoreH = 0;
+};
+
+extern PlatState plat;
+
+inline bool PlatHeadless() { return plat.backend == PLAT_HEADLESS; }
+
+// Sends a message straight to the window procedure, as the window system
+// does for notifications it delivers synchronously.
+intptr_t PlatSend(unsigned message, uintptr_t wParam, intptr_t lParam);
+
+// Turns one SDL event into the program's messages (desktop backend).
+void PlatTranslateEvent(const SDL_Event& event);
+
+// X11 helpers (display_x11.cpp): false or no effect away from X11.
+bool PlatX11WindowManagerRunning();
+bool PlatX11ScreenSize(int* width, int* height);

@@ -1,0 +1,99 @@
+// sdl_input.cpp -- turns SDL events into the program's messages. Nothing
+// else in the program sees an SDL event.
+#include "platform/platform_internal.h"
+
+// Virtual-key code of a key, as the program's key tables know them.
+static unsigned VirtualKey(const SDL_Keysym& key) {
+    SDL_Keycode k = key.sym;
+    if (k >= 'a' && k <= 'z') return (unsigned)(k - 'a' + 'A');
+    if (k >= '0' && k <= '9') return (unsigned)k;
+    if (k >= SDLK_F1 && k <= SDLK_F12) return VK_F1 + (unsigned)(k - SDLK_F1);
+    switch (k) {
+        case SDLK_LCTRL: case SDLK_RCTRL: return VK_CONTROL;
+        case SDLK_LSHIFT: case SDLK_RSHIFT: return VK_SHIFT;
+        case SDLK_LALT: case SDLK_RALT: return VK_MENU;
+        case SDLK_ESCAPE: return VK_ESCAPE;
+        case SDLK_SPACE: return VK_SPACE;
+        case SDLK_LEFT: return VK_LEFT;
+        case SDLK_UP: return VK_UP;
+        case SDLK_RIGHT: return VK_RIGHT;
+        case SDLK_DOWN: return VK_DOWN;
+        case SDLK_RETURN: case SDLK_KP_ENTER: return VK_RETURN;
+        case SDLK_TAB: return VK_TAB;
+        case SDLK_BACKSPACE: return VK_BACK;
+        case SDLK_PAUSE: return VK_PAUSE;
+        case SDLK_CAPSLOCK: return VK_CAPITAL;
+        case SDLK_PAGEUP: return VK_PRIOR;
+        case SDLK_PAGEDOWN: return VK_NEXT;
+        case SDLK_END: return VK_END;
+        case SDLK_HOME: return VK_HOME;
+        case SDLK_INSERT: return VK_INSERT;
+        case SDLK_DELETE: return VK_DELETE;
+        default: return 0xFF;  // a key the program has no use for
+    }
+}
+
+// Keys held with Alt, Alt itself and F10 are system keys: they go to the
+// default processing, not to the program's key tables.
+static bool IsSystemKey(const SDL_Keysym& key, unsigned vk) {
+    return (key.mod & KMOD_ALT) || vk == VK_MENU || vk == VK_F10;
+}
+
+static void TranslateKey(const SDL_KeyboardEvent& key) {
+    unsigned vk = VirtualKey(key.keysym);
+    bool down = key.type == SDL_KEYDOWN;
+    unsigned message = down ? WM_KEYDOWN : WM_KEYUP;
+    if (IsSystemKey(key.keysym, vk)) message = down ? WM_SYSKEYDOWN : WM_SYSKEYUP;
+    Plat_PostMessage(message, vk, 0);  // auto-repeats arrive as further key-downs
+}
+
+static void TranslateWindowEvent(const SDL_WindowEvent& window) {
+    switch (window.event) {
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            Plat_PostMessage(WM_SIZE, 0, MakeLParam(window.data1, window.data2));
+            break;
+        case SDL_WINDOWEVENT_MINIMIZED:
+            Plat_PostMessage(WM_SIZE, 0, MakeLParam(0, 0));
+            break;
+        case SDL_WINDOWEVENT_RESTORED: {
+            int w, h;
+            SDL_GetWindowSize(plat.window, &w, &h);
+            Plat_PostMessage(WM_SIZE, 0, MakeLParam(w, h));
+            break;
+        }
+        case SDL_WINDOWEVENT_EXPOSED:
+            Plat_PostMessage(WM_PAINT, 0, 0);
+            break;
+        case SDL_WINDOWEVENT_CLOSE:
+            Plat_PostMessage(WM_CLOSE, 0, 0);
+            break;
+        default:
+            break;
+    }
+}
+
+void PlatTranslateEvent(const SDL_Event& event) {
+    switch (event.type) {
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            TranslateKey(event.key);
+            break;
+        case SDL_MOUSEMOTION:
+            Plat_PostMessage(WM_MOUSEMOVE, 0, MakeLParam(event.motion.x, event.motion.y));
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            if (event.button.button != SDL_BUTTON_LEFT) break;
+            Plat_PostMessage(event.type == SDL_MOUSEBUTTONDOWN ? WM_LBUTTONDOWN : WM_LBUTTONUP, 0,
+                             MakeLParam(event.button.x, event.button.y));
+            break;
+        case SDL_WINDOWEVENT:
+            TranslateWindowEvent(event.window);
+            break;
+        case SDL_QUIT:  // the session or a signal (SIGINT, SIGTERM) asks to end
+            Plat_PostMessage(WM_CLOSE, 0, 0);
+            break;
+        default:
+            break;
+    }
+}

@@ -1,0 +1,26 @@
+// desktop.h -- driving the real program in a real window: starting it,
+// finding its window with xdotool, reading placement, waiting for its end.
+#pragma once
+
+#include <string>
+
+struct WindowGeometry {
+    int x = -1, y = -1, width = -1, height = -1;
+};
+
+// Output of a shell command (stdout only); status through *status.
+std::string Shell(const std::string& command, int* status = nullptr);
+// Starts program in dir with stdin from /dev/null; returns its pid.
+int StartProgram(const std::string& program, const std::string& dir);
+// The program's window id, waiting up to timeoutMs; "" when none appears.
+std::string WaitForWindow(int pid, int timeoutMs);
+WindowGeometry GetGeometry(const std::string& window);
+void GetScreenSize(int* width, int* height);
+// Waits until the window's geometry satisfies want, up to timeoutMs.
+bool WaitForGeometry(const std::string& window, int timeoutMs,
+                     bool (*want)(const WindowGeometry&, int screenW, int screenH));
+// Gives the window the keyboard focus and types one key (xdotool key name).
+void SendKey(const std::string& window, const std::string& key);
+// Waits for the process to end; its exit status, or -1 on timeout (the
+// process is then killed).
+int WaitForExit(int pid, int timeoutMs);

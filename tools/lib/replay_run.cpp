@@ -1,0 +1,76 @@
+// replay_run.cpp -- the step loop of the replay tool.
+#include "tools/lib/replay_run.h"
+
+#include <unistd.h>
+
+#include "app/app.h"
+#include "scene/scene.h"
+
+// Delivers one scripted event through the window procedure, as the window
+// system would, with the cursor where the event says.
+static void Deliver(const ReplayEvent& ev) {
+    switch (ev.kind) {
+        case EV_DOWN: MainWindowProc(mainWindow, WM_KEYDOWN, ev.key, 0); break;
+        case EV_UP: MainWindowProc(mainWindow, WM_KEYUP, ev.key, 0); break;
+        case EV_SIZE: MainWindowProc(mainWindow, WM_SIZE, 0, MakeLParam(ev.x, ev.y)); break;
+        case EV_MOVE:
+        case EV_LBDOWN:
+        case EV_LBUP: {
+            static const unsigned MESSAGE[] = {0, 0, WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP};
+            Plat_SetHeadlessCursor(ev.x, ev.y);
+            MainWindowProc(mainWindow, MESSAGE[ev.kind], 0, MakeLParam(ev.x, ev.y));
+            break;
+        }
+    }
+}
+
+// Handles what the program posted to itself (re-centring moves, the quit
+// message). False once the quit message has been taken.
+static bool DrainQueue() {
+    PlatMessage msg;
+    while (Plat_PeekMessage()) {
+        if (!Plat_GetMessage(&msg)) return false;
+        Plat_DispatchMessage(&msg);
+    }
+    return true;
+}
+
+// One step: its events, then the loop's frame when the queue is empty.
+// False when the program quit during the step.
+static bool RunStep(const ReplayOptions& o, long step, size_t* next) {
+    Plat_SetVirtualTick(REPLAY_T0 + 40u * (unsigned)(step + 1));
+    for (; *next < o.events.size() && o.events[*next].step == step; ++*next) {
+        Deliver(o.events[*next]);
+        if (!DrainQueue()) return false;
+    }
+    DisplayFrame();
+    return DrainQueue();
+}
+
+int RunReplay(const ReplayOptions& o, bool captureFrames, const ReplayStepHook& afterStep,
+              std::string* error) {
+    if (chdir(o.sceneDir.c_str()) != 0) {
+        *error = "cannot enter the scene folder " + o.sceneDir;
+        return 2;
+    }
+    keepSideKeyMode = o.keepSideKeyMode ? 1 : 0;
+    if (!Plat_Init(PLAT_HEADLESS, o.width, o.height)) {
+        *error = "no GL display for the headless window";
+        return 2;
+    }
+    Plat_CaptureFrames(captureFrames);
+    Plat_SetVirtualTick(REPLAY_T0);
+    if (!StartApplication(PLAT_SHOW_NORMAL)) {
+        *error = "the window could not be created";
+        Plat_Quit();
+        return 2;
+    }
+    size_t next = 0;
+    for (long step = 0; step < o.steps; step++) {
+        unsigned long before = framesRun;
+        bool running = RunStep(o, step, &next);
+        if (!afterStep(step, framesRun != before) || !running) break;
+    }
+    Plat_Quit();
+    return 0;
+}
