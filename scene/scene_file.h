@@ -1,6 +1,8 @@
 // scene_file.h -- the reader of "Hod.pro": LoadScene fills the scene model.
 #pragma once
 
+#include <cstddef>
+
 // Prepares the tables, reads "Hod.pro" from the working directory (creating
 // an empty one when missing) and computes the derived values; the viewer
 // then stands at its start position and heading.
@@ -14,6 +16,8 @@ void SetClosingSentinels();
 // createWhenMissing is set. False when the file could not be opened or read
 // (the model is then prepared and holds what an empty file gives).
 bool ReadSceneFile(const char* path, bool createWhenMissing);
+// The same from bytes in memory (fuzzing, tools that generate scenes).
+void ReadSceneFromMemory(const char* text, size_t length);
 // The values derived after the last field, in order (the viewer state is
 // expected to be reset first).
 void ComputeDerivedValues();

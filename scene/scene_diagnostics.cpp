@@ -1,0 +1,83 @@
+// scene_diagnostics.cpp -- building a diagnostic: position, record cursors.
+#include "scene/scene_diagnostics.h"
+
+#include "scene/scene.h"
+#include "scene/scene_reader.h"
+
+SceneDiagnosticHook sceneDiagnosticHook;
+
+int RecordCursorCount(FieldContext context) {
+    switch (context) {
+        case CTX_SCENE: return 0;
+        case CTX_OBSTACLE:
+        case CTX_ACTOR:
+        case CTX_AVATAR_VERTEX:
+        case CTX_TEX_VERTEX:
+        case CTX_FLAT_VERTEX: return 1;
+        case CTX_WAYPOINT:
+        case CTX_AVATAR_JOINT:
+        case CTX_PART_VERTEX: return 2;
+        case CTX_ACTOR_JOINT: return 3;
+    }
+    return 0;
+}
+
+// The loader's cursors that identify the record of a field.
+static void CaptureRecord(FieldContext context, int record[3]) {
+    record[0] = record[1] = record[2] = 0;
+    switch (context) {
+        case CTX_SCENE: break;
+        case CTX_OBSTACLE: record[0] = obstacleIndex; break;
+        case CTX_ACTOR: record[0] = actorIndex; break;
+        case CTX_WAYPOINT:
+            record[0] = actorIndex;
+            record[1] = waypointIndex;
+            break;
+        case CTX_AVATAR_JOINT:
+            record[0] = jointIndex;
+            record[1] = poseIndex;
+            break;
+        case CTX_AVATAR_VERTEX: record[0] = avatarPolyIndex; break;
+        case CTX_PART_VERTEX:
+            record[0] = actorIndex;
+            record[1] = partIndex;
+            break;
+        case CTX_ACTOR_JOINT:
+            record[0] = actorIndex;
+            record[1] = jointIndex;
+            record[2] = poseIndex;
+            break;
+        case CTX_TEX_VERTEX: record[0] = texPolyIndex; break;
+        case CTX_FLAT_VERTEX: record[0] = flatPolyIndex; break;
+    }
+}
+
+// The text at position at: one token, or with wholeLine the rest of its
+// line; cut to fit.
+static void CopyToken(const char* at, bool wholeLine, char* out, size_t size) {
+    size_t n = 0;
+    for (const char* p = at; p < readEnd && n + 1 < size; ++p, ++n) {
+        char c = *p;
+        if (c == '\n' || c == '\r') break;
+        if (!wholeLine && (c == ' ' || c == '\t' || c == '\v' || c == '\f')) break;
+        out[n] = c;
+    }
+    out[n] = '\0';
+}
+
+void ReportSceneDiagnostic(DiagnosticKind kind, SceneField field, const char* at, long long value,
+                           long long limit) {
+    if (!sceneDiagnosticHook) return;
+    SceneDiagnostic diagnostic{};
+    diagnostic.kind = kind;
+    diagnostic.error =
+        kind == DIAG_MALFORMED || kind == DIAG_END_OF_FILE || kind == DIAG_COUNT_RANGE;
+    diagnostic.field = field;
+    TextPosition(at, &diagnostic.line, &diagnostic.column);
+    CaptureRecord(sceneFieldInfo[field].context, diagnostic.record);
+    bool wholeLine = kind == DIAG_NAME_MISSING || kind == DIAG_TRAILING_CONTENT;
+    CopyToken(at, wholeLine, diagnostic.token, sizeof diagnostic.token);
+    diagnostic.value = value;
+    diagnostic.limit = limit;
+    sceneDiagnosticHook(diagnostic);
+}

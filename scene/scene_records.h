@@ -1,0 +1,38 @@
+// scene_records.h -- the loader's readers of the per-record parts of the
+// scene file (fields 64 to 78), shared between the loader's files.
+#pragma once
+
+#include <cstddef>
+
+#include "scene/scene_fields.h"
+
+// R: the record readers. True while a diagnostics hook takes this load's
+// warnings; the checks cost nothing otherwise.
+extern bool sceneChecking;
+
+// Every obstacle point, waypoint or vertex takes at least this many bytes of
+// the file, so a count can be checked against what is left to read.
+constexpr long long MIN_RECORD_BYTES = 4;
+
+// Reads a count into count when it lies in lowest..highest (and, with
+// recordsFollow, when the rest of the file can hold that many records);
+// otherwise the reader fails there and count keeps its value. A malformed
+// token gives 0, as in every integer field.
+void ReadCount(int& count, SceneField field, long long lowest, long long highest,
+               bool recordsFollow);
+
+// Provides the memory pages of [data, data + bytes) in one request: the
+// file is about to write all of them, and that costs less than a fault per
+// page. Only a hint; the contents stay as they are.
+void ProvidePages(const void* data, size_t bytes);
+
+void ReadObstaclePoints();        // field 64
+void ReadActorBlock1();           // field 65
+void ReadWaypoints();             // field 66
+void ReadAvatarJoints();          // fields 71 and 72
+void ReadAvatarVertices();        // field 73
+void ReadActorBlock2();           // field 74
+void ReadPartVertices();          // field 75
+void ReadActorBlock3();           // field 76
+void ReadTexturedVertices();      // field 77
+void ReadFlatVertices();          // field 78

@@ -1,0 +1,488 @@
+// scene_load_test.cpp -- LoadScene on hand-written files: field order, the
+// optional avatar fields, standard-input sizing, end of file and malformed
+// tokens, rejected counts, timer seeds, derived values and sentinels.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "motion/motion.h"
+#include "render/render.h"
+#include "scene/scene.h"
+#include "scene/scene_file.h"
+#include "scene/scene_reader.h"
+#include "scene/stdin_sizes.h"
+#include "tests/support/temp_scene.h"
+
+namespace {
+
+// Fields 6 to 62 as the defaults give them.
+const char* DEFAULT_SETTINGS =
+    "1 0 0 0 0 0 0 0 1000 0 1 0 0 0 0 0 0 0 0 0 8 2 20 10 0 0 0 0 0 0 1 "
+    "2 5 1 70 70 6 20 3 1.2 5 7 0.07 0.3 0.4 0.4 0.7 0.01 0.2 0.5 1.5 0.8 50 2 60 4 0.17";
+
+// The settings line with some fields replaced by the given tokens.
+std::string Settings(const std::vector<std::pair<SceneField, std::string>>& changes = {}) {
+    std::istringstream in(DEFAULT_SETTINGS);
+    std::vector<std::string> tokens;
+    for (std::string token; in >> token;) tokens.push_back(token);
+    EXPECT_EQ((int)tokens.size(), SCENE_SETTING_COUNT);
+    for (const auto& change : changes)
+        tokens[change.first - FIELD_displayModeIndex] = change.second;
+    std::string line;
+    for (const std::string& token : tokens) line += token + " ";
+    return line + "\n";
+}
+
+// One actor (N = 0, M = 1) with one part vertex; avatarFields holds fields
+// 70 to 72 and the avatar vertices when n_A is not 0.
+std::string OneActorScene(int avatarCount, const std::string& avatarFields) {
+    return "0 0 " + std::to_string(avatarCount) + " 0 1\n" + Settings() +
+           "0\n"                                       // no obstacles
+           "1 0 1 100 0 200 0\n"                       // actor block 1
+           "0.1 0.2 0.3\n" +                           // clear colour
+           avatarFields +                              // fields 70 to 73
+           "1 10 0 20 11 0 21 45 90\n"                 // actor block 2
+           "0.5 0.25 0.75 -10 1 2 3 1 0 1 1 #p.bmp\n"  // its part vertex
+           "2.5 6 -1\n";                               // actor block 3, no joints
+}
+
+void ExpectActorZeroRead() {
+    EXPECT_EQ(actorAvoidsObstacles[0], 1);
+    EXPECT_EQ(actorCullEnabled[0], 1);
+    EXPECT_EQ(actorCullDistance[0], 100);
+    EXPECT_EQ(actorActiveRange[0], 200);
+    EXPECT_EQ(clearRed, 0.1);
+    EXPECT_EQ(clearBlue, 0.3);
+    EXPECT_EQ(actorPartVertexCount[0], 1);
+    EXPECT_EQ(actorStartX[0], 10);
+    EXPECT_EQ(actorStartZ[0], 20);
+    EXPECT_EQ(actorFrontZ[0], 21);
+    EXPECT_EQ(actorModelHeadingOffset[0], 90);
+    EXPECT_EQ(actorHeading[0], -45);
+    EXPECT_EQ(actorX[0], 10);
+    EXPECT_EQ(actorZ[0], 20);
+    EXPECT_EQ(partColorG(1, 0), 0.25);
+    EXPECT_EQ(partJoint(1, 0), NO_JOINT);
+    EXPECT_EQ(partZ(1, 0), 3);
+    EXPECT_EQ(partT(1, 0), 1);
+    EXPECT_EQ(partTexFlag(0, 0), 1);
+    EXPECT_STREQ(partTexName(0, 0).text, "p.bmp");
+    EXPECT_EQ(actorMaxSpeed[0], 2.5);
+    EXPECT_EQ(actorCollisionRadiusCopy[0], 6);
+    EXPECT_EQ(actorJointCount[0], -1);
+    // Only actor 0 exists.
+    EXPECT_EQ(actorState[1], 0);
+    EXPECT_EQ(actorActive[1], 0);
+    EXPECT_EQ(readStatus, READ_OK);
+}
+
+TEST(SceneLoad, EmptyFileKeepsEveryDefault) {
+    keepSideKeyMode = 0;
+    LoadSceneText("");
+    EXPECT_EQ(readStatus, READ_END_OF_FILE);
+    EXPECT_EQ(texPolyVertexCount, 0);
+    EXPECT_EQ(flatPolyVertexCount, 0);
+    EXPECT_EQ(actorLastIndex, -1);
+    EXPECT_EQ(avatarJointCount, -1);
+    EXPECT_EQ(obstacleCount, 0);
+    EXPECT_EQ(viewMode, 2);
+    EXPECT_EQ(cullDistance, 1000);
+    EXPECT_EQ(collisionRadius, 8.0);
+    EXPECT_EQ(sideKeyMode, 2);  // the standard build's statement runs at field 36 regardless
+    EXPECT_EQ(texPolyEnd.size, 1u);
+    EXPECT_EQ(texPolyEnd[0], 1);
+    EXPECT_EQ(flatPolyEnd[0], 1);
+    EXPECT_EQ(avatarPolyEnd[0], 1);
+}
+
+TEST(SceneLoad, SecondBuildKeepsTheFileSideKeyMode) {
+    keepSideKeyMode = 1;
+    LoadSceneText("0 0 0 -1 1\n" + Settings({{FIELD_sideKeyMode, "1"}}));
+    EXPECT_EQ(sideKeyMode, 1);
+    keepSideKeyMode = 0;
+    LoadSceneText("0 0 0 -1 1\n" + Settings({{FIELD_sideKeyMode, "1"}}));
+    EXPECT_EQ(sideKeyMode, 2);
+}
+
+TEST(SceneLoad, MissingFileCreatesAnEmptyOne) {
+    TempDir dir("missing");
+    ChdirGuard inside(dir.path);
+    ResetSceneModel();
+    sceneStdinText = "";
+    LoadScene();
+    sceneStdinText = nullptr;
+    ASSERT_TRUE(FileExists(dir.File("Hod.pro")));
+    EXPECT_EQ(ReadWholeFile(dir.File("Hod.pro")), "");
+    EXPECT_EQ(texPolyVertexCount, 0);
+    EXPECT_EQ(readStatus, READ_END_OF_FILE);
+}
+
+TEST(SceneLoad, WithoutAvatarTheClearColourIsFollowedByActorBlock2) {
+    LoadSceneText(OneActorScene(0, ""));
+    ExpectActorZeroRead();
+    EXPECT_EQ(avatarHeadingOffset, 0);
+    EXPECT_EQ(avatarJointCount, -1);
+}
+
+TEST(SceneLoad, WithAvatarFields70To73ComeBeforeActorBlock2) {
+    std::string avatar = "15\n0\n";  // heading offset, one joint
+    for (int k = 0; k < POSE_COUNT; ++k)
+        avatar += "1 2 " + std::to_string(k) + " 8 -4 2 10 20 30 4\n";
+    avatar += "0.5 0.5 0.5 0 1 1 1 1 0 0 0 #a.bmp\n";
+    LoadSceneText(OneActorScene(1, avatar));
+    ExpectActorZeroRead();
+    EXPECT_EQ(avatarHeadingOffset, 15);
+    EXPECT_EQ(avatarJointCount, 0);
+    EXPECT_EQ(avatarJointPivotZ[0][6], 6);
+    EXPECT_EQ(avatarJointTiltX[0][3], 30);
+    EXPECT_EQ(avatarJointStepZ[0][2], 2.0);  // swing / swingDivisor
+    EXPECT_EQ(avatarJointStepY[0][2], -1.0);
+    EXPECT_EQ(avatarJointStepX[0][2], 0.5);
+    EXPECT_EQ(swingDivisor, 4);
+    EXPECT_EQ(avatarPolyJoint[1], 0);
+    EXPECT_STREQ(avatarPolyTexName[0].text, "a.bmp");
+}
+
+// An empty file through ReadSceneFile with the given standard input.
+void ReadEmptyWithInput(const char* input) { ReadSceneText("", input); }
+
+TEST(SceneLoadStdin, SizesThePreparedTables) {
+    ReadEmptyWithInput("5 7");
+    EXPECT_EQ(partX.cols, 5u);
+    EXPECT_EQ(partX.rows, 8u);  // rows 0..7
+    EXPECT_EQ(partTexName.cols, 5u);
+    EXPECT_EQ(actorWaypointCount.size, 5u);
+    EXPECT_EQ(actorWaypointX.cols, 5u);  // the column count carries to the second read
+    EXPECT_EQ(actorWaypointX.rows, 3u);  // rows 0..2
+
+    ReadEmptyWithInput("");
+    EXPECT_EQ(partX.cols, 1u);
+    EXPECT_EQ(partX.rows, 2u);
+    EXPECT_EQ(actorWaypointCount.size, 1u);
+    EXPECT_EQ(actorWaypointX.cols, 1u);
+    EXPECT_EQ(actorWaypointX.rows, 3u);
+
+    // Waypoint rows are also bounded by what the file could hold.
+    ReadEmptyWithInput("2 3\n4 5");
+    EXPECT_EQ(actorWaypointZ.cols, 4u);
+    EXPECT_EQ(actorWaypointZ.rows, 3u);
+    ReadSceneText(std::string(100, ' '), "2 3\n4 5");
+    EXPECT_EQ(actorWaypointZ.rows, 6u);
+}
+
+TEST(SceneLoadStdin, AFailedReadLeavesItsValuesAndItsByte) {
+    ReadEmptyWithInput("6 x 9 9");
+    EXPECT_EQ(partX.cols, 6u);
+    EXPECT_EQ(partX.rows, 2u);           // r stayed 1
+    EXPECT_EQ(actorWaypointX.rows, 3u);  // the x stops the second read too
+}
+
+TEST(SceneLoadStdin, NeverShrinksBelowTheFileOrGrowsBeyondCapacity) {
+    // N = 2, M = 10, actor 1 has 4 waypoints; standard input asks for less.
+    std::string text = "0 0 0 2 10\n" + Settings() + "0\n" +
+                       "0 0 0 0 0 0 0\n0 0 0 0 0 0 4\n0 0 0 0 0 0 0\n" + "1 2 3 4 5 6 7 8\n";
+    ReadSceneText(text, "1 1 1 1 0 0 0 0");
+    EXPECT_GE(partX.rows, 11u);
+    EXPECT_GE(partX.cols, 3u);
+    EXPECT_GE(actorWaypointX.rows, 5u);
+    EXPECT_GE(actorWaypointX.cols, 3u);
+    EXPECT_EQ(actorWaypointX(4, 1), 7);
+    EXPECT_EQ(actorWaypointZ(4, 1), 8);
+
+    ReadSceneText("0 0 0 1 3\n", "1000 100000 1000 100000 1000 100000");
+    EXPECT_EQ(partX.cols, (size_t)ACTOR_CAPACITY);
+    EXPECT_EQ(partX.rows, (size_t)PART_CAPACITY + 1);
+    EXPECT_EQ(actorPartVertexCount.size, 2u);
+    EXPECT_LE(actorWaypointX.rows, 3u);  // a ten-byte file holds no more waypoints
+}
+
+TEST(SceneLoadStdin, NegativeOrHugeNumbersAreClamped) {
+    ReadEmptyWithInput("-5 -7 99999999999999999999 -1");
+    EXPECT_EQ(partX.cols, 1u);
+    EXPECT_EQ(partX.rows, 1u);
+    EXPECT_EQ(actorWaypointX.cols, (size_t)ACTOR_CAPACITY);
+    EXPECT_EQ(actorWaypointX.rows, 1u);
+}
+
+TEST(SceneLoadEnd, EndInsideARecordKeepsWhatWasRead) {
+    std::string text = "2 0 0 -1 1\n" + Settings() + "0\n0.1 0.2 0.3\n" +
+                       "1 0 0.5 1 2 3 0 0.25 0.75 1 #a.bmp\n4 5";
+    LoadSceneText(text);
+    EXPECT_EQ(readStatus, READ_END_OF_FILE);
+    EXPECT_EQ(texPolyColorB[1], 0.5);
+    EXPECT_EQ(texPolyZ[1], 3);
+    EXPECT_STREQ(texPolyTexName[0].text, "a.bmp");
+    EXPECT_EQ(texPolyX[2], 4);
+    EXPECT_EQ(texPolyY[2], 5);
+    EXPECT_EQ(texPolyZ[2], 0);  // fresh tables are zeroed
+    EXPECT_EQ(texPolyEnd[2], 0);
+    SetClosingSentinels();
+    EXPECT_EQ(texPolyEnd[2], 1);
+}
+
+TEST(SceneLoadEnd, EndInsideTheSettingsLeavesLaterDefaults) {
+    LoadSceneText("0 0 0 -1 1\n5 1 1");
+    EXPECT_EQ(displayModeIndex, 5);
+    EXPECT_EQ(light1Enabled, 1);
+    EXPECT_EQ(smoothShading, 0);
+    EXPECT_EQ(cullDistance, 1000);
+    EXPECT_EQ(viewMode, 2);
+    EXPECT_EQ(collisionRadius, 8);
+    EXPECT_DOUBLE_EQ(followCollisionRadius, 20);
+}
+
+TEST(SceneLoadMalformed, StopsTheReadingAtTheToken) {
+    // farPlane malformed: it keeps 0.0 and cullDistance keeps 1000.
+    LoadSceneText("0 0 0 -1 1\n" +
+                  Settings({{FIELD_farPlane, "abc"}, {FIELD_cullDistance, "500"}}));
+    EXPECT_EQ(readStatus, READ_MALFORMED);
+    EXPECT_EQ(farPlane, 0.0);
+    EXPECT_EQ(cullDistance, 1000);
+    // An integer field receives 0.
+    LoadSceneText("0 0 0 -1 1\n" +
+                  Settings({{FIELD_viewMode, "x3"}, {FIELD_followCameraSteps, "5"}}));
+    EXPECT_EQ(viewMode, 0);
+    EXPECT_EQ(followCameraSteps, 20);
+    // A lone sign in a decimal field gives 0.0.
+    LoadSceneText("0 0 0 -1 1\n" + Settings({{FIELD_collisionRadius, "-"}}));
+    EXPECT_EQ(collisionRadius, 0.0);
+}
+
+// Loads text, runs the closing sentinels, and expects the given failure.
+void LoadRejected(const std::string& text) {
+    LoadSceneText(text);
+    SetClosingSentinels();
+    EXPECT_EQ(readStatus, READ_OUT_OF_RANGE) << text.substr(0, 40);
+}
+
+std::string Filler(size_t bytes) { return std::string(bytes, ' ') + "\n"; }
+
+TEST(SceneLoadCounts, CountsAboveCapacityKeepTheirDefaults) {
+    LoadRejected("100002 0 0 -1 1\n" + Filler(500000));
+    EXPECT_EQ(texPolyVertexCount, 0);
+    EXPECT_EQ(texPolyEnd.size, 1u);
+    LoadRejected("0 0 6502 -1 1\n" + Filler(30000));
+    EXPECT_EQ(avatarPolyVertexCount, 0);
+    LoadRejected("0 0 0 50 1\n");
+    EXPECT_EQ(actorLastIndex, -1);
+    LoadRejected("0 0 0 0 2002\n");
+    EXPECT_EQ(partCapacity, 1);
+    EXPECT_EQ(actorLastIndex, 0);
+}
+
+TEST(SceneLoadCounts, CountsTheRestOfTheFileCannotHoldAreRejected) {
+    LoadRejected("100001 0 0 -1 1\n" + Filler(1000));
+    EXPECT_EQ(texPolyVertexCount, 0);
+    LoadRejected("0 2000000000 0 -1 1\n" + Filler(1000));
+    EXPECT_EQ(flatPolyVertexCount, 0);
+    EXPECT_EQ(flatPolyEnd.size, 1u);  // no absurd allocation
+    LoadRejected("0 0 0 -1 1\n" + Settings() + "300\n" + Filler(1000));
+    EXPECT_EQ(obstacleCount, 0);
+    LoadRejected("0 0 0 0 1\n" + Settings() + "0\n1 1 0 0 0 0 100000\n" + Filler(1000));
+    EXPECT_EQ(actorWaypointCount[0], 0);
+    EXPECT_EQ(actorWaypointX.rows, 3u);
+}
+
+TEST(SceneLoadCounts, PartAndJointCountsBeyondTheirTablesAreRejected) {
+    std::string head = "0 0 0 0 2\n" + Settings() + "0\n0 0 0 0 0 0 0\n0 0 0\n";
+    LoadRejected(head + "3 1 0 0 0 0 0 0 0\n" + Filler(1000));
+    EXPECT_EQ(actorPartVertexCount[0], 0);
+    EXPECT_EQ(partEnd(0, 0), 1);  // the work of the record still runs
+    EXPECT_EQ(actorState[0], 1);
+
+    // M < 1 with actors: no part count fits, not even 0.
+    std::string noCapacity =
+        "0 0 0 1 0\n" + Settings() + "0\n" + "0 0 0 0 0 0 0\n" + "0 0 0 0 0 0 0\n0 0 0\n";
+    LoadRejected(noCapacity + "0 1 0 0 0 0 0 0 0\n0 2 0 0 0 0 0 0 0\n");
+    EXPECT_EQ(actorPartVertexCount.size, 2u);
+    EXPECT_EQ(actorPartVertexCount[1], 0);
+
+    LoadRejected(head + "0 1 0 0 0 0 0 0 0\n1 1 20\n");
+    EXPECT_EQ(actorJointCount[0], 0);  // its value before this load
+
+    std::string avatarHead = "0 0 1 -1 1\n" + Settings() + "0\n0 0 0\n15 20\n";
+    LoadRejected(avatarHead);
+    EXPECT_EQ(avatarJointCount, -1);
+}
+
+TEST(SceneLoadCounts, ListsBelowOneGetNoClosingFlag) {
+    LoadSceneText("-5 -3 -2 -1 1\n" + Settings());
+    SetClosingSentinels();  // index -5 would lie before the table
+    EXPECT_EQ(texPolyVertexCount, -5);
+    EXPECT_EQ(texPolyEnd.size, 1u);
+    EXPECT_EQ(texPolyEnd[0], 1);
+}
+
+TEST(SceneLoadCounts, ALaterLoadDoesNotKeepTheEarlierCounts) {
+    LoadSceneText("3 0 0 -1 1\n" + Settings() + "0\n0 0 0\n" +
+                  "1 1 1 0 0 0 1 0 0 0 #a\n1 1 1 0 0 0 1 0 0 0 #b\n1 1 1 0 0 0 1 0 0 0 #c\n");
+    EXPECT_EQ(texPolyVertexCount, 3);
+    sceneStdinText = "";
+    {
+        TempDir dir("reload");
+        ChdirGuard inside(dir.path);
+        LoadScene();  // without ResetSceneModel: an empty file
+    }
+    sceneStdinText = nullptr;
+    SetClosingSentinels();
+    EXPECT_EQ(texPolyVertexCount, 0);
+    EXPECT_EQ(texPolyEnd.size, 1u);
+}
+
+TEST(SceneLoadNames, LongNamesAreCutAndTheNextRecordStillReads) {
+    std::string text = "2 0 0 -1 1\n" + Settings() + "0\n0 0 0\n" + "1 1 1 0 0 0 1 0 0 1 #" +
+                       std::string(250, 'w') + "\n1 1 1 7 8 9 1 0 0 0 #next.bmp\n";
+    LoadSceneText(text);
+    EXPECT_EQ(readStatus, READ_OK);
+    EXPECT_EQ(std::string(texPolyTexName[0].text), std::string(199, 'w'));
+    EXPECT_EQ(texPolyY[2], 8);
+    EXPECT_STREQ(texPolyTexName[1].text, "next.bmp");
+}
+
+TEST(SceneLoadSentinels, TexturedAndPartListsCloseThePlainListDoesNot) {
+    std::string text = "1 2 0 0 1\n" + Settings() + "0\n0 0 0 0 0 0 0\n0 0 0\n" +
+                       "1 0 0 0 0 0 0 0 0\n" + "1 1 1 -10 0 0 0 0 0 0 0 #p\n" + "1 1 -1\n" +
+                       "1 1 1 0 0 0 0 0 0 0 #t\n" + "1 1 1 0 0 0 0 5 5 5 0\n";
+    LoadSceneText(text);
+    EXPECT_EQ(readStatus, READ_OK);
+    SetClosingSentinels();
+    EXPECT_EQ(texPolyEnd[1], 1);
+    EXPECT_EQ(partEnd(1, 0), 1);
+    EXPECT_EQ(flatPolyEnd[2], 0);
+    EXPECT_EQ(flatPolyX[2], 5);  // the second flat vertex had no colour
+}
+
+// N = 6 actors with the given start x, no parts, no joints.
+std::string ActorsAt(const std::vector<std::string>& xs) {
+    std::string text = "0 0 0 " + std::to_string(xs.size() - 1) + " 1\n" + Settings() + "0\n";
+    for (size_t i = 0; i < xs.size(); ++i) text += "0 0 0 0 0 0 0\n";
+    text += "0 0 0\n";
+    for (const std::string& x : xs) text += "0 " + x + " 0 0 0 0 0 0 0\n";
+    for (size_t i = 0; i < xs.size(); ++i) text += "1 1 -1\n";
+    return text;
+}
+
+TEST(SceneLoadActors, TimerSeedsShrinkByEachActorsDivisor) {
+    LoadSceneText(ActorsAt({"-1234.7", "1000", "1000", "1000", "1000", "1000", "1000", "430.9"}));
+    EXPECT_EQ(readStatus, READ_OK);
+    EXPECT_EQ(actorTimer[0], 246);  // 1234 / 5
+    EXPECT_EQ(actorTimer[1], 250);  // 1000 / 2 / 2
+    EXPECT_EQ(actorTimer[2], 166);  // 1000 / 6
+    EXPECT_EQ(actorTimer[3], 333);  // 1000 / 3
+    EXPECT_EQ(actorTimer[4], 250);  // divisor 4: / 2 / 2
+    EXPECT_EQ(actorTimer[5], 250);  // divisor 5: / 2 / 2
+    EXPECT_EQ(actorTimer[6], 333);  // divisor 6: / 3
+    EXPECT_EQ(actorTimer[7], 430);
+    EXPECT_EQ(actorState[7], 1);
+    EXPECT_EQ(actorAccelerating[7], 1);
+    EXPECT_EQ(actorBraking[7], 0);
+}
+
+TEST(SceneLoadActors, HugeStartPositionsSaturate) {
+    LoadSceneText(ActorsAt({"1e300", "-1e300", "1e400"}));
+    EXPECT_EQ(actorTimer[0], 219);  // 2147483647 divided by 5 ten times
+    EXPECT_EQ(actorTimer[1], 255);  // ... by 2 twenty-three times
+    EXPECT_EQ(actorTimer[2], 213);  // ... by 6 nine times
+}
+
+TEST(SceneLoadDerived, ViewerStartsAtItsStartPositionAndHeading) {
+    LoadSceneText("0 0 0 -1 1\n" + Settings({{FIELD_startEyeX, "3"},
+                                             {FIELD_startEyeY, "-4"},
+                                             {FIELD_startEyeZ, "7"},
+                                             {FIELD_startTargetX, "6"},
+                                             {FIELD_startTargetZ, "11"},
+                                             {FIELD_startHeading, "30"},
+                                             {FIELD_viewMode, "1"}}));
+    EXPECT_EQ(heading, -30);
+    EXPECT_EQ(followHeading, -30);
+    EXPECT_EQ(viewerX, 3);
+    EXPECT_EQ(viewerEyeY, -4);
+    EXPECT_EQ(lookTargetX, 6);
+    EXPECT_EQ(lookTargetZ, 11);
+    EXPECT_EQ(lookDistance, 5);
+    EXPECT_DOUBLE_EQ(viewAngle, (30.0 - 270.0) * 0.017453292519943295);
+    EXPECT_EQ(engineShake, 0.17);  // divided only in view mode 2
+    EXPECT_EQ(frameTick, lastFrameTime);
+    EXPECT_EQ(forwardSpeed, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Every count the loader left must fit the table it indexes; drawing and
+// motion walk these lists by their counts.
+void ExpectCountsInsideTables(const std::string& what) {
+    SCOPED_TRACE(what);
+    ASSERT_LT((size_t)std::max(texPolyVertexCount, 0), texPolyEnd.size);
+    ASSERT_LT((size_t)std::max(flatPolyVertexCount, 0), flatPolyEnd.size);
+    ASSERT_LT((size_t)std::max(avatarPolyVertexCount, 0), avatarPolyEnd.size);
+    ASSERT_LT((size_t)std::max(obstacleCount, 0), obstacleX.size);
+    ASSERT_LT(avatarJointCount, JOINT_CAPACITY);
+    ASSERT_LT(actorLastIndex, ACTOR_CAPACITY);
+    if (actorLastIndex < 0) return;
+    ASSERT_GE(actorPartVertexCount.size, (size_t)actorLastIndex + 1);
+    ASSERT_GE(actorWaypointCount.size, (size_t)actorLastIndex + 1);
+    for (int i = 0; i <= actorLastIndex; ++i) {
+        ASSERT_LT(actorJointCount[i], JOINT_CAPACITY);
+        if (actorPartVertexCount[i] >= 1) {
+            ASSERT_LT((size_t)actorPartVertexCount[i], partEnd.rows);
+            ASSERT_LT((size_t)i, partEnd.cols);
+        }
+        if (actorWaypointCount[i] >= 1) {
+            ASSERT_LT((size_t)actorWaypointCount[i], actorWaypointX.rows);
+            ASSERT_LT((size_t)i, actorWaypointX.cols);
+        }
+    }
+}
+
+// Deterministic damage: one token of the text replaced by a hostile one.
+std::string Damage(const std::string& text, unsigned& seed) {
+    static const char* HOSTILE[] = {"-1",     "0",     "20",         "50",          "2002", "6502",
+                                    "100002", "99999", "2147483647", "-2147483648", "x",    "-",
+                                    ".",      "1e9",   "0x7F",       "#",           ""};
+    seed = seed * 1103515245u + 12345u;
+    size_t at = (seed >> 4) % text.size();
+    while (at < text.size() && text[at] != ' ' && text[at] != '\n') ++at;
+    size_t end = at + 1;
+    while (end < text.size() && text[end] != ' ' && text[end] != '\n') ++end;
+    seed = seed * 1103515245u + 12345u;
+    std::string token = HOSTILE[(seed >> 8) % (sizeof HOSTILE / sizeof *HOSTILE)];
+    if (at >= text.size()) return text.substr(0, text.size() / 2);  // cut short instead
+    return text.substr(0, at + 1) + token + text.substr(std::min(end, text.size()));
+}
+
+TEST(SceneLoadDamage, DamagedFilesNeverLeaveACountBeyondItsTable) {
+    std::string valid = "2 3 2 1 3\n" + Settings() + "2\n1 1\n2 2\n" +
+                        "1 1 0 5 0 5 2\n0 0 0 5 0 5 1\n" + "1 1 2 2\n3 3\n" + "0.1 0.2 0.3\n" +
+                        "5\n0\n";
+    for (int k = 0; k < POSE_COUNT; ++k) valid += "1 2 3 4 5 6 7 8 9 2\n";
+    valid += "1 1 1 0 0 0 0 0 0 0 0 #a\n0 1 1 1 1 0 0 1 #a\n";
+    valid += "3 0 0 0 0 0 0 0 0\n2 0 0 0 0 0 0 0 0\n";
+    valid += "1 1 1 0 0 0 0 0 0 0 1 #p\n0 1 1 1 0 0 0 1 #p\n1 1 1 1 0 0 0 1 #p\n";
+    valid += "1 1 1 -10 0 0 0 1 0 0 0 #q\n1 1 1 -10 0 0 0 1 0 0 0 #q\n";
+    valid += "1 5 0\n";
+    for (int k = 0; k < POSE_COUNT; ++k) valid += "1 2 3 4 5 6 2\n";
+    valid += "1 5 -1\n";
+    valid += "1 1 1 0 0 0 0 0 0 1 #t\n1 1 1 1 0 0 0 #t\n";
+    valid += "1 1 1 0 0 0 0 1 1 1 0 2 2 2 1\n";
+    LoadSceneText(valid);
+    ASSERT_EQ(readStatus, READ_OK);
+    ExpectCountsInsideTables("valid");
+    unsigned seed = 2024;
+    for (int round = 0; round < 400; ++round) {
+        std::string damaged = valid;
+        for (int edits = 1 + round % 3; edits > 0; --edits) damaged = Damage(damaged, seed);
+        for (const char* input : {"", "3 9 7 7 40 40 2 2"}) {
+            LoadSceneText(damaged, input);
+            ExpectCountsInsideTables("round " + std::to_string(round) + ":\n" + damaged);
+            SetClosingSentinels();
+        }
+    }
+}
+
+}  // namespace

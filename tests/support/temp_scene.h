@@ -1,0 +1,37 @@
+// temp_scene.h -- test helpers: temporary folders, files, a working-folder
+// guard, and loading a scene text through the real loader.
+#pragma once
+
+#include <string>
+
+// A fresh folder under the system's temporary folder, removed with its
+// contents when the object goes.
+struct TempDir {
+    explicit TempDir(const std::string& tag);
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    std::string path;
+    std::string File(const std::string& name) const { return path + "/" + name; }
+};
+
+// Changes the working folder for the guard's lifetime.
+struct ChdirGuard {
+    explicit ChdirGuard(const std::string& dir);
+    ~ChdirGuard();
+    ChdirGuard(const ChdirGuard&) = delete;
+    ChdirGuard& operator=(const ChdirGuard&) = delete;
+    std::string previous;
+};
+
+bool SaveTextFile(const std::string& path, const std::string& text);
+// The whole file, or "" when it cannot be read.
+std::string ReadWholeFile(const std::string& path);
+bool FileExists(const std::string& path);
+void RemoveTree(const std::string& path);
+
+// Resets the scene model, then runs LoadScene on text saved as "Hod.pro" in
+// a temporary folder, with stdinText in place of standard input.
+void LoadSceneText(const std::string& text, const char* stdinText = "");
+// The same without the derived values (ReadSceneFile).
+void ReadSceneText(const std::string& text, const char* stdinText = "");
