@@ -1,0 +1,81 @@
+// check_textures.cpp -- every texture file the scene loads: whether it is
+// there and whether the program can decode it. Names are relative to the scene's folder, which is the program's
+// working folder.
+#include <sys/stat.h>
+
+#include <cstring>
+#include <set>
+#include <string>
+
+#include "scene/bitmap.h"
+#include "scene/scene.h"
+#include "tools/check/check.h"
+#include "tools/lib/png_image.h"
+
+TextureCheck CheckTextureFile(const std::string& path) {
+    TextureCheck check;
+    struct stat info;
+    check.exists = stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    if (!check.exists) {
+        check.problem = "missing";
+        return check;
+    }
+    // Decoded as the program would, so the author sees the program's message.
+    char message[BITMAP_MESSAGE_CAPACITY];
+    TextureImage* image = ReadBitmapFile(path.c_str(), message, sizeof message);
+    if (image) {
+        check.width = image->width;
+        check.height = image->height;
+        FreeTextureImage(image);
+    } else {
+        std::string text = message;
+        while (!text.empty() && text.back() == '\n') text.pop_back();
+        check.problem = "the program would show \"" + text + "\" and draw it untextured";
+    }
+    return check;
+}
+
+// The names of the slots the texture step loads (flag exactly 1), each once,
+// in the order that step visits them: textured, avatar, then part slots.
+static std::vector<std::string> LoadedTextureNames() {
+    std::vector<std::string> names;
+    std::set<std::string> seen;
+    auto add = [&](int flag, const TexName& name) {
+        if (flag == 1 && seen.insert(name.text).second) names.push_back(name.text);
+    };
+    for (int k = 0; k < texPolyVertexCount; ++k) add(texPolyTexFlag[k], texPolyTexName[k]);
+    for (int k = 0; k < avatarPolyVertexCount; ++k) add(avatarPolyTexFlag[k], avatarPolyTexName[k]);
+    for (int i = 0; i <= actorLastIndex; ++i)
+        for (int p = 0; p < actorPartVertexCount[i]; ++p) add(partTexFlag(p, i), partTexName(p, i));
+    return names;
+}
+
+void PrintTextures(FILE* out, const std::string& sceneDir, int* warnings) {
+    std::vector<std::string> names = LoadedTextureNames();
+    std::fprintf(out, "Texture files: %zu\n", names.size());
+    for (const std::string& name : names) {
+        std::string path = !name.empty() && name[0] == '/' ? name : sceneDir + "/" + name;
+        TextureCheck check = CheckTextureFile(path);
+        if (check.problem.empty()) {
+            std::fprintf(out, "  \"%s\": %d x %d\n", name.c_str(), check.width, check.height);
+        } else {
+            std::fprintf(out, "  \"%s\": warning: %s\n", name.c_str(), check.problem.c_str());
+            ++*warnings;
+        }
+    }
+}
+
+int DecodeCommand(const char* bitmapPath, const char* pngPath) {
+    char message[BITMAP_MESSAGE_CAPACITY];
+    TextureImage* image = ReadBitmapFile(bitmapPath, message, sizeof message);
+    if (!image) {
+        std::fprintf(stderr, "%s: %s%s", bitmapPath, message,
+                     *message && message[strlen(message) - 1] == '\n' ? "" : "\n");
+        return 2;
+    }
+    bool written = WritePngBottomUp(pngPath, image->pixels, image->width, image->height);
+    if (written) std::printf("%s: %d x %d\n", bitmapPath, image->width, image->height);
+    else std::fprintf(stderr, "%s: cannot write\n", pngPath);
+    FreeTextureImage(image);
+    return written ? 0 : 2;
+}
