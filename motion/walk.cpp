@@ -1,11 +1,88 @@
-// walk.cpp -- placeholder until walking lands.
+// walk.cpp -- the horizontal step of view mode 1: turning, walking and
+// sidestepping with their speed rules.
+#include <cmath>
+
+#include "app/app.h"
 #include "motion/motion.h"
-void StepWalkingViewer() {}
-bool FindObstacleHit(double) { return false; }
-void PlaceViewerCamera(double, double, bool) {}
-void PlaceViewerLights() {}
-bool ObstacleNear(double, double, double) { return false; }
-void BuildObstacleIndex() {}
-bool MoveWithDeflection(ProbeSet, double, double, bool) { return true; }
-void ApplyWalkSpeedRule() {}
-void ApplySidestepSpeedRule() {}
+#include "scene/scene.h"
+
+// The limit is compared before the addition, so the speed may pass it by
+// less than one step; a reversal starts at one step in the new direction.
+void ApplyForwardSpeedRule() {
+    if (forwardSpeed < maxWalkSpeed) forwardSpeed += walkAcceleration;
+    if (forwardSpeed < 0) forwardSpeed = walkAcceleration;
+}
+
+// The mirror of the forward rule.
+void ApplyBackwardSpeedRule() {
+    if (forwardSpeed > -maxWalkSpeed) forwardSpeed -= walkAcceleration;
+    if (forwardSpeed > 0) forwardSpeed = -walkAcceleration;
+}
+
+// Up first, then Down, so both held end at Down's rule.
+void ApplyWalkSpeedRule() {
+    if (upHeld == 1) ApplyForwardSpeedRule();
+    if (downHeld == 1) ApplyBackwardSpeedRule();
+}
+
+// Right moves to the viewer's right (positive speed), Left to its left;
+// a reversal takes effect at once, as for walking.
+void ApplySidestepSpeedRule() {
+    if (rightHeld == 1) {
+        if (sidestepSpeed < maxWalkSpeed) sidestepSpeed += walkAcceleration;
+        if (sidestepSpeed < 0) sidestepSpeed = walkAcceleration;
+    }
+    if (leftHeld == 1) {
+        if (sidestepSpeed > -maxWalkSpeed) sidestepSpeed -= walkAcceleration;
+        if (sidestepSpeed > 0) sidestepSpeed = -walkAcceleration;
+    }
+}
+
+// Right wins over Left, and backing up mirrors the turn, as a car would.
+void TurnByKeys() {
+    if (leftHeld == 1) turnDelta = turnStep;
+    if (rightHeld == 1) turnDelta = -turnStep;
+    if (downHeld == 1) turnDelta = -turnDelta;
+    heading += turnDelta;
+}
+
+// Keeps the heading within [-360, 360] after a turn of less than a full circle.
+void CorrectHeading() {
+    if (heading > 360) heading -= 360;
+    if (heading < -360) heading += 360;
+}
+
+// One frame of walking along the heading.
+static void Walk() {
+    moveAngle = -heading * degToRad;
+    ApplyWalkSpeedRule();
+    MoveWithDeflection(WALK_PROBES, moveAngle, collisionRadius, true);
+}
+
+// One frame of sidestepping; false when its search gave up.
+static bool Sidestep() {
+    moveAngle = (90 - heading) * degToRad;
+    ApplySidestepSpeedRule();
+    return MoveWithDeflection(SIDESTEP_PROBES, moveAngle, collisionRadius, true);
+}
+
+// Sidestep (mode 1) or turn (mode 2), then walk; each completed move places
+// the camera, and a frame without keys leaves the last matrix in force.
+void StepWalkingViewer() {
+    if (sideKeyMode == 1 && sideKeyHeld == 1) {
+        if (!Sidestep()) return;
+    }
+    if (sideKeyMode == 2 && sideKeyHeld == 1) {
+        TurnByKeys();
+        CorrectHeading();
+        viewAngle = -(heading - 90) * degToRad;
+        if (moveKeyHeld == 1) {
+            Walk();
+        } else {
+            PlaceViewerCamera(crouchOffset, 0, true);
+            PlaceViewerLights();
+        }
+        return;
+    }
+    if (moveKeyHeld == 1) Walk();
+}

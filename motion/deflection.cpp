@@ -1,0 +1,119 @@
+// deflection.cpp -- one step of the viewer with the obstacle check and the
+// deflection search that lets it slide past an obstacle.
+#include <cmath>
+
+#include "motion/motion.h"
+#include "scene/scene.h"
+
+namespace {
+
+// One variable set of the search: walking and sidestepping keep their own.
+struct ProbeVariables {
+    double* speed;
+    int* phase;
+    double* deflection;
+    double* speedBeforeProbe;
+    double* probeAngle;
+};
+
+// The globals behind one set.
+ProbeVariables VariablesOf(ProbeSet set) {
+    if (set == SIDESTEP_PROBES)
+        return {&sidestepSpeed, &sidestepProbePhase, &sidestepDeflection, &sidestepSpeedBeforeProbe,
+                &sidestepProbeAngle};
+    return {&forwardSpeed, &walkProbePhase, &walkDeflection, &walkSpeedBeforeProbe, &walkProbeAngle};
+}
+
+constexpr double PROBE_TURN = 0.01;  // radians between two probe directions
+// Beyond a full turn the probes only repeat directions already tried; the
+// cap keeps a huge, infinite or NaN setting from hanging the frame.
+constexpr double MAX_SEARCH_DEFLECTION = 2 * M_PI;
+
+// maxDeflection, capped for the search.
+double SearchLimit() {
+    if (std::isnan(maxDeflection) || maxDeflection > MAX_SEARCH_DEFLECTION)
+        return MAX_SEARCH_DEFLECTION;
+    return maxDeflection;
+}
+
+// The next probe direction: up from 0 first, then down from 0. False when
+// both sides are used up (the search gives up).
+bool AdvanceProbe(const ProbeVariables& v, double limit) {
+    if (*v.phase == 1) {
+        *v.deflection += PROBE_TURN;
+        if (*v.deflection >= limit) {
+            *v.phase = 2;
+            *v.deflection = 0;
+        }
+    }
+    if (*v.phase == 2) {
+        *v.deflection -= PROBE_TURN;
+        if (*v.deflection <= -limit) return false;
+    }
+    return true;
+}
+
+// The free position was found by a probe of this frame: the step goes along
+// that probe at the viewer's own speed, slowed when the damped turn exceeds 1.
+void TakeDampedProbeStep(const ProbeVariables& v) {
+    UndoStep();
+    double damped = std::fabs(*v.deflection) * deflectionDamping;
+    if (damped < 1.0) damped = 1.0;
+    *v.speed = *v.speedBeforeProbe / damped;
+    TakeStep(*v.probeAngle, *v.speed);
+}
+
+}  // namespace
+
+// Moves the viewer against the direction of angle; the step is kept for its undo.
+void TakeStep(double angle, double speed) {
+    stepX = sin(angle) * speed;
+    stepZ = cos(angle) * speed;
+    viewerX -= stepX;
+    viewerZ -= stepZ;
+}
+
+// Takes back the last step.
+void UndoStep() {
+    viewerX += stepX;
+    viewerZ += stepZ;
+}
+
+// The step, then probes a probe step long at +0.01, +0.02 ... and -0.01 ...
+// radians off angle until one is free; false when none is.
+bool MoveWithDeflection(ProbeSet set, double angle, double radius, bool placeCamera) {
+    ProbeVariables v = VariablesOf(set);
+    double limit = SearchLimit();
+    bool probed = false;
+    TakeStep(angle, *v.speed);
+    *v.speedBeforeProbe = *v.speed;
+    while (FindObstacleHit(radius)) {
+        UndoStep();
+        blocked = 1;
+        *v.speed = *v.speedBeforeProbe < 0 ? -collisionProbeSpeed : collisionProbeSpeed;
+        if (!AdvanceProbe(v, limit)) {
+            *v.phase = 1;
+            *v.deflection = 0;
+            forwardSpeed = 0;
+            sidestepSpeed = 0;
+            return false;
+        }
+        *v.probeAngle = angle + *v.deflection;
+        TakeStep(*v.probeAngle, *v.speed);
+        probed = true;
+    }
+    // A blocked flag left by an earlier frame (a give-up, a jump into an
+    // obstacle) must not send this frame's free step along a stale probe
+    // direction: only a probe of this frame redirects the step.
+    if (probed) TakeDampedProbeStep(v);
+    blocked = 0;
+    *v.deflection = 0;
+    *v.phase = 1;
+    walkedZ -= stepZ;
+    walkedX -= stepX;
+    if (placeCamera) {
+        PlaceViewerCamera(crouchOffset, 0, true);
+        PlaceViewerLights();
+    }
+    return true;
+}

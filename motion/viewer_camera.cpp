@@ -1,0 +1,57 @@
+// viewer_camera.cpp -- the view-mode-1 camera: look-at from the viewer's
+// position and view angle, the tilt about its pivot, and the two lights.
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cmath>
+
+#include "motion/motion.h"
+#include "scene/scene.h"
+
+// The tilt turns the view about a pivot that walks with the viewer; the
+// view angle splits it between the x and z axes.
+void RotateTiltAboutPivot(double pivotOffset) {
+    float px = (float)(startEyeX + walkedX);
+    float py = (float)(startEyeY + pivotOffset);
+    float pz = (float)(startEyeZ + walkedZ);
+    glTranslatef(px, py, pz);
+    glRotatef((float)(sin(viewAngle) * tilt), 1.0f, 0.0f, 0.0f);
+    glRotatef((float)(cos(viewAngle) * tilt), 0.0f, 0.0f, 1.0f);
+    glTranslatef(-px, -py, -pz);
+}
+
+// The target at lookDistance along the view angle (its height stays).
+void UpdateLookTarget() {
+    lookTargetX = viewerX + cos(viewAngle) * lookDistance;
+    lookTargetZ = viewerZ - sin(viewAngle) * lookDistance;
+}
+
+// Identity, then the look-at with eye and centre lowered by eyeOffset.
+void LoadViewerLookAt(double eyeOffset) {
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(viewerX, viewerEyeY + eyeOffset, viewerZ, lookTargetX, lookTargetY + eyeOffset,
+              lookTargetZ, 0.0, -1.0, 0.0);
+}
+
+// The whole view-mode-1 placement: target, look-at, tilt.
+void PlaceViewerCamera(double eyeOffset, double pivotOffset, bool updateTarget) {
+    if (updateTarget) UpdateLookTarget();
+    LoadViewerLookAt(eyeOffset);
+    RotateTiltAboutPivot(pivotOffset);
+}
+
+// Positions go through the modelview just loaded, so the lights follow the
+// viewer; the eye offsets of crouch and jump are left out on purpose.
+void PlaceViewerLights() {
+    if (light0Enabled == 1) {
+        const GLfloat position[] = {(float)viewerX, (float)(viewerEyeY + 150.0f),
+                                    (float)(viewerZ + 200.0f), 1.0f};
+        glLightfv(GL_LIGHT0, GL_POSITION, position);
+    }
+    if (light1Enabled == 1) {
+        const GLfloat position[] = {(float)viewerX, (float)viewerEyeY,
+                                    (float)(viewerZ + 5000.0f), 1.0f};
+        glLightfv(GL_LIGHT1, GL_POSITION, position);
+    }
+}
