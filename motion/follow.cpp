@@ -1,3 +1,46 @@
-// follow.cpp -- placeholder until the follow view lands.
+// follow.cpp -- view mode 3: the viewer walks as in view mode 1, seen from a
+// trailing camera whose direction lags behind the heading. The figure's pose
+// code follows the keys; the drawing step places the camera and the lights.
+#include "app/app.h"
 #include "motion/motion.h"
-void StepFollowViewer() {}
+#include "scene/scene.h"
+
+// Sidestepping with the follow view's larger square; false when the
+// deflection search gave up.
+static bool FollowSidestep() {
+    avatarPose = 4;
+    moveAngle = (90 - heading) * degToRad;
+    ApplySidestepSpeedRule();
+    return MoveWithDeflection(SIDESTEP_PROBES, moveAngle, followCollisionRadius, false);
+}
+
+// The arrow turn; the heading range is left to the camera's snap.
+static void FollowTurn() {
+    avatarPose = 3;
+    TurnByKeys();
+}
+
+// Walking along the true heading, so the figure goes where it faces while
+// the camera catches up.
+static void FollowWalk() {
+    moveAngle = -heading * degToRad;
+    if (upHeld == 1) {
+        avatarPose = 1;
+        ApplyForwardSpeedRule();
+    }
+    if (downHeld == 1) {
+        avatarPose = 2;
+        ApplyBackwardSpeedRule();
+    }
+    MoveWithDeflection(WALK_PROBES, moveAngle, followCollisionRadius, false);
+}
+
+// One frame of view mode 3: the lag, then sidestep, turn and walk in order.
+void StepFollowViewer() {
+    LagFollowHeading(true);
+    if (sideKeyMode == 1 && sideKeyHeld == 1) {
+        if (!FollowSidestep()) return;
+    }
+    if (sideKeyMode == 2 && sideKeyHeld == 1) FollowTurn();
+    if (moveKeyHeld == 1) FollowWalk();
+}

@@ -1,0 +1,96 @@
+// vehicle_deflection.cpp -- one driving step with the obstacle check and the
+// vehicle's deflection search, which also turns the vehicle away.
+#include <cmath>
+
+#include "motion/motion.h"
+#include "scene/scene.h"
+
+constexpr double DRIVE_PROBE_STEP = 0.1;  // radians between the vehicle's probe directions
+constexpr double FULL_TURN = 2 * M_PI;    // probes beyond a full turn only repeat directions
+
+// The obstacle half-size: the trailing view's larger square in view mode 4.
+static double VehicleObstacleRadius() {
+    return viewMode == 4 ? followCollisionRadius : collisionRadius;
+}
+
+// The search's reach; NaN and anything past a full turn count as a full turn,
+// so every search ends.
+static double VehicleDeflectionLimit() {
+    return driveMaxDeflection < FULL_TURN ? driveMaxDeflection : FULL_TURN;
+}
+
+// Next probe direction: +0.1, +0.2, ... below the limit, then -0.1, -0.2, ...
+// above minus the limit. False when both sides are spent.
+static bool NextVehicleDeflection(double limit) {
+    if (walkProbePhase == 1) {
+        walkDeflection = walkDeflection + DRIVE_PROBE_STEP;
+        if (walkDeflection >= limit) {
+            walkProbePhase = 2;
+            walkDeflection = 0;
+        }
+    }
+    if (walkProbePhase != 1) {
+        walkDeflection = walkDeflection - DRIVE_PROBE_STEP;
+        if (walkDeflection <= -limit) return false;
+    }
+    return true;
+}
+
+// A probe found the way: turn away from the obstacle by the probe speed over
+// collisionTurnDivisor, then go along the probe at the saved speed, slowed by
+// the damped deflection.
+static void RedirectAlongProbe() {
+    UndoStep();
+    double t = std::fabs(forwardSpeed / collisionTurnDivisor);
+    if (walkDeflection >= 0) {
+        TurnVehicle(-t);
+    } else {
+        walkDeflection = -walkDeflection;
+        TurnVehicle(t);
+    }
+    walkDeflection = walkDeflection * driveDeflectionDamping;
+    if (walkDeflection < 1.0) walkDeflection = 1.0;
+    forwardSpeed = walkSpeedBeforeProbe / walkDeflection;
+    TakeStep(walkProbeAngle, forwardSpeed);
+}
+
+// The step stands: the walked sums follow it, and the driver's seat keeps its
+// look target and lights with the vehicle.
+static void CompleteVehicleStep() {
+    walkedZ = walkedZ - stepZ;
+    walkedX = walkedX - stepX;
+    if (viewMode != 2) return;
+    UpdateLookTarget();
+    PlaceViewerLights();
+}
+
+// The vehicle's step with the search; false when it gave up.
+bool MoveVehicleWithDeflection() {
+    const double radius = VehicleObstacleRadius();
+    const double limit = VehicleDeflectionLimit();
+    bool probed = false;
+    TakeStep(moveAngle, forwardSpeed);
+    walkSpeedBeforeProbe = forwardSpeed;
+    while (FindObstacleHit(radius)) {
+        UndoStep();
+        blocked = 1;
+        forwardSpeed = walkSpeedBeforeProbe < 0 ? -collisionProbeSpeed : collisionProbeSpeed;
+        if (!NextVehicleDeflection(limit)) {
+            walkProbePhase = 1;
+            walkDeflection = 0;
+            forwardSpeed = 0;
+            return false;
+        }
+        walkProbeAngle = moveAngle + walkDeflection;
+        TakeStep(walkProbeAngle, forwardSpeed);
+        probed = true;
+    }
+    // A blocked flag left by an earlier frame's give-up says nothing about
+    // this step, which was checked and found free: it stands as taken.
+    if (probed) RedirectAlongProbe();
+    blocked = 0;
+    walkDeflection = 0;
+    walkProbePhase = 1;
+    CompleteVehicleStep();
+    return true;
+}
