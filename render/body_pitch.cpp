@@ -1,0 +1,62 @@
+// body_pitch.cpp -- the spring that lets the vehicle body's pitch settle
+// after braking, and the idle engine shake (view modes 2 and 4).
+#include <cmath>
+
+#include "motion/motion.h"
+#include "render/render.h"
+#include "scene/scene.h"
+
+constexpr double PEAK_REVERSAL_DIVISOR = -1.4;  // each swing past the peak comes back 1/1.4 as far
+
+// Both values small and non-zero: the body comes to rest.
+static void SettleIfSmall(double& p, double& q, double threshold) {
+    if (p != 0 && q != 0 && fabs(p) < threshold && fabs(q) < threshold) p = q = 0;
+}
+
+// One frame of the spring on pitch p and peak q; c recentres at speed.
+static void StepPitchSpring(double& p, double& q, double c) {
+    const double s = PITCH_STEP, t = PITCH_STEP * PITCH_SETTLE_FACTOR;
+    if (forwardSpeed != 0 && fastDriving == 1) {
+        if (p > 0) {
+            p -= c * s;
+            if (p < 0) p = 0;
+            q = p - s;
+            return;
+        }
+        if (p < 0) {
+            p += c * s;
+            if (p > 0) p = 0;
+            q = p + s;
+            return;
+        }
+    }
+    if (q == 0) {
+        if (viewMode == 4) p -= engineShake;
+        if (viewMode == 2 || viewMode == 4) engineShake = -engineShake;
+        return;
+    }
+    if (forwardSpeed != 0 && braking != 1) return;  // the spring runs stopped or braking
+    if (p < q) {
+        p -= s * PITCH_SWING_FACTOR;
+        SettleIfSmall(p, q, t);
+        if (p < -q) {
+            q = q / PEAK_REVERSAL_DIVISOR;
+            p += t;
+        }
+    } else if (p > q) {
+        p += s * PITCH_SWING_FACTOR;
+        SettleIfSmall(p, q, t);
+        if (p > -q) {
+            q = q / PEAK_REVERSAL_DIVISOR;
+            p -= t;
+        }
+    }
+}
+
+// One frame of the spring on bodyPitch and bodyPitchPeak.
+void SettleBodyPitch(double recentreFactor) {
+    double p = bodyPitch, q = bodyPitchPeak;
+    StepPitchSpring(p, q, recentreFactor);
+    bodyPitch = p;
+    bodyPitchPeak = q;
+}

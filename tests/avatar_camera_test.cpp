@@ -1,0 +1,238 @@
+// avatar_camera_test.cpp -- the avatar's placement in each view mode and its
+// undo, the boom search and easing of the follow camera, and the body pitch
+// spring, called directly in a headless GL context.
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "motion/motion.h"
+#include "render/render.h"
+#include "scene/scene.h"
+#include "tests/gl_test_context.h"
+
+namespace {
+
+void Modelview(double m[16]) { glGetDoublev(GL_MODELVIEW_MATRIX, m); }
+
+void ExpectMatrixNear(const double* got, const double* want, double tolerance, const char* what) {
+    for (int k = 0; k < 16; k++) EXPECT_NEAR(got[k], want[k], tolerance) << what << " " << k;
+}
+
+// A viewer at the avatar point (0.5, -0.5, 0) facing heading 60, turned by
+// the avatar offset 30 as well; no obstacles.
+void SetUpViewer(int mode) {
+    viewMode = mode;
+    degToRad = M_PI / 180;
+    startEyeX = 0.25;
+    walkedX = 0.25;
+    startEyeY = -0.5;
+    startEyeZ = walkedZ = 0;
+    viewerX = 0.5;
+    viewerZ = 0;
+    viewerEyeY = -0.5;
+    heading = followHeading = 60;
+    viewAngle = -(heading - 90) * degToRad;
+    avatarHeadingOffset = 30;
+    tilt = jumpOffset = crouchOffset = 0;
+    bodyPitch = bodyPitchPeak = bodyRoll = 0;
+    forwardSpeed = turnDelta = 0;
+    moveKeyHeld = sideKeyHeld = 0;
+    obstacleCount = 0;
+    BuildObstacleIndex();
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+// Where the avatar's vertex (0, 0, 0.1) is drawn under the placement.
+void ExpectAvatarVertexAt(double x, double y, double z, const char* what) {
+    double m[16];
+    Modelview(m);
+    EXPECT_NEAR(m[8] * 0.1 + m[12], x, 1e-6) << what;
+    EXPECT_NEAR(m[9] * 0.1 + m[13], y, 1e-6) << what;
+    EXPECT_NEAR(m[10] * 0.1 + m[14], z, 1e-6) << what;
+}
+
+TEST(AvatarPlacement, StandsAtTheAvatarPointTurnedByHeadingAndOffset) {
+    // Turned by -(60 + 30) about y, the vertex at z = 0.1 lands at x - 0.1.
+    SetUpViewer(1);
+    jumpOffset = 0.25;  // view mode 1 rises with the jump
+    PlaceAvatar();
+    ExpectAvatarVertexAt(0.4, -0.75, 0, "view mode 1");
+    UnplaceAvatar();
+    SetUpViewer(3);
+    PlaceAvatar();
+    ExpectAvatarVertexAt(0.4, -0.5, 0, "view mode 3");
+    UnplaceAvatar();
+}
+
+TEST(AvatarPlacement, ViewMode1UndoIsTheExactInverseWithTiltAndJump) {
+    SetUpViewer(1);
+    tilt = 25;
+    jumpOffset = 3;
+    double before[16], after[16];
+    glRotatef(10, 1, 0, 0);
+    Modelview(before);
+    PlaceAvatar();
+    UnplaceAvatar();
+    Modelview(after);
+    ExpectMatrixNear(after, before, 1e-6, "view mode 1");
+}
+
+TEST(AvatarPlacement, ViewMode2TakesBackTheShakeInFullButOnlyHalfThePitch) {
+    SetUpViewer(2);
+    heading = followHeading = 0;  // looking along -z: the pitch turns about x alone
+    viewAngle = 90 * degToRad;
+    lookTargetX = viewerX;
+    lookTargetY = viewerEyeY;
+    lookTargetZ = -100;
+    engineShake = 0.4;
+    double camera[16], after[16];
+    glLoadIdentity();
+    gluLookAt(viewerX, viewerEyeY, viewerZ, lookTargetX, lookTargetY, lookTargetZ, 0, -1, 0);
+    Modelview(camera);
+    glLoadIdentity();
+    PlaceAvatar();
+    UnplaceAvatar();
+    Modelview(after);
+    ExpectMatrixNear(after, camera, 1e-6, "shake only");
+    EXPECT_EQ(engineShake, -0.4);  // flipped by the spring at rest
+    // A pitch of 6 degrees leaves 3 in the view: the target, 100 ahead,
+    // moves off the axis by 100 * sin(3 degrees).
+    bodyPitch = bodyPitchPeak = 6;  // at its peak the spring leaves it
+    PlaceAvatar();
+    UnplaceAvatar();
+    Modelview(after);
+    double offAxis = hypot(after[0] * lookTargetX + after[4] * lookTargetY + after[8] * -100 + after[12],
+                           after[1] * lookTargetX + after[5] * lookTargetY + after[9] * -100 + after[13]);
+    EXPECT_NEAR(offAxis, 100 * sin(3 * M_PI / 180), 1e-4);
+    EXPECT_EQ(bodyPitch, 6);
+}
+
+TEST(AvatarPlacement, StoppedDrivingModesStopTheSteeringButTheFollowWalkDoesNot) {
+    for (int mode : {2, 4}) {
+        SetUpViewer(mode);
+        turnDelta = 3;
+        PlaceAvatar();
+        UnplaceAvatar();
+        EXPECT_EQ(turnDelta, 0) << mode;
+    }
+    SetUpViewer(3);
+    turnDelta = 3;
+    PlaceAvatar();
+    UnplaceAvatar();
+    EXPECT_EQ(turnDelta, 3);
+}
+
+TEST(AvatarPlacement, ViewMode3StandsTheAvatarOnlyWhenIdleAndCaughtUp) {
+    SetUpViewer(3);
+    avatarPose = 3;
+    followHeading = 57;  // the camera still lags
+    PlaceAvatar();
+    UnplaceAvatar();
+    EXPECT_EQ(avatarPose, 3);
+    followHeading = heading;
+    moveKeyHeld = 1;
+    PlaceAvatar();
+    UnplaceAvatar();
+    EXPECT_EQ(avatarPose, 3);
+    moveKeyHeld = 0;
+    PlaceAvatar();
+    UnplaceAvatar();
+    EXPECT_EQ(avatarPose, 0);
+}
+
+// ---- Body pitch spring.
+
+TEST(PitchSpring, AtSpeedThePitchRecentresBy2StepsInTheSeatAnd24InTheTrailingView) {
+    SetUpViewer(2);
+    forwardSpeed = 3;
+    fastDriving = 1;
+    bodyPitch = 1;
+    PlaceAvatar();
+    UnplaceAvatar();
+    EXPECT_NEAR(bodyPitch, 0.6, 1e-12);
+    EXPECT_NEAR(bodyPitchPeak, 0.4, 1e-12);
+    SetUpViewer(4);
+    forwardSpeed = 3;
+    fastDriving = 1;
+    bodyPitch = -1;
+    PlaceAvatar();
+    UnplaceAvatar();
+    EXPECT_NEAR(bodyPitch, -0.52, 1e-12);
+    EXPECT_NEAR(bodyPitchPeak, -0.32, 1e-12);
+    bodyPitch = -0.3;  // not past zero
+    SettleBodyPitch(2.4);
+    EXPECT_EQ(bodyPitch, 0);
+    EXPECT_EQ(bodyPitchPeak, 0.2);
+}
+
+TEST(PitchSpring, StoppedAfterBrakingTheSmallSwingSettles) {
+    viewMode = 2;
+    forwardSpeed = 0;
+    bodyPitch = -0.8;
+    bodyPitchPeak = -1.0;
+    SettleBodyPitch(2.0);
+    EXPECT_EQ(bodyPitch, 0);  // -0.8 + 1.0 = 0.2, then both small: rest
+    EXPECT_EQ(bodyPitchPeak, 0);
+    // A large swing only moves on, and reverses past the mirrored peak.
+    bodyPitch = -3;
+    bodyPitchPeak = -3.2;
+    SettleBodyPitch(2.0);
+    EXPECT_NEAR(bodyPitch, -2, 1e-12);
+    EXPECT_EQ(bodyPitchPeak, -3.2);
+    bodyPitch = 3.5;
+    SettleBodyPitch(2.0);
+    EXPECT_NEAR(bodyPitch, 4.5 - 1.2, 1e-12);
+    EXPECT_NEAR(bodyPitchPeak, -3.2 / -1.4, 1e-12);
+    // Moving and not braking: the spring waits.
+    forwardSpeed = 1;
+    fastDriving = 0;
+    braking = 0;
+    double p = bodyPitch;
+    SettleBodyPitch(2.0);
+    EXPECT_EQ(bodyPitch, p);
+    forwardSpeed = 0;
+}
+
+// ---- Boom search and easing.
+
+double EyeDistance() { return hypot(observerX - viewerX, observerZ - viewerZ); }
+
+TEST(Boom, AStepThatCannotReachTheFullLengthGivesItAtOnce) {
+    SetUpViewer(3);
+    observerDistance = 60;
+    for (double step : {0.0, -1.0, (double)NAN}) {
+        boomRestLength = -5;
+        FindBoomLength(step);
+        EXPECT_EQ(boomRestLength, 60) << step;
+        EXPECT_NEAR(EyeDistance(), 60, 1e-9) << step;
+    }
+    boomRestLength = -5;
+    FindBoomLength(1e-300);  // 6e301 steps: widened to 60 / 10000
+    EXPECT_EQ(boomRestLength, 60);
+}
+
+TEST(Boom, EasingGrowsByItsStepAndShrinksFasterWhileTheCameraLags) {
+    SetUpViewer(3);
+    boomLength = 0;
+    boomRestLength = 22;
+    const double growing[] = {10, 20, 22, 22};
+    for (double want : growing) {
+        EaseBoom(10, 2);
+        EXPECT_EQ(boomLength, want);
+        EXPECT_NEAR(EyeDistance(), want, 1e-9);
+    }
+    boomLength = 60;
+    followHeading = heading - 5;  // shrinks by 5 * 3 + 2 a frame
+    const double shrinking[] = {43, 26, 22};
+    for (double want : shrinking) {
+        EaseBoom(10, 2);
+        EXPECT_EQ(boomLength, want);
+    }
+}
+
+}  // namespace
