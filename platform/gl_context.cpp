@@ -18,16 +18,21 @@ PlatGLContext Plat_CreateGLContext(PlatDC dc) {
     return plat.context;
 }
 
+// Tools report the last camera even after the program let go of the context.
+static void KeepModelview() {
+    if (plat.context && SDL_GL_GetCurrentContext() == plat.context)
+        glGetDoublev(GL_MODELVIEW_MATRIX, plat.modelviewAtDelete);
+}
+
 void Plat_MakeCurrent(PlatDC dc, PlatGLContext context) {
     if (!plat.window) return;
+    if (!dc || !context) KeepModelview();
     SDL_GL_MakeCurrent(plat.window, dc && context ? (SDL_GLContext)context : nullptr);
 }
 
 void Plat_DeleteGLContext(PlatGLContext context) {
     if (!context || context != plat.context) return;
-    // Tools report the last camera even after the program let go of it.
-    if (SDL_GL_GetCurrentContext() == plat.context)
-        glGetDoublev(GL_MODELVIEW_MATRIX, plat.modelviewAtDelete);
+    KeepModelview();
     SDL_GL_DeleteContext(plat.context);
     plat.context = nullptr;
 }

@@ -31,6 +31,10 @@ struct PlatState {
     bool frameValid = false;
     double modelviewAtDelete[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
+    // Where the window system refuses cursor warps (Wayland), the cursor the
+    // program sees is a virtual one moved by relative motion while hidden.
+    bool virtualPointer = false;
+
     // Maximise done by the layer itself when no window manager runs.
     bool selfMaximised = false;
     int restoreX = 0, restoreY = 0, restoreW = 0, restoreH = 0;

@@ -72,6 +72,22 @@ static void TranslateWindowEvent(const SDL_WindowEvent& window) {
     }
 }
 
+// Without cursor warps, a hidden cursor moves the virtual one by the
+// relative motion, so mouse look measures the same distances from the centre.
+static void TranslateMotion(const SDL_MouseMotionEvent& motion) {
+    if (!plat.virtualPointer) {
+        Plat_PostMessage(WM_MOUSEMOVE, 0, MakeLParam(motion.x, motion.y));
+        return;
+    }
+    if (SDL_GetRelativeMouseMode()) {
+        plat.virtualCursor.x += motion.xrel;
+        plat.virtualCursor.y += motion.yrel;
+    } else {
+        plat.virtualCursor = {motion.x, motion.y};
+    }
+    Plat_PostMessage(WM_MOUSEMOVE, 0, MakeLParam(plat.virtualCursor.x, plat.virtualCursor.y));
+}
+
 void PlatTranslateEvent(const SDL_Event& event) {
     switch (event.type) {
         case SDL_KEYDOWN:
@@ -79,7 +95,7 @@ void PlatTranslateEvent(const SDL_Event& event) {
             TranslateKey(event.key);
             break;
         case SDL_MOUSEMOTION:
-            Plat_PostMessage(WM_MOUSEMOVE, 0, MakeLParam(event.motion.x, event.motion.y));
+            TranslateMotion(event.motion);
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:

@@ -1,6 +1,7 @@
 // sdl_window.cpp -- the window, its GL context, placement, cursor and
 // message boxes, on SDL2.
 #include <GL/gl.h>
+#include <dlfcn.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -8,7 +9,19 @@
 
 #include "platform/platform_internal.h"
 
+// The GL libraries stay loaded until the process ends, even after SDL lets
+// go of them: leak reports of the driver's own allocations then name the
+// driver instead of an unloaded module.
+static void KeepGLLibrariesLoaded() {
+    static const char* const LIBRARIES[] = {
+        "libGL.so.1", "libGLX_mesa.so.0", "libEGL_mesa.so.0",
+        "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so",
+        "/usr/lib/x86_64-linux-gnu/dri/kms_swrast_dri.so"};
+    for (const char* name : LIBRARIES) dlopen(name, RTLD_NOW | RTLD_GLOBAL | RTLD_NODELETE);
+}
+
 bool Plat_Init(PlatBackend backend, int headlessWidth, int headlessHeight) {
+    KeepGLLibrariesLoaded();
     plat.backend = backend;
     plat.headlessWidth = headlessWidth > 0 ? headlessWidth : 1;
     plat.headlessHeight = headlessHeight > 0 ? headlessHeight : 1;
@@ -24,7 +37,15 @@ bool Plat_Init(PlatBackend backend, int headlessWidth, int headlessHeight) {
         return false;
     }
     plat.initialised = true;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    plat.virtualPointer = backend == PLAT_DESKTOP && driver && SDL_strcmp(driver, "wayland") == 0;
     return true;
+}
+
+// Where the program cannot move its own window, a press while the cursor
+// is shown (paused) lets the window system drag it.
+static SDL_HitTestResult DragWhilePaused(SDL_Window*, const SDL_Point*, void*) {
+    return plat.cursorCounter >= 0 ? SDL_HITTEST_DRAGGABLE : SDL_HITTEST_NORMAL;
 }
 
 PlatWindow Plat_CreateWindow(PlatWindowProc proc, int x, int y, int width, int height) {
@@ -48,6 +69,7 @@ PlatWindow Plat_CreateWindow(PlatWindowProc proc, int x, int y, int width, int h
         return 0;
     }
     plat.proc = proc;
+    if (plat.virtualPointer) SDL_SetWindowHitTest(plat.window, DragWhilePaused, nullptr);
     PlatSend(WM_CREATE, 0, 0);
     return 1;
 }
@@ -137,13 +159,15 @@ void Plat_ShowWindow(PlatWindow, PlatShow how) {
 
 int Plat_ShowCursor(bool show) {
     plat.cursorCounter += show ? 1 : -1;
-    if (!PlatHeadless() && plat.initialised)
+    if (!PlatHeadless() && plat.initialised) {
         SDL_ShowCursor(plat.cursorCounter >= 0 ? SDL_ENABLE : SDL_DISABLE);
+        if (plat.virtualPointer) SDL_SetRelativeMouseMode(plat.cursorCounter < 0 ? SDL_TRUE : SDL_FALSE);
+    }
     return plat.cursorCounter;
 }
 
 void Plat_GetCursorPos(PlatPoint* point) {
-    if (PlatHeadless()) {
+    if (PlatHeadless() || plat.virtualPointer) {
         *point = plat.virtualCursor;
         return;
     }
@@ -151,7 +175,7 @@ void Plat_GetCursorPos(PlatPoint* point) {
 }
 
 void Plat_SetCursorPos(int x, int y) {
-    if (PlatHeadless()) {
+    if (PlatHeadless() || plat.virtualPointer) {
         if (x == plat.virtualCursor.x && y == plat.virtualCursor.y) return;
         plat.virtualCursor = {x, y};
         Plat_PostMessage(WM_MOUSEMOVE, 0, MakeLParam(x, y));
@@ -163,7 +187,7 @@ void Plat_SetCursorPos(int x, int y) {
 void Plat_SetHeadlessCursor(int x, int y) { plat.virtualCursor = {x, y}; }
 
 void Plat_ClientToScreen(PlatWindow, PlatPoint* point) {
-    if (PlatHeadless() || !plat.window) return;
+    if (PlatHeadless() || plat.virtualPointer || !plat.window) return;
     int wx, wy;
     SDL_GetWindowPosition(plat.window, &wx, &wy);
     point->x += wx;
@@ -171,7 +195,7 @@ void Plat_ClientToScreen(PlatWindow, PlatPoint* point) {
 }
 
 void Plat_ScreenToClient(PlatWindow, PlatPoint* point) {
-    if (PlatHeadless() || !plat.window) return;
+    if (PlatHeadless() || plat.virtualPointer || !plat.window) return;
     int wx, wy;
     SDL_GetWindowPosition(plat.window, &wx, &wy);
     point->x -= wx;

@@ -94,12 +94,16 @@ TEST(ReplayTool, MalformedArgumentsExitTwo) {
 
 TEST(ReplayTool, EscEndsTheRunAfterWritingItsStep) {
     std::string dir = MakeTempDir();
+    // View mode 1 looking down -z: the camera is a proper look-at matrix.
+    WriteTextFile(dir + "/Hod.pro", "0 0 0 -1 1  1 0 0 0 60 0 0 1000.0 1000 0 1 0 0  0 0 0  0 0 -100  0 8 1\n");
     ReplayResult r = RunReplayTool(dir, 10, "1 down esc\n1 down up\n5 down up\n");
     EXPECT_EQ(r.status, 0);
     ASSERT_EQ(r.steps.size(), 2u);
     EXPECT_TRUE(r.steps[0].ran);
     EXPECT_FALSE(r.steps[1].ran) << "the Esc step's frame does not run";
     EXPECT_EQ(r.steps[1]["pauseState"], 0);
+    EXPECT_EQ(r.steps[1].modelview[0], -1.0) << "the camera as it was before the release";
+    for (int k = 0; k < 16; k++) EXPECT_EQ(r.steps[1].modelview[k], r.steps[0].modelview[k]);
 }
 
 TEST(ReplayTool, RanSaysWhetherAFrameRan) {
