@@ -73,6 +73,15 @@ static void FreePrimaryCrtc(PrimaryCrtc& p) {
     p = PrimaryCrtc();
 }
 
+bool PlatX11CursorPos(int* x, int* y) {
+    Display* d = X11();
+    if (!d) return false;
+    Window root, child;
+    int winX, winY;
+    unsigned mask;
+    return XQueryPointer(d, DefaultRootWindow(d), &root, &child, x, y, &winX, &winY, &mask);
+}
+
 bool PlatX11ScreenSize(int* width, int* height) {
     Display* d = X11();
     if (!d) return false;

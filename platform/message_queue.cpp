@@ -17,7 +17,10 @@ static void PumpEvents() {
     if (PlatHeadless() || !plat.initialised) return;
     SDL_Event event;
     while (SDL_PollEvent(&event)) PlatTranslateEvent(event);
+    PlatFollowHeldPointer();
 }
+
+constexpr int HELD_POINTER_POLL_MS = 10;  // how often a held pointer is looked at
 
 bool Plat_PeekMessage() {
     PumpEvents();
@@ -54,6 +57,8 @@ void Plat_PostQuitMessage(int exitCode) {
 void Plat_WaitMessage(int timeoutMs) {
     if (!plat.queue.empty() || plat.quitPosted) return;
     if (PlatHeadless() || !plat.initialised) return;  // nothing could arrive
+    if (plat.leftButtonDown && (timeoutMs < 0 || timeoutMs > HELD_POINTER_POLL_MS))
+        timeoutMs = HELD_POINTER_POLL_MS;
     SDL_Event event;
     int got = timeoutMs < 0 ? SDL_WaitEvent(&event) : SDL_WaitEventTimeout(&event, timeoutMs);
     if (got) PlatTranslateEvent(event);

@@ -35,6 +35,12 @@ struct PlatState {
     // program sees is a virtual one moved by relative motion while hidden.
     bool virtualPointer = false;
 
+    // While the left button is held the pointer is followed on the screen:
+    // a window that follows the pointer sees no change in client terms, and
+    // SDL reports no motion then.
+    bool leftButtonDown = false;
+    PlatPoint lastPointer = {0, 0};  // screen position of the last mouse-move sent
+
     // Maximise done by the layer itself when no window manager runs.
     bool selfMaximised = false;
     int restoreX = 0, restoreY = 0, restoreW = 0, restoreH = 0;
@@ -50,7 +56,13 @@ intptr_t PlatSend(unsigned message, uintptr_t wParam, intptr_t lParam);
 
 // Turns one SDL event into the program's messages (desktop backend).
 void PlatTranslateEvent(const SDL_Event& event);
+// While the left button is held: a mouse-move when the pointer has moved on
+// the screen since the last one.
+void PlatFollowHeldPointer();
 
 // X11 helpers (display_x11.cpp): false or no effect away from X11.
 bool PlatX11WindowManagerRunning();
 bool PlatX11ScreenSize(int* width, int* height);
+// The pointer's screen position asked of the X server itself: SDL's own
+// copy stops following the pointer while a button is held.
+bool PlatX11CursorPos(int* x, int* y);

@@ -76,6 +76,9 @@ static void TranslateWindowEvent(const SDL_WindowEvent& window) {
 // relative motion, so mouse look measures the same distances from the centre.
 static void TranslateMotion(const SDL_MouseMotionEvent& motion) {
     if (!plat.virtualPointer) {
+        PlatPoint screen = {motion.x, motion.y};
+        Plat_ClientToScreen(1, &screen);
+        plat.lastPointer = screen;
         Plat_PostMessage(WM_MOUSEMOVE, 0, MakeLParam(motion.x, motion.y));
         return;
     }
@@ -100,6 +103,7 @@ void PlatTranslateEvent(const SDL_Event& event) {
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
             if (event.button.button != SDL_BUTTON_LEFT) break;
+            plat.leftButtonDown = event.type == SDL_MOUSEBUTTONDOWN;
             Plat_PostMessage(event.type == SDL_MOUSEBUTTONDOWN ? WM_LBUTTONDOWN : WM_LBUTTONUP, 0,
                              MakeLParam(event.button.x, event.button.y));
             break;
@@ -112,4 +116,15 @@ void PlatTranslateEvent(const SDL_Event& event) {
         default:
             break;
     }
+}
+
+void PlatFollowHeldPointer() {
+    if (!plat.leftButtonDown || plat.virtualPointer || !plat.window) return;
+    PlatPoint screen;
+    if (!PlatX11CursorPos(&screen.x, &screen.y)) return;
+    if (screen.x == plat.lastPointer.x && screen.y == plat.lastPointer.y) return;
+    plat.lastPointer = screen;
+    PlatPoint client = screen;
+    Plat_ScreenToClient(1, &client);
+    Plat_PostMessage(WM_MOUSEMOVE, 0, MakeLParam(client.x, client.y));
 }

@@ -171,6 +171,7 @@ void Plat_GetCursorPos(PlatPoint* point) {
         *point = plat.virtualCursor;
         return;
     }
+    if (PlatX11CursorPos(&point->x, &point->y)) return;
     SDL_GetGlobalMouseState(&point->x, &point->y);
 }
 
