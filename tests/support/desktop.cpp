@@ -2,7 +2,9 @@
 #include "tests/support/desktop.h"
 
 #include <fcntl.h>
+#include <pty.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -35,10 +37,32 @@ int StartProgram(const std::string& program, const std::string& dir) {
     return pid;
 }
 
+int StartProgramOnTerminal(const std::string& program, const std::string& dir, int* master) {
+    int slave = -1;
+    if (openpty(master, &slave, nullptr, nullptr, nullptr) != 0) return -1;
+    int pid = fork();
+    if (pid == 0) {
+        close(*master);
+        setsid();
+        ioctl(slave, TIOCSCTTY, 0);
+        dup2(slave, 0);
+        dup2(slave, 1);
+        dup2(slave, 2);
+        if (slave > 2) close(slave);
+        if (chdir(dir.c_str()) != 0) _exit(127);
+        execl(program.c_str(), program.c_str(), (char*)nullptr);
+        _exit(127);
+    }
+    close(slave);
+    return pid;
+}
+
 static void SleepMs(int ms) {
     timespec t = {ms / 1000, (ms % 1000) * 1000000L};
     nanosleep(&t, nullptr);
 }
+
+void PauseMs(int ms) { SleepMs(ms); }
 
 std::string WaitForWindow(int pid, int timeoutMs) {
     for (int waited = 0; waited <= timeoutMs; waited += 50) {
@@ -88,6 +112,17 @@ void SendKey(const std::string& window, const std::string& key) {
     Shell("xdotool windowfocus --sync " + window + " 2>/dev/null; xdotool key --clearmodifiers " +
           key);
 }
+
+void HoldKey(const std::string& window, const std::string& key, bool down) {
+    Shell("xdotool windowfocus --sync " + window + " 2>/dev/null; xdotool " +
+          (down ? "keydown " : "keyup ") + key);
+}
+
+void MovePointer(int x, int y) {
+    Shell("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " 2>/dev/null");
+}
+
+void PressLeftButton(bool down) { Shell(std::string("xdotool ") + (down ? "mousedown 1" : "mouseup 1")); }
 
 int WaitForExit(int pid, int timeoutMs) {
     for (int waited = 0; waited <= timeoutMs; waited += 10) {
