@@ -141,7 +141,9 @@ int main(int argc, char** argv) {
         if (system(("rm -rf '" + copyRoot + "'").c_str()) != 0) fprintf(stderr, "cannot remove %s\n", copyRoot.c_str());
     }
     if (status != 0) return fprintf(stderr, "ambler-soak: %s\n", error.c_str()), 2;
-    printf("%s: %ld steps, %ld failed checks", o.sceneDir.c_str(), o.steps, failures);
+    printf("%s", o.sceneDir.c_str());
+    if (viewMode) printf(" in view mode %d", viewMode);
+    printf(": %ld steps, %ld failed checks", o.steps, failures);
     if (o.checkRss && o.steps > WARM_UP_STEPS) {
         printf(", RSS %ld kB after warm-up, peak %ld kB later", warmRss, peakRss);
         if (peakRss - warmRss > 1024) failures++, printf(" (grew by more than 1 MB)");
