@@ -33,8 +33,9 @@ asan: deps
 	@cmake --build $(ASAN_BUILD) -j$(JOBS)
 
 run: build
-	@if [ -d scenes/$(SCENE) ]; then dir=scenes/$(SCENE); else dir=scenes/empty; fi; \
-	cd $$dir && exec ../../$(BUILD)/bin/ambler
+	@if [ ! -f scenes/$(SCENE)/Hod.pro ]; then \
+		echo "no demo scene '$(SCENE)'; try: $$(ls scenes | tr '\n' ' ')"; exit 2; fi
+	@cd scenes/$(SCENE) && exec ../../$(BUILD)/bin/ambler
 
 # All tests in the normal build (window tests included, under a private X
 # display when none is set), then the unit and replay tests again from the

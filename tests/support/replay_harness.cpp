@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -17,12 +18,22 @@ double TraceStep::operator[](const std::string& name) const {
     return it == v.end() ? NAN : it->second;
 }
 
+// Folders made for the test program, removed when it ends.
+static std::vector<std::string> madeDirs;
+
+static void RemoveMadeDirs() {
+    std::error_code ignored;
+    for (const std::string& dir : madeDirs) std::filesystem::remove_all(dir, ignored);
+}
+
 std::string MakeTempDir() {
     const char* base = getenv("TMPDIR");
     std::string pattern = std::string(base && *base ? base : "/tmp") + "/ambler-test-XXXXXX";
     std::vector<char> buf(pattern.begin(), pattern.end());
     buf.push_back(0);
     if (!mkdtemp(buf.data())) ADD_FAILURE() << "mkdtemp failed";
+    if (madeDirs.empty()) atexit(RemoveMadeDirs);
+    madeDirs.push_back(buf.data());
     return buf.data();
 }
 

@@ -15,13 +15,15 @@
 #include "tools/lib/trace.h"
 
 static const char USAGE[] =
-    "usage: ambler-soak SCENE_DIR [--steps N] [--seed S] [--view-mode M] [--check-rss]\n";
+    "usage: ambler-soak SCENE_DIR [--steps N] [--seed S] [--view-mode M] [--check-rss]\n"
+    "                   [--rss-every N]\n";
 
 struct SoakOptions {
     std::string sceneDir;
     long steps = 100000;
     unsigned seed = 1;
     bool checkRss = false;
+    long rssEvery = 0;  // print the resident size every so many steps
 };
 
 static const unsigned KEYS[] = {VK_CONTROL, VK_SPACE, VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN};
@@ -106,6 +108,7 @@ static bool ParseOptions(int argc, char** argv, SoakOptions* o, int* viewMode) {
         else if (a == "--steps" && i + 1 < argc) o->steps = atol(argv[++i]);
         else if (a == "--seed" && i + 1 < argc) o->seed = (unsigned)atol(argv[++i]);
         else if (a == "--view-mode" && i + 1 < argc) *viewMode = atoi(argv[++i]);
+        else if (a == "--rss-every" && i + 1 < argc) o->rssEvery = atol(argv[++i]);
         else if (a[0] != '-' && o->sceneDir.empty()) o->sceneDir = a;
         else return false;
     }
@@ -132,6 +135,7 @@ int main(int argc, char** argv) {
         long rss = ResidentKilobytes();
         if (step == WARM_UP_STEPS) warmRss = rss;
         if (step > WARM_UP_STEPS && rss > peakRss) peakRss = rss;
+        if (o.rssEvery > 0 && step % o.rssEvery == 0) printf("step %ld: RSS %ld kB\n", step, rss);
         return failures < 100;
     };
     std::string error;
