@@ -51,6 +51,8 @@ int RunMessageLoop();
 intptr_t MainWindowProc(PlatWindow window, unsigned message, uintptr_t wParam, intptr_t lParam);
 // One frame: pause check, pacing, motion step, drawing, swap.
 void DisplayFrame();
+// The motion and camera step of the current view mode.
+void StepMotion();
 // One frame while paused (resize, button release): pauseState 1 -> 3 -> 1.
 void ForceFrame();
 // Releases the context and the DC, posts quit, restores the display mode.

@@ -5,8 +5,7 @@
 #include "render/render.h"
 #include "scene/scene.h"
 
-// The motion and camera step of the current view mode.
-static void StepMotion() {
+void StepMotion() {
     if (viewMode == 1) {
         if (StepVerticalMotion()) StepWalkingViewer();
     } else if (viewMode == 3) {

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_util.h"
 #include "app/app.h"
 #include "motion/motion.h"
 #include "render/render.h"
@@ -30,16 +31,6 @@ constexpr int BITMAP_COUNT = 64;
 constexpr int BITMAP_SIDE = 128;
 constexpr int WIDTH = 200, HEIGHT = 150;
 constexpr int RUNS = 31;  // interleaved pairs; odd, for a plain median
-
-static double Now() {
-    return std::chrono::duration<double, std::milli>(
-               std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-static double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 static unsigned seed = 1;
 static double Random(double lo, double hi) {
@@ -200,18 +191,11 @@ static double TimeFrame(void (*draw)(), bool finish) {
     glDisable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, 0);
     glFinish();
-    double start = Now();
+    double start = NowMs();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     draw();
     if (finish) glFinish();
-    return Now() - start;
-}
-
-static std::vector<unsigned char> Pixels() {
-    std::vector<unsigned char> rgb(WIDTH * HEIGHT * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, WIDTH, HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    return rgb;
+    return NowMs() - start;
 }
 
 static intptr_t BenchWindowProc(PlatWindow window, unsigned message, uintptr_t wParam, intptr_t lParam) {
@@ -241,7 +225,7 @@ static void MakeContext() {
 // Decoding alone, then decoding with the texture objects and the name search
 // over every slot.
 static void MeasureLoading(const std::string& folder) {
-    double start = Now();
+    double start = NowMs();
     for (int b = 0; b < BITMAP_COUNT; b++) {
         std::string path = folder + "/tex" + std::to_string(b) + ".bmp";
         char message[BITMAP_MESSAGE_CAPACITY];
@@ -249,12 +233,12 @@ static void MeasureLoading(const std::string& folder) {
         if (!image) exit(1);
         FreeTextureImage(image);
     }
-    double decode = Now() - start;
+    double decode = NowMs() - start;
     if (chdir(folder.c_str()) != 0) exit(1);
-    start = Now();
+    start = NowMs();
     CreateSceneTextures();
     glFinish();
-    double create = Now() - start;
+    double create = NowMs() - start;
     printf("load: %d bitmaps of %dx%d, 24-bit: decode only %.2f ms; CreateSceneTextures over "
            "%d slots (decode, mipmaps, texture objects) %.2f ms\n",
            BITMAP_COUNT, BITMAP_SIDE, BITMAP_SIDE, decode, TEXTURED_VERTICES, create);
@@ -274,9 +258,9 @@ int main() {
     printf("calls per frame: %zu (plus clear and finish)\n", bare.size());
 
     TimeFrame(DrawOurs, true);
-    std::vector<unsigned char> ours = Pixels();
+    std::vector<unsigned char> ours = FramePixels(WIDTH, HEIGHT);
     TimeFrame(DrawBare, true);
-    printf("images identical: %s\n", ours == Pixels() ? "yes" : "NO");
+    printf("images identical: %s\n", ours == FramePixels(WIDTH, HEIGHT) ? "yes" : "NO");
 
     for (bool finish : {true, false}) {
         std::vector<double> oursMs, bareMs;

@@ -13,6 +13,7 @@
 #include <random>
 #include <vector>
 
+#include "bench/bench_util.h"
 #include "app/app.h"
 #include "motion/motion.h"
 #include "scene/scene.h"
@@ -21,16 +22,6 @@ constexpr int OBSTACLES = 100000;
 constexpr double FIELD_HALF_SIZE = 2000;  // points spread over 4000 x 4000
 constexpr int FRAMES_PER_BATCH = 200;
 constexpr int BATCHES = 31;  // interleaved; odd, for a plain median
-
-static double NowMs() {
-    return std::chrono::duration<double, std::milli>(
-               std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-static double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 // The loader's defaults and derived values, view mode 2, random points plus
 // the corner of the deflected frame, far from the others.

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_util.h"
 #include "app/app.h"
 #include "motion/motion.h"
 #include "render/figure_joints.h"
@@ -29,17 +30,6 @@ constexpr int WIDTH = 200, HEIGHT = 150;
 constexpr int TEXTURE_NAMES = 8;
 constexpr int AVATAR_VERTICES = 1000;
 constexpr int RUNS = 31;  // interleaved pairs; odd, for a plain median
-
-static double Now() {
-    return std::chrono::duration<double, std::milli>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-static double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 // ---- The scene: generated, written, and loaded by the program itself.
 
@@ -328,18 +318,11 @@ static double TimeFrame(void (*draw)(), bool finish) {
     glDisable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, 0);
     glFinish();
-    double t0 = Now();
+    double t0 = NowMs();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     draw();
     if (finish) glFinish();
-    return Now() - t0;
-}
-
-static std::vector<unsigned char> Pixels() {
-    std::vector<unsigned char> rgb(WIDTH * HEIGHT * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, WIDTH, HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    return rgb;
+    return NowMs() - t0;
 }
 
 static std::vector<double> Modelview() {
@@ -378,11 +361,11 @@ int main() {
            polygons, matrixCalls, binds, switches);
 
     TimeFrame(DrawOurs, true);
-    std::vector<unsigned char> ours = Pixels();
+    std::vector<unsigned char> ours = FramePixels(WIDTH, HEIGHT);
     std::vector<double> oursMatrix = Modelview();
     TimeFrame(DrawBare, true);
     printf("images identical: %s; modelview after the figures identical: %s\n",
-           ours == Pixels() ? "yes" : "NO", oursMatrix == Modelview() ? "yes" : "NO");
+           ours == FramePixels(WIDTH, HEIGHT) ? "yes" : "NO", oursMatrix == Modelview() ? "yes" : "NO");
 
     for (bool finish : {true, false}) {
         std::vector<double> oursMs, bareMs;

@@ -3,7 +3,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/time.h>
-#include <time.h>
+#include <chrono>
 #include <unistd.h>
 
 #include <cstdio>
@@ -22,9 +22,8 @@ static double CpuSeconds() {
 }
 
 static double WallSeconds() {
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec + t.tv_nsec / 1e9;
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
 // The loop without sleeping: frames whenever the queue is empty.

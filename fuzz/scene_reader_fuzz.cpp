@@ -40,13 +40,7 @@ static void HoldKeys(unsigned mask) {
 // One frame as the frame function runs it once pacing lets it through.
 static void RunFrame() {
     boundTexture = 0;
-    if (viewMode == 1) {
-        if (StepVerticalMotion()) StepWalkingViewer();
-    } else if (viewMode == 3) {
-        StepFollowViewer();
-    } else {
-        StepDrivingViewer();
-    }
+    StepMotion();
     DrawFrameStages();
 }
 

@@ -1,6 +1,7 @@
 // message_queue.cpp -- the program's message queue, default processing and
 // the tick counter.
-#include <time.h>
+#include <chrono>
+#include <thread>
 
 #include "platform/platform_internal.h"
 
@@ -88,9 +89,8 @@ intptr_t Plat_DefWindowProc(PlatWindow, unsigned message, uintptr_t wParam, intp
 }
 
 static uint64_t MonotonicMicroseconds() {
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return (uint64_t)now.tv_sec * 1000000u + (uint64_t)now.tv_nsec / 1000u;
+    using namespace std::chrono;
+    return (uint64_t)duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 uint32_t Plat_GetTickCount() {
@@ -109,8 +109,7 @@ void Plat_WaitMessageUntil(uint32_t tick) {
         if (remaining <= 1500) {
             // The last stretch is slept exactly: a millisecond timeout could
             // overshoot the frame by most of a millisecond.
-            timespec t = {0, (long)remaining * 1000L};
-            nanosleep(&t, nullptr);
+            std::this_thread::sleep_for(std::chrono::microseconds(remaining));
             PumpEvents();
             return;
         }

@@ -19,7 +19,7 @@
 namespace {
 
 // The fields of a bitmap file to build; pixels are the raw pixel data.
-struct BmpSpec {
+struct BmpLayout {
     int32_t width = 1, height = 1;
     uint16_t bpp = 24;
     uint32_t compression = 0;
@@ -36,7 +36,7 @@ void Put(std::vector<unsigned char>& out, uint32_t v, int bytes) {
     for (int i = 0; i < bytes; i++) out.push_back((unsigned char)(v >> (8 * i)));
 }
 
-std::vector<unsigned char> Build(const BmpSpec& s) {
+std::vector<unsigned char> Build(const BmpLayout& s) {
     std::vector<unsigned char> body;
     Put(body, s.headerSize, 4);
     if (s.headerSize == 12) {
@@ -93,7 +93,7 @@ void Decode(const std::vector<unsigned char>& bytes, Decoded* out) {
     delete copy;
 }
 
-std::string RefusalOf(const BmpSpec& s) {
+std::string RefusalOf(const BmpLayout& s) {
     Decoded d;
     Decode(Build(s), &d);
     return d.image ? "decoded" : d.message;
@@ -122,7 +122,7 @@ TEST(BitmapDecode, WritersRoundTripWithRowPaddingDropped) {
 }
 
 TEST(BitmapDecode, PaletteDepthsReadHighBitsFirstAndIndicesPastTheTableAreBlack) {
-    BmpSpec s;
+    BmpLayout s;
     s.width = 9;
     s.bpp = 1;
     s.table = {0x000000, 0xFFFFFF};
@@ -160,14 +160,14 @@ TEST(BitmapDecode, PaletteDepthsReadHighBitsFirstAndIndicesPastTheTableAreBlack)
 }
 
 TEST(BitmapDecode, CoreHeaderWidensItsThreeByteTable) {
-    BmpSpec core;
+    BmpLayout core;
     core.headerSize = 12;
     core.width = 2;
     core.bpp = 8;
     core.table.assign(256, 0);
     core.table[7] = 0x336699;
     core.pixels = {7, 0, 0, 0};
-    BmpSpec info = core;
+    BmpLayout info = core;
     info.headerSize = 40;
     Decoded a, b;
     Decode(Build(core), &a);
@@ -179,7 +179,7 @@ TEST(BitmapDecode, CoreHeaderWidensItsThreeByteTable) {
 }
 
 TEST(BitmapDecode, SixteenBitChannelsExpandByBitReplication) {
-    BmpSpec s;
+    BmpLayout s;
     s.width = 2;
     s.bpp = 16;
     // 5-5-5: red 31, green 16, blue 1; then red 0, green 0, blue 31.
@@ -206,7 +206,7 @@ TEST(BitmapDecode, SixteenBitChannelsExpandByBitReplication) {
 }
 
 TEST(BitmapDecode, ThirtyTwoBitPixelsAndWideMasks) {
-    BmpSpec s;
+    BmpLayout s;
     s.bpp = 32;
     s.pixels = {0x11, 0x22, 0x33, 0x99};  // blue, green, red, unused
     Decoded plain;
@@ -240,7 +240,7 @@ TEST(BitmapDecode, TopDownRowsComeOutBottomFirst) {
 }
 
 TEST(BitmapDecode, HeaderlessFilesFindPixelsAfterMasksAndTable) {
-    BmpSpec s;
+    BmpLayout s;
     s.fileHeader = false;
     s.bpp = 16;
     s.compression = 3;
@@ -256,8 +256,8 @@ TEST(BitmapDecode, HeaderlessFilesFindPixelsAfterMasksAndTable) {
 
 // ---- RLE streams.
 
-BmpSpec Rle8(int width, int height, std::vector<unsigned char> stream) {
-    BmpSpec s;
+BmpLayout Rle8(int width, int height, std::vector<unsigned char> stream) {
+    BmpLayout s;
     s.width = width;
     s.height = height;
     s.bpp = 8;
@@ -298,12 +298,12 @@ TEST(BitmapDecode, BrokenRleStreamsAreRefused) {
     };
     for (const std::vector<unsigned char>& stream : broken)
         EXPECT_EQ(RefusalOf(Rle8(2, 2, stream)), BITMAP_CONVERSION_MESSAGE) << (int)stream.size();
-    BmpSpec topDown = Rle8(2, -2, {0, 1});
+    BmpLayout topDown = Rle8(2, -2, {0, 1});
     EXPECT_EQ(RefusalOf(topDown), BITMAP_CONVERSION_MESSAGE);
 }
 
 TEST(BitmapDecode, Rle4TakesHighNibbleFirst) {
-    BmpSpec s = Rle8(7, 1, {3, 0x12, 0, 3, 0x31, 0x20, 0, 1});
+    BmpLayout s = Rle8(7, 1, {3, 0x12, 0, 3, 0x31, 0x20, 0, 1});
     s.bpp = 4;
     s.compression = 2;
     s.table.resize(16);
@@ -323,7 +323,7 @@ TEST(BitmapDecode, Rle4TakesHighNibbleFirst) {
 
 TEST(BitmapDecode, HeaderSizesOtherThanFortyAndTwelveAreUnknown) {
     for (uint32_t size : {0u, 16u, 52u, 56u, 64u, 108u, 124u}) {
-        BmpSpec s;
+        BmpLayout s;
         s.headerSize = size < 40 ? 40 : size;
         std::vector<unsigned char> bytes = Build(s);
         memcpy(&bytes[14], &size, 4);
@@ -341,7 +341,7 @@ TEST(BitmapDecode, HeaderSizesOtherThanFortyAndTwelveAreUnknown) {
 }
 
 TEST(BitmapDecode, UnsupportedDepthsCompressionsAndDamageAreConversionErrors) {
-    BmpSpec s;
+    BmpLayout s;
     s.pixels = {0, 0, 0, 0};
     for (uint16_t bpp : {0, 2, 64, 30000}) {
         s.bpp = bpp;
@@ -353,7 +353,7 @@ TEST(BitmapDecode, UnsupportedDepthsCompressionsAndDamageAreConversionErrors) {
         EXPECT_EQ(RefusalOf(s), BITMAP_CONVERSION_MESSAGE) << compression;
     }
     s.compression = 0;
-    BmpSpec bad = s;
+    BmpLayout bad = s;
     bad.width = -1;
     EXPECT_EQ(RefusalOf(bad), BITMAP_CONVERSION_MESSAGE);
     bad.width = 0;
@@ -384,7 +384,7 @@ TEST(BitmapDecode, UnsupportedDepthsCompressionsAndDamageAreConversionErrors) {
 }
 
 TEST(BitmapDecode, AbsurdDimensionsAreOutOfMemoryWithoutAllocating) {
-    BmpSpec s;
+    BmpLayout s;
     s.pixels = {0, 0, 0, 0};
     s.width = INT32_MAX;
     s.height = INT32_MAX;

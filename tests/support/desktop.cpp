@@ -9,9 +9,11 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
+#include <thread>
 
 std::string Shell(const std::string& command, int* status) {
     std::string out;
@@ -57,10 +59,7 @@ int StartProgramOnTerminal(const std::string& program, const std::string& dir, i
     return pid;
 }
 
-static void SleepMs(int ms) {
-    timespec t = {ms / 1000, (ms % 1000) * 1000000L};
-    nanosleep(&t, nullptr);
-}
+static void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 void PauseMs(int ms) { SleepMs(ms); }
 
