@@ -24,6 +24,22 @@ static Display* X11() {
     return x11Display;
 }
 
+// A protocol error about a window that is already gone (the window manager
+// and the program race at every unmap) is no reason to end the program, as
+// Xlib's own handler would; it is reported and the program goes on.
+static int ReportXError(Display* d, XErrorEvent* e) {
+    char text[128];
+    XGetErrorText(d, e->error_code, text, sizeof text);
+    fprintf(stderr, "ambler: X error ignored: %s (request %d, resource 0x%lx)\n", text,
+            e->request_code, e->resourceid);
+    return 0;
+}
+
+void PlatX11Init() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && SDL_strcmp(driver, "x11") == 0) XSetErrorHandler(ReportXError);
+}
+
 bool PlatX11WindowManagerRunning() {
     Display* d = X11();
     if (!d) return true;  // elsewhere the window system always manages windows

@@ -61,6 +61,7 @@ void PlatTranslateEvent(const SDL_Event& event);
 void PlatFollowHeldPointer();
 
 // X11 helpers (display_x11.cpp): false or no effect away from X11.
+void PlatX11Init();
 bool PlatX11WindowManagerRunning();
 bool PlatX11ScreenSize(int* width, int* height);
 // The pointer's screen position asked of the X server itself: SDL's own

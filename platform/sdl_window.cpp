@@ -37,6 +37,7 @@ bool Plat_Init(PlatBackend backend, int headlessWidth, int headlessHeight) {
         return false;
     }
     plat.initialised = true;
+    PlatX11Init();
     const char* driver = SDL_GetCurrentVideoDriver();
     plat.virtualPointer = backend == PLAT_DESKTOP && driver && SDL_strcmp(driver, "wayland") == 0;
     return true;
