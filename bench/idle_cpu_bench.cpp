@@ -1,13 +1,15 @@
-// idle_cpu_bench.cpp -- CPU use and frame rate of the real message loop on an
-// empty scene, against a loop that polls without sleeping, in one run.
+// idle_cpu_bench.cpp -- CPU use of the program on an empty scene, and CPU use and
+// frame rate of its message loop against a loop that polls without sleeping.
 #include <signal.h>
+#include <sys/wait.h>
 #include <sys/resource.h>
 #include <sys/time.h>
-#include <chrono>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "app/app.h"
@@ -41,6 +43,42 @@ static void PollingLoop(double seconds) {
 // which the platform turns into a close request.
 static void OnAlarm(int) { kill(getpid(), SIGTERM); }
 
+// Processor seconds a child has used so far, from /proc.
+static double ChildCpuSeconds(int pid) {
+    std::string path = "/proc/" + std::to_string(pid) + "/stat", text;
+    FILE* f = fopen(path.c_str(), "r");
+    char buf[1024];
+    size_t n = f ? fread(buf, 1, sizeof buf - 1, f) : 0;
+    if (f) fclose(f);
+    buf[n] = 0;
+    const char* p = strrchr(buf, ')');  // fields after the command name
+    unsigned long utime = 0, stime = 0;
+    if (p) sscanf(p + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &utime, &stime);
+    return (double)(utime + stime) / (double)sysconf(_SC_CLK_TCK);
+}
+
+// The installed program itself, started in an empty folder: its processor
+// use over the same time, read from outside.
+static double MeasureProgram(const char* dir, double seconds) {
+    std::string program = std::string(AMBLER_BIN_DIR) + "/ambler";
+    int pid = fork();
+    if (pid == 0) {
+        if (chdir(dir) != 0 || !freopen("/dev/null", "r", stdin)) _exit(127);
+        execl(program.c_str(), program.c_str(), (char*)nullptr);
+        _exit(127);
+    }
+    usleep(1000000);  // let it load and show its window
+    double cpu0 = ChildCpuSeconds(pid), wall0 = WallSeconds();
+    usleep((useconds_t)(seconds * 1e6));
+    double share = 100.0 * (ChildCpuSeconds(pid) - cpu0) / (WallSeconds() - wall0);
+    kill(pid, SIGTERM);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    printf("%-22s %5.1f s  CPU %5.1f%% of one core  (exit status %d on SIGTERM)\n",
+           "ambler (the program)", seconds, share, WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+    return share;
+}
+
 static void Report(const char* name, double cpu, double wall, unsigned long frames) {
     printf("%-22s %5.1f s  CPU %5.1f%% of one core  %6.2f frames/s\n", name, wall,
            100.0 * cpu / wall, frames / wall);
@@ -50,6 +88,7 @@ int main(int argc, char** argv) {
     double seconds = argc > 1 ? atof(argv[1]) : 10.0;
     char dir[] = "/tmp/ambler-idle-XXXXXX";
     if (!mkdtemp(dir) || chdir(dir) != 0) return 1;  // an empty scene is created here
+    double programShare = MeasureProgram(dir, seconds);
     if (!Plat_Init(PLAT_DESKTOP, 0, 0) || !StartApplication(PLAT_SHOW_NORMAL)) return 1;
 
     double cpu0 = CpuSeconds(), wall0 = WallSeconds();
@@ -65,8 +104,9 @@ int main(int argc, char** argv) {
     int code = RunMessageLoop();
     double cpu = CpuSeconds() - cpu0, wall = WallSeconds() - wall0;
     Report("ambler message loop", cpu, wall, framesRun - frames0);
-    printf("target: at most 5%% CPU at 25 frames/s: %s\n",
-           100.0 * cpu / wall <= 5.0 && (framesRun - frames0) / wall >= 24.5 ? "met" : "NOT met");
+    bool met = 100.0 * cpu / wall <= 5.0 && programShare <= 5.0 &&
+               (framesRun - frames0) / wall >= 24.5;
+    printf("target: at most 5%% CPU at 25 frames/s: %s\n", met ? "met" : "NOT met");
     Plat_Quit();
     std::string cleanup = std::string("rm -rf ") + dir;
     return code == 0 && system(cleanup.c_str()) == 0 ? 0 : 1;

@@ -135,7 +135,7 @@ int main(int argc, char** argv) {
     if (r.sceneDir.empty()) return fprintf(stderr, "ambler-soak: cannot copy the scene\n"), 2;
     r.steps = o.steps;
     r.events = RandomEvents(o.steps, o.seed);
-    long failures = 0, warmRss = 0, peakRss = 0;
+    long failures = 0, warmRss = 0, peakRss = 0, peakStep = 0;
     auto check = [&](long step, bool ran) {
         std::string line = TraceLine(step, ran);
         if (line.find("NaN") != std::string::npos || line.find("Infinity") != std::string::npos) {
@@ -145,7 +145,7 @@ int main(int argc, char** argv) {
         if (e != GL_NO_ERROR && failures++ < 5) fprintf(stderr, "step %ld: GL error 0x%x\n", step, e);
         long rss = ResidentKilobytes();
         if (step == WARM_UP_STEPS) warmRss = rss;
-        if (step > WARM_UP_STEPS && rss > peakRss) peakRss = rss;
+        if (step > WARM_UP_STEPS && rss > peakRss) peakRss = rss, peakStep = step;
         if (o.rssEvery > 0 && step % o.rssEvery == 0) printf("step %ld: RSS %ld kB\n", step, rss);
         return failures < 100;
     };
@@ -160,7 +160,8 @@ int main(int argc, char** argv) {
     if (viewMode) printf(" in view mode %d", viewMode);
     printf(": %ld steps, %ld failed checks", o.steps, failures);
     if (o.checkRss && o.steps > WARM_UP_STEPS) {
-        printf(", RSS %ld kB after warm-up, peak %ld kB later", warmRss, peakRss);
+        printf(", RSS %ld kB after warm-up, peak %ld kB later (step %ld)", warmRss, peakRss,
+               peakStep);
         if (peakRss - warmRss > 1024) failures++, printf(" (grew by more than 1 MB)");
     }
     printf("\n");
