@@ -28,3 +28,19 @@ inline std::vector<unsigned char> FramePixels(int width, int height) {
     glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
     return rgb;
 }
+
+// Times two ways of doing one thing in alternating order, so that both see
+// the same machine load and neither always runs second.
+template <typename A, typename B>
+inline void TimeInterleaved(int runs, A timeA, B timeB, std::vector<double>* aMs,
+                            std::vector<double>* bMs) {
+    for (int r = 0; r < runs; r++) {
+        if (r % 2 == 0) {
+            aMs->push_back(timeA());
+            bMs->push_back(timeB());
+        } else {
+            bMs->push_back(timeB());
+            aMs->push_back(timeA());
+        }
+    }
+}

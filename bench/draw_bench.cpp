@@ -264,15 +264,9 @@ int main() {
 
     for (bool finish : {true, false}) {
         std::vector<double> oursMs, bareMs;
-        for (int r = 0; r < RUNS; r++) {
-            if (r % 2 == 0) {
-                oursMs.push_back(TimeFrame(DrawOurs, finish));
-                bareMs.push_back(TimeFrame(DrawBare, finish));
-            } else {
-                bareMs.push_back(TimeFrame(DrawBare, finish));
-                oursMs.push_back(TimeFrame(DrawOurs, finish));
-            }
-        }
+        TimeInterleaved(
+            RUNS, [&] { return TimeFrame(DrawOurs, finish); },
+            [&] { return TimeFrame(DrawBare, finish); }, &oursMs, &bareMs);
         double a = Median(oursMs), b = Median(bareMs);
         printf("%s: ours %.2f ms, bare loop %.2f ms, ratio %.3f (target <= 1.10), medians of %d "
                "interleaved runs\n",

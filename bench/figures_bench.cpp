@@ -369,15 +369,9 @@ int main() {
 
     for (bool finish : {true, false}) {
         std::vector<double> oursMs, bareMs;
-        for (int r = 0; r < RUNS; r++) {
-            if (r % 2 == 0) {
-                oursMs.push_back(TimeFrame(DrawOurs, finish));
-                bareMs.push_back(TimeFrame(DrawBare, finish));
-            } else {
-                bareMs.push_back(TimeFrame(DrawBare, finish));
-                oursMs.push_back(TimeFrame(DrawOurs, finish));
-            }
-        }
+        TimeInterleaved(
+            RUNS, [&] { return TimeFrame(DrawOurs, finish); },
+            [&] { return TimeFrame(DrawBare, finish); }, &oursMs, &bareMs);
         // Each pair ran back to back, so its ratio sees one machine load.
         std::vector<double> pairRatios;
         for (int r = 0; r < RUNS; r++) pairRatios.push_back(oursMs[r] / bareMs[r]);
