@@ -51,6 +51,7 @@ static void LoadCamera(double eyeX, double eyeY, double eyeZ, double atX, double
 
 // View mode 1: at the avatar point lifted by the jump, leaning with the tilt.
 static void PlaceWalker() {
+    glPushMatrix();
     TranslateToAvatar(startEyeY - jumpOffset);
     RotateZ(-(cos(viewAngle) * tilt));
     RotateX(-(sin(viewAngle) * tilt));
@@ -85,6 +86,7 @@ static void PlaceFollowWalker() {
         EaseBoom(followCameraFastStep, maxWalkSpeed);
     }
     AimFollowCamera();
+    glPushMatrix();
     TranslateToAvatar(startEyeY);
     RotateY(-AvatarTurn());
 }
@@ -97,6 +99,7 @@ static void PlaceFollowVehicle() {
     EaseBoom(driveCameraFastStep, maxDriveSpeed);
     AimFollowCamera();
     SettleBodyPitch(TRAILING_RECENTRE_FACTOR);
+    glPushMatrix();
     TranslateToAvatar(startEyeY);
     double r = -(heading - 90) * degToRad;
     RotateZ(-sin(r) * bodyRoll);
@@ -118,14 +121,6 @@ void PlaceAvatar() {
     }
 }
 
-// The exact inverse of PlaceWalker.
-static void UnplaceWalker() {
-    RotateY(AvatarTurn());
-    RotateX(sin(viewAngle) * tilt);
-    RotateZ(cos(viewAngle) * tilt);
-    TranslateBack();
-}
-
 // Half of the body pitch and roll stays in the matrix, so the next frame's
 // scene sways with the vehicle body; the shake is taken back in full.
 static void UnplaceDriverSeat() {
@@ -140,36 +135,22 @@ static void UnplaceDriverSeat() {
     TranslateBack();
 }
 
-// The exact inverse of PlaceFollowVehicle's transform.
-static void UnplaceFollowVehicle() {
-    double h = -heading * degToRad, r = -(heading - 90) * degToRad;
-    RotateY(AvatarTurn());
-    RotateX(cos(h) * bodyPitch);
-    RotateZ(-sin(h) * bodyPitch);
-    RotateX(-cos(r) * bodyRoll);
-    RotateZ(sin(r) * bodyRoll);
-    TranslateBack();
-}
-
 // The trailing camera for the next frame, raised by the tilt.
 static void LoadFollowCamera() {
     observerY = tan(tilt * degToRad) * boomLength + observerStartY;
     LoadCamera(observerX, observerY, observerZ, lookTargetX, lookTargetY, lookTargetZ);
 }
 
-// After the avatar: the undo, and in view modes 3 and 4 the camera the
-// next frame draws with.
+// After the avatar: the matrix saved by the placement comes back exactly
+// (view mode 2 alone keeps half its body sway, by inverse calls), and in
+// view modes 3 and 4 the camera the next frame draws with.
 void UnplaceAvatar() {
     switch (viewMode) {
-        case 1: UnplaceWalker(); break;
+        case 1: glPopMatrix(); break;
         case 2: UnplaceDriverSeat(); break;
         case 3:
-            RotateY(AvatarTurn());
-            TranslateBack();
-            LoadFollowCamera();
-            break;
         case 4:
-            UnplaceFollowVehicle();
+            glPopMatrix();
             LoadFollowCamera();
             break;
         default: break;

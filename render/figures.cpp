@@ -17,19 +17,20 @@ bool ActorInDrawingRange(int i) {
 }
 
 // Places the figure at its point and heading, swings and draws it, and
-// takes the placement back.
+// restores the matrix saved before: undoing by inverse calls would leave
+// their rounding in the camera, and it adds up over the frames.
 void DrawActor(int i) {
     if (!ActorInDrawingRange(i)) return;
     float x = (float)(actorStartX[i] + actorWalkedX[i]);
     float y = (float)actorStartY[i];
     float z = (float)(actorStartZ[i] + actorWalkedZ[i]);
     float turn = (float)(actorHeading[i] + actorModelHeadingOffset[i]);
+    glPushMatrix();
     glTranslatef(x, y, z);
     glRotatef(-turn, 0, 1, 0);
     AnimateJoints(i);
     DrawPartList(i);
-    glRotatef(turn, 0, 1, 0);
-    glTranslatef(-x, -y, -z);
+    glPopMatrix();
 }
 
 // The avatar's swing, every frame.

@@ -102,9 +102,12 @@ JointPose LookupJoint(int figure, int joint) {
 }
 
 // Turns the limb about its pivot: fixed tilts first (avatar), then the
-// swing angles stored when the joint was chosen.
+// swing angles stored when the joint was chosen. The figure's matrix is
+// saved first so that the undo restores it exactly: inverse single-precision
+// calls would leave their rounding behind, frame after frame.
 void ApplyJointPose(const JointPose& p) {
     float px = (float)p.pivotX, py = (float)p.pivotY, pz = (float)p.pivotZ;
+    glPushMatrix();
     glTranslatef(px, py, pz);
     if (p.tiltX != 0) glRotatef((float)-p.tiltX, 1, 0, 0);
     if (p.tiltY != 0) glRotatef((float)-p.tiltY, 0, 1, 0);
@@ -115,18 +118,8 @@ void ApplyJointPose(const JointPose& p) {
     glTranslatef(-px, -py, -pz);
 }
 
-// The inverse of ApplyJointPose, in reverse order.
-void UndoJointPose(const JointPose& p) {
-    float px = (float)p.pivotX, py = (float)p.pivotY, pz = (float)p.pivotZ;
-    glTranslatef(px, py, pz);
-    if (p.swingZ != 0) glRotatef((float)appliedAngleZ, 0, 0, 1);
-    if (p.swingY != 0) glRotatef((float)appliedAngleY, 0, 1, 0);
-    if (p.swingX != 0) glRotatef((float)appliedAngleX, 1, 0, 0);
-    if (p.tiltZ != 0) glRotatef((float)p.tiltZ, 0, 0, 1);
-    if (p.tiltY != 0) glRotatef((float)p.tiltY, 0, 1, 0);
-    if (p.tiltX != 0) glRotatef((float)p.tiltX, 1, 0, 0);
-    glTranslatef(-px, -py, -pz);
-}
+// Takes back ApplyJointPose: the figure's matrix as it was, bit for bit.
+void UndoJointPose(const JointPose&) { glPopMatrix(); }
 
 // The transform of joint (joint, current pose) with the stored angles.
 void ApplyJoint(int figure, int joint) {
