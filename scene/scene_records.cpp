@@ -150,13 +150,21 @@ static void PlaceActorAtStart(int i) {
     actorTimer[i] = ActorTimerSeed(i, actorStartX[i]);
 }
 
+// The longest part list actor i's column holds. With M < 1 the part tables
+// keep the size the preparation gave them, and an actor with no polygons
+// (a count of 0 or less) must still be read, or its start and everything
+// after it would be lost.
+static long long PartCountLimit(int i) {
+    if (partCapacity >= 1) return partCapacity;
+    if ((size_t)i >= partX.cols || partX.rows < 1) return 0;
+    return (long long)partX.rows - 1;
+}
+
 void ReadActorBlock2() {
-    // Without part tables sized for the actors (M < 1) no part count fits.
-    long long lowest = partCapacity >= 1 ? INT32_MIN : 1;
-    long long highest = partCapacity >= 1 ? partCapacity : 0;
     for (int i = 0; i <= actorLastIndex; ++i) {
         actorIndex = i;
-        ReadCount(actorPartVertexCount[i], FIELD_actorPartVertexCount, lowest, highest, true);
+        ReadCount(actorPartVertexCount[i], FIELD_actorPartVertexCount, INT32_MIN,
+                  PartCountLimit(i), true);
         if ((size_t)i < partEnd.cols) partEnd(0, i) = 1;
         ReadDecimal(actorStartX[i], FIELD_actorStartX);
         ReadDecimal(actorStartY[i], FIELD_actorStartY);

@@ -49,10 +49,11 @@ static std::string FieldAndRecord(const SceneDiagnostic& d) {
 
 static std::string CountMessage(const SceneDiagnostic& d, const std::string& where) {
     char text[256];
-    if (d.field == FIELD_actorPartVertexCount && d.limit < 1)
+    if (d.field == FIELD_actorPartVertexCount && partCapacity < 1 && d.value > d.limit)
         std::snprintf(text, sizeof text,
-                      "part count %lld in %s: no part list fits, partCapacity is below 1", d.value,
-                      where.c_str());
+                      "part count %lld in %s is out of range: partCapacity is below 1, so the "
+                      "part tables keep their first size and at most %lld fit here",
+                      d.value, where.c_str(), d.limit);
     else if (d.value > d.limit)
         std::snprintf(text, sizeof text, "count %lld in %s is out of range: at most %lld fit here",
                       d.value, where.c_str(), d.limit);
