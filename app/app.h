@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "motion/input.h"
 #include "platform/platform.h"
 
 // ---- Frame pacing and pause.
@@ -28,9 +29,8 @@ extern PlatDisplayMode savedDisplayMode;      // mode before the switch; zero wi
 extern PlatDisplayMode requestedDisplayMode;  // the mode switched to
 extern int displayModeSwitched;               // 1 once a switch was made at start
 
-// ---- Key-held flags: W key handlers; R motion steps.
-extern int ctrlHeld, spaceHeld, upHeld, downHeld, leftHeld, rightHeld;
-extern int moveKeyHeld, sideKeyHeld;
+// ---- Keys held: W key handlers; passed to the motion and camera steps.
+extern HeldKeys heldKeys;
 
 // ---- Mouse.
 constexpr double MOUSE_TURN_DIVISOR = 8.0;   // pixels per degree of heading
@@ -53,6 +53,8 @@ intptr_t MainWindowProc(PlatWindow window, unsigned message, uintptr_t wParam, i
 void DisplayFrame();
 // The motion and camera step of the current view mode.
 void StepMotion();
+// glFlush and the buffer swap, after the drawing stages.
+void FinishFrame();
 // One frame while paused (resize, button release): pauseState 1 -> 3 -> 1.
 void ForceFrame();
 // Releases the context and the DC, posts quit, restores the display mode.

@@ -1,5 +1,7 @@
 // frame.cpp -- the frame function's top level: pause check, pacing, the
 // motion step of the view mode, then the drawing stages.
+#include <GL/gl.h>
+
 #include "app/app.h"
 #include "motion/motion.h"
 #include "render/render.h"
@@ -7,11 +9,11 @@
 
 void StepMotion() {
     if (viewMode == 1) {
-        if (StepVerticalMotion()) StepWalkingViewer();
+        if (StepVerticalMotion(heldKeys)) StepWalkingViewer(heldKeys);
     } else if (viewMode == 3) {
-        StepFollowViewer();
+        StepFollowViewer(heldKeys);
     } else {
-        StepDrivingViewer();
+        StepDrivingViewer(heldKeys);
     }
 }
 
@@ -24,7 +26,13 @@ void DisplayFrame() {
     framesRun++;
     boundTexture = 0;
     StepMotion();
-    DrawFrameStages();
+    DrawFrameStages(heldKeys);
+    FinishFrame();
+}
+
+void FinishFrame() {
+    glFlush();
+    Plat_SwapBuffers(windowDC);
 }
 
 void ForceFrame() {

@@ -29,13 +29,13 @@ static void ToggleMaximised() {
 
 void HandleKeyDown(unsigned key) {
     switch (key) {
-        case VK_CONTROL: ctrlHeld = 1; currentAcceleration = boostAcceleration; break;
+        case VK_CONTROL: heldKeys.ctrlHeld = 1; currentAcceleration = boostAcceleration; break;
         case VK_ESCAPE: ShutdownSequence(); break;
-        case VK_SPACE: spaceHeld = 1; break;
-        case VK_LEFT: leftHeld = 1; sideKeyHeld = 1; break;
-        case VK_UP: upHeld = 1; moveKeyHeld = 1; break;
-        case VK_RIGHT: rightHeld = 1; sideKeyHeld = 1; break;
-        case VK_DOWN: downHeld = 1; moveKeyHeld = 1; break;
+        case VK_SPACE: heldKeys.spaceHeld = 1; break;
+        case VK_LEFT: heldKeys.leftHeld = 1; heldKeys.sideKeyHeld = 1; break;
+        case VK_UP: heldKeys.upHeld = 1; heldKeys.moveKeyHeld = 1; break;
+        case VK_RIGHT: heldKeys.rightHeld = 1; heldKeys.sideKeyHeld = 1; break;
+        case VK_DOWN: heldKeys.downHeld = 1; heldKeys.moveKeyHeld = 1; break;
         case VK_F2: TogglePause(); break;  // every notification, auto-repeats included
         case VK_F3: ToggleMaximised(); break;
         default: break;
@@ -45,26 +45,26 @@ void HandleKeyDown(unsigned key) {
 // Releasing the last of Up and Down stops walking at once; the driving
 // view modes leave the speed to their own motion rules.
 static void ReleaseMoveKey() {
-    if (upHeld || downHeld) return;
-    moveKeyHeld = 0;
+    if (heldKeys.upHeld || heldKeys.downHeld) return;
+    heldKeys.moveKeyHeld = 0;
     if (viewMode == 1 || viewMode == 3) forwardSpeed = 0;
 }
 
 // Releasing the last of Left and Right stops sidestepping in every mode.
 static void ReleaseSideKey() {
-    if (leftHeld || rightHeld) return;
-    sideKeyHeld = 0;
+    if (heldKeys.leftHeld || heldKeys.rightHeld) return;
+    heldKeys.sideKeyHeld = 0;
     sidestepSpeed = 0;
 }
 
 void HandleKeyUp(unsigned key) {
     switch (key) {
-        case VK_CONTROL: ctrlHeld = 0; currentAcceleration = driveAcceleration; break;
-        case VK_SPACE: spaceHeld = 0; jumpSpent = 0; break;
-        case VK_LEFT: leftHeld = 0; ReleaseSideKey(); break;
-        case VK_RIGHT: rightHeld = 0; ReleaseSideKey(); break;
-        case VK_UP: upHeld = 0; ReleaseMoveKey(); break;
-        case VK_DOWN: downHeld = 0; ReleaseMoveKey(); break;
+        case VK_CONTROL: heldKeys.ctrlHeld = 0; currentAcceleration = driveAcceleration; break;
+        case VK_SPACE: heldKeys.spaceHeld = 0; jumpSpent = 0; break;
+        case VK_LEFT: heldKeys.leftHeld = 0; ReleaseSideKey(); break;
+        case VK_RIGHT: heldKeys.rightHeld = 0; ReleaseSideKey(); break;
+        case VK_UP: heldKeys.upHeld = 0; ReleaseMoveKey(); break;
+        case VK_DOWN: heldKeys.downHeld = 0; ReleaseMoveKey(); break;
         default: break;
     }
 }

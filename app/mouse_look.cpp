@@ -68,7 +68,7 @@ static void TurnAndTilt() {
 static void EndViewerMouseLook() {
     CorrectHeading();
     viewAngle = -(heading - 90) * degToRad;
-    if (moveKeyHeld == 1 && blocked == 0) return;
+    if (heldKeys.moveKeyHeld == 1 && blocked == 0) return;
     PlaceMouseLookCamera();
 }
 

@@ -1,7 +1,6 @@
 // render_context.cpp -- the GL context, the fixed render state with its
 // material and lights, and the projection kept in step with the window.
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <cmath>
 
@@ -58,29 +57,11 @@ void FinishRenderState() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
-// The start camera of view modes 1 and 2 (and any other): level, with the
-// lights following the viewer.
-static void PlaceStartCamera() {
-    lookTargetX = viewerX + cos(viewAngle) * lookDistance;
-    lookTargetZ = viewerZ - sin(viewAngle) * lookDistance;
-    gluLookAt(viewerX, viewerEyeY, viewerZ, lookTargetX, lookTargetY, lookTargetZ, 0, -1, 0);
-    PlaceViewerLights();
-}
-
 void ResizeScene(int width, int height) {
     clientCentreX = width / 2;
     clientCentreY = height / 2;
     if (height == 0) height = 1;
     glViewport(0, 0, width, height);
-    float aspect = (float)((double)width / (double)height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective((double)fieldOfView, aspect, 1.0, farPlane);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    if (viewMode == 3 || viewMode == 4)
-        gluLookAt(observerX, observerY, observerZ, lookTargetX, lookTargetY, lookTargetZ, 0, -1, 0);
-    else
-        PlaceStartCamera();
+    LoadWindowCameras(width, height);
     ForceFrame();
 }

@@ -15,8 +15,7 @@ PlatDisplayMode savedDisplayMode;
 PlatDisplayMode requestedDisplayMode;
 int displayModeSwitched;
 
-int ctrlHeld, spaceHeld, upHeld, downHeld, leftHeld, rightHeld;
-int moveKeyHeld, sideKeyHeld;
+HeldKeys heldKeys;
 
 int mouseX, mouseY;
 int lastMouseX, lastMouseY;

@@ -69,15 +69,15 @@ static double TimeBatch(Frame frame) {
 
 int main() {
     BuildScene();
-    upHeld = moveKeyHeld = 1;
+    heldKeys.upHeld = heldKeys.moveKeyHeld = 1;
     const double blockedX = obstacleX[1], blockedZ = obstacleZ[1];  // inside a square
     auto driveGivingUp = [&] {
         PlaceViewer(blockedX, blockedZ, 1);
-        StepDrivingViewer();
+        StepDrivingViewer(heldKeys);
     };
     auto driveDeflected = [&] {
         PlaceViewer(10000, 10000, 2);
-        StepDrivingViewer();
+        StepDrivingViewer(heldKeys);
     };
     auto walkGivingUp = [&] {
         PlaceViewer(blockedX, blockedZ, 1);

@@ -108,7 +108,7 @@ static void DrawOurs() {
         StepActor(i);
         DrawActor(i);
     }
-    PlaceAvatar();
+    PlaceAvatar(heldKeys);
     AnimateAvatarJoints();
     DrawAvatarPolygons();
     UnplaceAvatar();

@@ -27,21 +27,22 @@ constexpr int FUZZ_FRAMES = 3;  // enough for a key's effect and a frame after i
 // The key-held flags as the key handler would leave them for a mask of
 // FUZZ_KEY_* bits.
 static void HoldKeys(unsigned mask) {
-    upHeld = (mask & FUZZ_KEY_UP) != 0;
-    downHeld = (mask & FUZZ_KEY_DOWN) != 0;
-    leftHeld = (mask & FUZZ_KEY_LEFT) != 0;
-    rightHeld = (mask & FUZZ_KEY_RIGHT) != 0;
-    ctrlHeld = (mask & FUZZ_KEY_CTRL) != 0;
-    spaceHeld = (mask & FUZZ_KEY_SPACE) != 0;
-    moveKeyHeld = upHeld || downHeld;
-    sideKeyHeld = leftHeld || rightHeld;
+    heldKeys.upHeld = (mask & FUZZ_KEY_UP) != 0;
+    heldKeys.downHeld = (mask & FUZZ_KEY_DOWN) != 0;
+    heldKeys.leftHeld = (mask & FUZZ_KEY_LEFT) != 0;
+    heldKeys.rightHeld = (mask & FUZZ_KEY_RIGHT) != 0;
+    heldKeys.ctrlHeld = (mask & FUZZ_KEY_CTRL) != 0;
+    heldKeys.spaceHeld = (mask & FUZZ_KEY_SPACE) != 0;
+    heldKeys.moveKeyHeld = heldKeys.upHeld || heldKeys.downHeld;
+    heldKeys.sideKeyHeld = heldKeys.leftHeld || heldKeys.rightHeld;
 }
 
 // One frame as the frame function runs it once pacing lets it through.
 static void RunFrame() {
     boundTexture = 0;
     StepMotion();
-    DrawFrameStages();
+    DrawFrameStages(heldKeys);
+    FinishFrame();
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -3,7 +3,7 @@
 // pitch and roll that the drawing step sways the view with.
 #include <cmath>
 
-#include "app/app.h"
+#include "motion/input.h"
 #include "motion/motion.h"
 #include "scene/scene.h"
 
@@ -82,17 +82,17 @@ static void PitchForHandbrake() {
 // Space with Left or Right: the rear slides out, the steering rate swings
 // by driftSteerStep up to driftSteerLimit, the vehicle moves at the steering
 // angle off its heading.
-static void HandbrakeTurn() {
+static void HandbrakeTurn(const HeldKeys& keys) {
     braking = 1;
     driftTurn = 1;
     driftSteerLimit = forwardSpeed * STEER_PER_SPEED * driftSteerFactor;
-    if (leftHeld) {
+    if (keys.leftHeld) {
         PitchForHandbrake();
         if (forwardSpeed > 0) turnDelta = std::fmin(turnDelta + driftSteerStep, driftSteerLimit);
         if (forwardSpeed < 0) turnDelta = std::fmax(turnDelta - driftSteerStep, driftSteerLimit);
         if (forwardSpeed == 0) turnDelta = 0;
     }
-    if (rightHeld) {
+    if (keys.rightHeld) {
         PitchForHandbrake();
         if (forwardSpeed > 0) turnDelta = std::fmax(turnDelta - driftSteerStep, -driftSteerLimit);
         if (forwardSpeed < 0) turnDelta = std::fmin(turnDelta + driftSteerStep, -driftSteerLimit);
@@ -107,11 +107,11 @@ static void HandbrakeTurn() {
 
 // Left or Right without Space. No steering while braking with the arrows or
 // boosting: then the rate and the heading hold for this frame.
-static void Steer() {
+static void Steer(const HeldKeys& keys) {
     driftTurn = 0;
     steerLimit = forwardSpeed * STEER_PER_SPEED;
-    if ((downHeld && forwardSpeed > 0) || (upHeld && forwardSpeed < 0) || ctrlHeld) return;
-    if (leftHeld) {
+    if ((keys.downHeld && forwardSpeed > 0) || (keys.upHeld && forwardSpeed < 0) || keys.ctrlHeld) return;
+    if (keys.leftHeld) {
         if (forwardSpeed > 0) {
             if (turnDelta < 0) turnDelta = turnDelta + steerReturnRate;
             turnDelta = std::fmin(turnDelta + steerStep, steerLimit);
@@ -122,7 +122,7 @@ static void Steer() {
         }
         if (forwardSpeed == 0) turnDelta = 0;
     }
-    if (rightHeld) {
+    if (keys.rightHeld) {
         if (forwardSpeed > 0) {
             if (turnDelta > 0) turnDelta = turnDelta - steerReturnRate;
             turnDelta = std::fmax(turnDelta - steerStep, -steerLimit);
@@ -199,10 +199,10 @@ static void DriveBackward() {
 }
 
 // Up or Down without Space.
-static void Drive() {
+static void Drive(const HeldKeys& keys) {
     braking = 0;
-    if (upHeld) DriveForward();
-    if (downHeld) DriveBackward();
+    if (keys.upHeld) DriveForward();
+    if (keys.downHeld) DriveBackward();
     moveAngle = -heading * degToRad;
     RollAfterStep(MoveVehicleWithDeflection());
 }
@@ -235,15 +235,15 @@ static void Coast() {
 
 // One frame of the vehicle: lag (view mode 4), a handbrake turn alone, or
 // steering then exactly one of handbrake, drive or coast.
-void StepDrivingViewer() {
+void StepDrivingViewer(const HeldKeys& keys) {
     if (viewMode == 4) LagFollowHeading(false);
-    if (sideKeyHeld == 1 && spaceHeld == 1) {
-        HandbrakeTurn();
+    if (keys.sideKeyHeld == 1 && keys.spaceHeld == 1) {
+        HandbrakeTurn(keys);
         return;
     }
-    if (sideKeyHeld == 1) Steer();
+    if (keys.sideKeyHeld == 1) Steer(keys);
     else if (turnDelta != 0) SelfCentre();
-    if (spaceHeld == 1) Handbrake();
-    else if (moveKeyHeld == 1) Drive();
+    if (keys.spaceHeld == 1) Handbrake();
+    else if (keys.moveKeyHeld == 1) Drive(keys);
     else Coast();
 }

@@ -1,34 +1,34 @@
 // follow.cpp -- view mode 3: the viewer walks as in view mode 1, seen from a
 // trailing camera whose direction lags behind the heading. The figure's pose
 // code follows the keys; the drawing step places the camera and the lights.
-#include "app/app.h"
+#include "motion/input.h"
 #include "motion/motion.h"
 #include "scene/scene.h"
 
 // Sidestepping with the follow view's larger square; false when the
 // deflection search gave up.
-static bool FollowSidestep() {
+static bool FollowSidestep(const HeldKeys& keys) {
     avatarPose = 4;
     moveAngle = (90 - heading) * degToRad;
-    ApplySidestepSpeedRule();
+    ApplySidestepSpeedRule(keys);
     return MoveWithDeflection(SIDESTEP_PROBES, moveAngle, followCollisionRadius, false);
 }
 
 // The arrow turn; the heading range is left to the camera's snap.
-static void FollowTurn() {
+static void FollowTurn(const HeldKeys& keys) {
     avatarPose = 3;
-    TurnByKeys();
+    TurnByKeys(keys);
 }
 
 // Walking along the true heading, so the figure goes where it faces while
 // the camera catches up.
-static void FollowWalk() {
+static void FollowWalk(const HeldKeys& keys) {
     moveAngle = -heading * degToRad;
-    if (upHeld == 1) {
+    if (keys.upHeld == 1) {
         avatarPose = 1;
         ApplyForwardSpeedRule();
     }
-    if (downHeld == 1) {
+    if (keys.downHeld == 1) {
         avatarPose = 2;
         ApplyBackwardSpeedRule();
     }
@@ -36,11 +36,11 @@ static void FollowWalk() {
 }
 
 // One frame of view mode 3: the lag, then sidestep, turn and walk in order.
-void StepFollowViewer() {
+void StepFollowViewer(const HeldKeys& keys) {
     LagFollowHeading(true);
-    if (sideKeyMode == 1 && sideKeyHeld == 1) {
-        if (!FollowSidestep()) return;
+    if (sideKeyMode == 1 && keys.sideKeyHeld == 1) {
+        if (!FollowSidestep(keys)) return;
     }
-    if (sideKeyMode == 2 && sideKeyHeld == 1) FollowTurn();
-    if (moveKeyHeld == 1) FollowWalk();
+    if (sideKeyMode == 2 && keys.sideKeyHeld == 1) FollowTurn(keys);
+    if (keys.moveKeyHeld == 1) FollowWalk(keys);
 }

@@ -7,6 +7,9 @@
 // a global; "scratch" means a step sets it before it reads it.
 #pragma once
 
+#include "motion/camera.h"
+#include "motion/input.h"
+
 // ---- Viewer state.
 extern double viewerX, viewerZ;      // W: every step that moves the viewer
 extern double viewerEyeY;            // R: never changed by motion
@@ -56,13 +59,13 @@ constexpr double PITCH_STEP = 0.2;       // degrees of body pitch per key-driven
 void ResetViewerState();
 
 // View mode 1: crouch and jump. True when the horizontal step runs next.
-bool StepVerticalMotion();
+bool StepVerticalMotion(const HeldKeys& keys);
 // View mode 1: turning, walking and sidestepping with the camera placement.
-void StepWalkingViewer();
+void StepWalkingViewer(const HeldKeys& keys);
 // View mode 3: lagging camera direction, motion with the wider square, pose.
-void StepFollowViewer();
+void StepFollowViewer(const HeldKeys& keys);
 // View modes 2 and 4 (and any other value): the vehicle.
-void StepDrivingViewer();
+void StepDrivingViewer(const HeldKeys& keys);
 
 // ---- Shared by the follow view and the vehicle.
 // Moves followHeading one catch-up step toward heading (whole degrees in view
@@ -100,27 +103,17 @@ enum ProbeSet { WALK_PROBES, SIDESTEP_PROBES };
 bool MoveWithDeflection(ProbeSet set, double angle, double radius, bool placeCamera);
 // Speed rules shared by view modes 1 and 3: Up/Down for forwardSpeed,
 // Right/Left for sidestepSpeed.
-void ApplyWalkSpeedRule();
-void ApplySidestepSpeedRule();
+void ApplyWalkSpeedRule(const HeldKeys& keys);
+void ApplySidestepSpeedRule(const HeldKeys& keys);
 // The two halves of the walk rule, for callers that act between them; the
 // caller checks upHeld or downHeld.
 void ApplyForwardSpeedRule();
 void ApplyBackwardSpeedRule();
 // The arrow-key turn: turnDelta from Left/Right (Right wins, Down mirrors),
 // added to heading. No correction of the heading range.
-void TurnByKeys();
+void TurnByKeys(const HeldKeys& keys);
 // One correction each way: above 360 by -360, then below -360 by +360.
 void CorrectHeading();
 // A viewer step of speed along angle (stored in stepX, stepZ), and its undo.
 void TakeStep(double angle, double speed);
 void UndoStep();
-// Loads the view-mode-1 camera with eye offset e, tilt pivot offset p.
-void PlaceViewerCamera(double eyeOffset, double pivotOffset, bool updateTarget);
-// Positions the two lights through the current modelview matrix.
-void PlaceViewerLights();
-// Parts of the camera placement shared with the mouse look: the look-at
-// target from viewAngle; identity plus gluLookAt with the eye and centre
-// lowered by eyeOffset; the tilt about the pivot raised by pivotOffset.
-void UpdateLookTarget();
-void LoadViewerLookAt(double eyeOffset);
-void RotateTiltAboutPivot(double pivotOffset);

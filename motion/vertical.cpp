@@ -2,7 +2,7 @@
 // the jump on Space, which rises and falls in fixed steps.
 #include <cmath>
 
-#include "app/app.h"
+#include "motion/input.h"
 #include "motion/motion.h"
 #include "scene/scene.h"
 
@@ -30,13 +30,13 @@ static bool StepInAir() {
 static void PlaceCrouchCamera() { PlaceViewerCamera(crouchOffset, crouchOffset, false); }
 
 // One falling frame; Space seen released makes a new jump possible.
-static void Fall() {
+static void Fall(const HeldKeys& keys) {
     jumpOffset -= jumpStep;
     if (jumpOffset <= 0) {
         jumpOffset = 0;
         jumpFalling = 0;
     }
-    if (spaceHeld == 0) jumpSpent = 0;
+    if (keys.spaceHeld == 0) jumpSpent = 0;
     StepInAir();
 }
 
@@ -61,8 +61,8 @@ static void Rise() {
 
 // Crouch first, so Ctrl in mid-air holds the jump; true when the
 // horizontal step runs in this frame too.
-bool StepVerticalMotion() {
-    if (ctrlHeld == 1) {
+bool StepVerticalMotion(const HeldKeys& keys) {
+    if (keys.ctrlHeld == 1) {
         if (crouchOffset < crouchDepth) {
             crouchOffset += crouchDepth / 2;
             PlaceCrouchCamera();
@@ -76,10 +76,10 @@ bool StepVerticalMotion() {
         return true;
     }
     if (jumpFalling == 1) {
-        Fall();
+        Fall(keys);
         return false;
     }
-    if ((spaceHeld == 1 || jumpRising == 1) && jumpOffset < jumpHeight && jumpSpent == 0) {
+    if ((keys.spaceHeld == 1 || jumpRising == 1) && jumpOffset < jumpHeight && jumpSpent == 0) {
         Rise();
         return false;
     }

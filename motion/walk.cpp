@@ -2,7 +2,7 @@
 // sidestepping with their speed rules.
 #include <cmath>
 
-#include "app/app.h"
+#include "motion/input.h"
 #include "motion/motion.h"
 #include "scene/scene.h"
 
@@ -20,29 +20,29 @@ void ApplyBackwardSpeedRule() {
 }
 
 // Up first, then Down, so both held end at Down's rule.
-void ApplyWalkSpeedRule() {
-    if (upHeld == 1) ApplyForwardSpeedRule();
-    if (downHeld == 1) ApplyBackwardSpeedRule();
+void ApplyWalkSpeedRule(const HeldKeys& keys) {
+    if (keys.upHeld == 1) ApplyForwardSpeedRule();
+    if (keys.downHeld == 1) ApplyBackwardSpeedRule();
 }
 
 // Right moves to the viewer's right (positive speed), Left to its left;
 // a reversal takes effect at once, as for walking.
-void ApplySidestepSpeedRule() {
-    if (rightHeld == 1) {
+void ApplySidestepSpeedRule(const HeldKeys& keys) {
+    if (keys.rightHeld == 1) {
         if (sidestepSpeed < maxWalkSpeed) sidestepSpeed += walkAcceleration;
         if (sidestepSpeed < 0) sidestepSpeed = walkAcceleration;
     }
-    if (leftHeld == 1) {
+    if (keys.leftHeld == 1) {
         if (sidestepSpeed > -maxWalkSpeed) sidestepSpeed -= walkAcceleration;
         if (sidestepSpeed > 0) sidestepSpeed = -walkAcceleration;
     }
 }
 
 // Right wins over Left, and backing up mirrors the turn, as a car would.
-void TurnByKeys() {
-    if (leftHeld == 1) turnDelta = turnStep;
-    if (rightHeld == 1) turnDelta = -turnStep;
-    if (downHeld == 1) turnDelta = -turnDelta;
+void TurnByKeys(const HeldKeys& keys) {
+    if (keys.leftHeld == 1) turnDelta = turnStep;
+    if (keys.rightHeld == 1) turnDelta = -turnStep;
+    if (keys.downHeld == 1) turnDelta = -turnDelta;
     heading += turnDelta;
 }
 
@@ -53,36 +53,36 @@ void CorrectHeading() {
 }
 
 // One frame of walking along the heading.
-static void Walk() {
+static void Walk(const HeldKeys& keys) {
     moveAngle = -heading * degToRad;
-    ApplyWalkSpeedRule();
+    ApplyWalkSpeedRule(keys);
     MoveWithDeflection(WALK_PROBES, moveAngle, collisionRadius, true);
 }
 
 // One frame of sidestepping; false when its search gave up.
-static bool Sidestep() {
+static bool Sidestep(const HeldKeys& keys) {
     moveAngle = (90 - heading) * degToRad;
-    ApplySidestepSpeedRule();
+    ApplySidestepSpeedRule(keys);
     return MoveWithDeflection(SIDESTEP_PROBES, moveAngle, collisionRadius, true);
 }
 
 // Sidestep (mode 1) or turn (mode 2), then walk; each completed move places
 // the camera, and a frame without keys leaves the last matrix in force.
-void StepWalkingViewer() {
-    if (sideKeyMode == 1 && sideKeyHeld == 1) {
-        if (!Sidestep()) return;
+void StepWalkingViewer(const HeldKeys& keys) {
+    if (sideKeyMode == 1 && keys.sideKeyHeld == 1) {
+        if (!Sidestep(keys)) return;
     }
-    if (sideKeyMode == 2 && sideKeyHeld == 1) {
-        TurnByKeys();
+    if (sideKeyMode == 2 && keys.sideKeyHeld == 1) {
+        TurnByKeys(keys);
         CorrectHeading();
         viewAngle = -(heading - 90) * degToRad;
-        if (moveKeyHeld == 1) {
-            Walk();
+        if (keys.moveKeyHeld == 1) {
+            Walk(keys);
         } else {
             PlaceViewerCamera(crouchOffset, 0, true);
             PlaceViewerLights();
         }
         return;
     }
-    if (moveKeyHeld == 1) Walk();
+    if (keys.moveKeyHeld == 1) Walk(keys);
 }

@@ -2,11 +2,10 @@
 // mode, its undo, and the cameras that view modes 2, 3 and 4 load while
 // drawing. Every angle and offset goes to GL in single precision.
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <cmath>
 
-#include "app/app.h"
+#include "motion/input.h"
 #include "motion/motion.h"
 #include "render/render.h"
 #include "scene/scene.h"
@@ -42,13 +41,6 @@ static void AimFollowCamera() {
     lookTargetZ = observerZ - sin(viewAngle) * observerDistance;
 }
 
-// Replaces the modelview matrix with a camera whose up is -y.
-static void LoadCamera(double eyeX, double eyeY, double eyeZ, double atX, double atY, double atZ) {
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    gluLookAt(eyeX, eyeY, eyeZ, atX, atY, atZ, 0, -1, 0);
-}
-
 // View mode 1: at the avatar point lifted by the jump, leaning with the tilt.
 static void PlaceWalker() {
     glPushMatrix();
@@ -63,8 +55,7 @@ static void PlaceWalker() {
 static void PlaceDriverSeat() {
     if (forwardSpeed == 0) turnDelta = 0;
     SettleBodyPitch(DRIVER_RECENTRE_FACTOR);
-    LoadCamera(viewerX, viewerEyeY + crouchOffset, viewerZ, lookTargetX,
-               lookTargetY + crouchOffset, lookTargetZ);
+    LoadViewerLookAt(crouchOffset);
     TranslateToAvatar(startEyeY);
     RotateZ(-sin(viewAngle) * bodyRoll);
     RotateX(cos(viewAngle) * bodyRoll);
@@ -77,10 +68,10 @@ static void PlaceDriverSeat() {
 }
 
 // View mode 3: the standing pose, the boom and its target, the avatar.
-static void PlaceFollowWalker() {
-    if (moveKeyHeld == 0 && sideKeyHeld == 0 && followHeading == heading) avatarPose = 0;
+static void PlaceFollowWalker(const HeldKeys& keys) {
+    if (keys.moveKeyHeld == 0 && keys.sideKeyHeld == 0 && followHeading == heading) avatarPose = 0;
     FindBoomLength(followCameraStep);
-    if (sideKeyHeld == 1 && sideKeyMode == 1) {
+    if (keys.sideKeyHeld == 1 && sideKeyMode == 1) {
         boomLength = boomRestLength;  // sidestepping: the boom follows at once
     } else {
         EaseBoom(followCameraFastStep, maxWalkSpeed);
@@ -111,11 +102,11 @@ static void PlaceFollowVehicle() {
 }
 
 // After the actors: the view mode's camera work and the avatar placement.
-void PlaceAvatar() {
+void PlaceAvatar(const HeldKeys& keys) {
     switch (viewMode) {
         case 1: PlaceWalker(); break;
         case 2: PlaceDriverSeat(); break;
-        case 3: PlaceFollowWalker(); break;
+        case 3: PlaceFollowWalker(keys); break;
         case 4: PlaceFollowVehicle(); break;
         default: break;
     }
@@ -133,12 +124,6 @@ static void UnplaceDriverSeat() {
     RotateX(-(cos(viewAngle) * bodyRoll) / 2);
     RotateZ(sin(viewAngle) * bodyRoll / 2);
     TranslateBack();
-}
-
-// The trailing camera for the next frame, raised by the tilt.
-static void LoadFollowCamera() {
-    observerY = tan(tilt * degToRad) * boomLength + observerStartY;
-    LoadCamera(observerX, observerY, observerZ, lookTargetX, lookTargetY, lookTargetZ);
 }
 
 // After the avatar: the matrix saved by the placement comes back exactly

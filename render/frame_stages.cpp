@@ -1,11 +1,11 @@
 // frame_stages.cpp -- the fixed order of the drawing stages of a frame.
 #include <GL/gl.h>
 
-#include "app/app.h"
+#include "motion/input.h"
 #include "render/render.h"
 #include "scene/scene.h"
 
-void DrawFrameStages() {
+void DrawFrameStages(const HeldKeys& keys) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     DrawFlatPolygons();
     DrawTexturedPolygons();
@@ -13,14 +13,8 @@ void DrawFrameStages() {
         StepActor(i);
         DrawActor(i);
     }
-    PlaceAvatar();
+    PlaceAvatar(keys);
     AnimateAvatarJoints();
     if (avatarPolyVertexCount != 0) DrawAvatarPolygons();
     UnplaceAvatar();
-    FinishFrame();
-}
-
-void FinishFrame() {
-    glFlush();
-    Plat_SwapBuffers(windowDC);
 }

@@ -5,6 +5,8 @@
 // rest lives for the whole run and is set by the loader where noted.
 #pragma once
 
+#include "motion/input.h"
+
 // ---- Per frame.
 extern unsigned boundTexture;  // W: BindTextureIfChanged; reset by DisplayFrame
 
@@ -23,8 +25,8 @@ extern double boomRestLength;   // W: FindBoomLength; observerDistance at load
 constexpr double PITCH_SWING_FACTOR = 5.0;   // the spring moves 1 degree per frame
 constexpr double PITCH_SETTLE_FACTOR = 6.0;  // 1.2 degrees: settle threshold and pull-back
 
-// Every drawing stage after the clear, in order, and the buffer swap.
-void DrawFrameStages();
+// Every drawing stage after the clear, in order; the shell swaps the buffers.
+void DrawFrameStages(const HeldKeys& keys);
 // The plain coloured list.
 void DrawFlatPolygons();
 // The textured list with its texture switching and near-viewer culling.
@@ -34,8 +36,6 @@ void BindTextureIfChanged(unsigned name);
 // True when textured-list vertex v lies strictly within cullDistance of the
 // viewer on both horizontal axes.
 bool IsNearViewer(int v);
-// glFlush and the buffer swap.
-void FinishFrame();
 
 // ---- Figures: a figure is an actor index 0..49 or AVATAR_FIGURE.
 constexpr int AVATAR_FIGURE = -1;
@@ -65,7 +65,7 @@ void UndoJoint(int figure);
 void AnimateAvatarJoints();
 void DrawAvatarPolygons();
 // Avatar placement with the view-mode camera work, and its undo.
-void PlaceAvatar();
+void PlaceAvatar(const HeldKeys& keys);
 void UnplaceAvatar();
 
 // ---- View-mode cameras.

@@ -43,10 +43,11 @@ class DriveStep : public ::testing::Test {
     // handlers would leave the flags.
     static void Hold(const std::string& keys) {
         auto has = [&](char c) { return keys.find(c) != std::string::npos ? 1 : 0; };
-        upHeld = has('u'), downHeld = has('d'), leftHeld = has('l'), rightHeld = has('r');
-        spaceHeld = has('s'), ctrlHeld = has('c');
-        moveKeyHeld = upHeld | downHeld;
-        sideKeyHeld = leftHeld | rightHeld;
+        heldKeys.upHeld = has('u'), heldKeys.downHeld = has('d');
+        heldKeys.leftHeld = has('l'), heldKeys.rightHeld = has('r');
+        heldKeys.spaceHeld = has('s'), heldKeys.ctrlHeld = has('c');
+        heldKeys.moveKeyHeld = heldKeys.upHeld | heldKeys.downHeld;
+        heldKeys.sideKeyHeld = heldKeys.leftHeld | heldKeys.rightHeld;
     }
     static void SetObstacles(const std::vector<std::pair<double, double>>& points) {
         obstacleCount = (int)points.size();
@@ -62,7 +63,7 @@ class DriveStep : public ::testing::Test {
 
 TEST_F(DriveStep, PitchFollowsTheArrowKeys) {
     Hold("u");
-    StepDrivingViewer();
+    StepDrivingViewer(heldKeys);
     EXPECT_DOUBLE_EQ(bodyPitch, 0.2);
     EXPECT_DOUBLE_EQ(bodyPitchPeak, 0.4);
     EXPECT_EQ(fastDriving, 0);
@@ -71,7 +72,7 @@ TEST_F(DriveStep, PitchFollowsTheArrowKeys) {
     FreshViewer();
     currentAcceleration = boostAcceleration;
     forwardSpeed = -0.8;
-    StepDrivingViewer();
+    StepDrivingViewer(heldKeys);
     EXPECT_DOUBLE_EQ(forwardSpeed, 0.1);  // -0.8 + 0.3 + 0.7
     EXPECT_DOUBLE_EQ(bodyPitch, 0.2 + 0.1 + 0.4);
     EXPECT_EQ(braking, 1);
@@ -80,7 +81,7 @@ TEST_F(DriveStep, PitchFollowsTheArrowKeys) {
     Hold("d");
     forwardSpeed = 2;
     bodyPitch = -3.7;
-    StepDrivingViewer();
+    StepDrivingViewer(heldKeys);
     EXPECT_DOUBLE_EQ(forwardSpeed, 2 - 0.07 - 0.7);  // still above the +0.1 bound
     EXPECT_DOUBLE_EQ(bodyPitch, -maxBodyPitch);
     EXPECT_DOUBLE_EQ(bodyPitchPeak, -maxBodyPitch - 0.2);
@@ -88,7 +89,7 @@ TEST_F(DriveStep, PitchFollowsTheArrowKeys) {
 
     // A forward brake that leaves less than +0.1 reverses at once.
     forwardSpeed = 0.85;
-    StepDrivingViewer();
+    StepDrivingViewer(heldKeys);
     EXPECT_DOUBLE_EQ(forwardSpeed, -0.1);
 }
 
@@ -98,7 +99,7 @@ TEST_F(DriveStep, HandbrakeStopsWithTheNoseDown) {
     const double speeds[] = {0.6, 0.2, 0.0, 0.0};
     const double pitches[] = {-0.8, -1.6, -2.4, -2.4};  // no pitch change at rest
     for (int frame = 0; frame < 4; frame++) {
-        StepDrivingViewer();
+        StepDrivingViewer(heldKeys);
         EXPECT_NEAR(forwardSpeed, speeds[frame], 1e-12) << frame;
         EXPECT_NEAR(bodyPitch, pitches[frame], 1e-12) << frame;
         EXPECT_EQ(braking, 1);
@@ -107,7 +108,7 @@ TEST_F(DriveStep, HandbrakeStopsWithTheNoseDown) {
 
     FreshViewer();
     forwardSpeed = -1.0;
-    StepDrivingViewer();
+    StepDrivingViewer(heldKeys);
     EXPECT_DOUBLE_EQ(forwardSpeed, -0.6);
     EXPECT_DOUBLE_EQ(bodyPitch, 0.8);
     EXPECT_DOUBLE_EQ(bodyPitchPeak, 1.0);
@@ -116,23 +117,23 @@ TEST_F(DriveStep, HandbrakeStopsWithTheNoseDown) {
 TEST_F(DriveStep, CoastingLevelsTheNoseOnlyWhenSlowAndNotBraking) {
     forwardSpeed = 1;
     bodyPitch = 0.5;
-    StepDrivingViewer();
+    StepDrivingViewer(heldKeys);
     EXPECT_DOUBLE_EQ(forwardSpeed, 0.99);
     EXPECT_DOUBLE_EQ(bodyPitch, 0.3);
     EXPECT_DOUBLE_EQ(bodyPitchPeak, 0.1);
 
     braking = 1;
-    StepDrivingViewer();
+    StepDrivingViewer(heldKeys);
     EXPECT_DOUBLE_EQ(bodyPitch, 0.3);
 
     braking = 0;
     forwardSpeed = 3;  // above half of maxDriveSpeed
-    StepDrivingViewer();
+    StepDrivingViewer(heldKeys);
     EXPECT_DOUBLE_EQ(bodyPitch, 0.3);
 
     forwardSpeed = -1;
     bodyPitch = -0.1;
-    StepDrivingViewer();
+    StepDrivingViewer(heldKeys);
     EXPECT_DOUBLE_EQ(forwardSpeed, -0.99);
     EXPECT_DOUBLE_EQ(bodyPitch, 0.0);
     EXPECT_DOUBLE_EQ(bodyPitchPeak, 0.2);
@@ -141,12 +142,12 @@ TEST_F(DriveStep, CoastingLevelsTheNoseOnlyWhenSlowAndNotBraking) {
 TEST_F(DriveStep, RollLeansIntoTheTurnAndReturns) {
     Hold("ul");
     forwardSpeed = 2;
-    StepDrivingViewer();
+    StepDrivingViewer(heldKeys);
     EXPECT_DOUBLE_EQ(turnDelta, 0.2);
     EXPECT_DOUBLE_EQ(bodyRoll, 0.2 * bodyRollFactor);
 
     Hold("ls");  // a handbrake turn leans by a third less
-    StepDrivingViewer();
+    StepDrivingViewer(heldKeys);
     EXPECT_DOUBLE_EQ(turnDelta, 0.7);
     EXPECT_DOUBLE_EQ(bodyRoll, 0.7 / 1.5 * bodyRollFactor);
 
@@ -156,9 +157,9 @@ TEST_F(DriveStep, RollLeansIntoTheTurnAndReturns) {
     turnDelta = 0;
     for (double roll : {1.0, -1.0}) {
         bodyRoll = roll;
-        StepDrivingViewer();
+        StepDrivingViewer(heldKeys);
         EXPECT_NEAR(bodyRoll, roll * 0.2, 1e-12);
-        StepDrivingViewer();
+        StepDrivingViewer(heldKeys);
         EXPECT_EQ(bodyRoll, 0.0);
     }
 
@@ -166,7 +167,7 @@ TEST_F(DriveStep, RollLeansIntoTheTurnAndReturns) {
     forwardSpeed = 1;
     turnDelta = 0.3;
     bodyRoll = 0.5;
-    StepDrivingViewer();
+    StepDrivingViewer(heldKeys);
     EXPECT_EQ(turnDelta, 0.0);
     EXPECT_EQ(bodyRoll, 0.0);
 }
@@ -176,7 +177,7 @@ TEST_F(DriveStep, GiveUpLeavesTheVehicleWhereItWas) {
     forwardSpeed = 1;
     bodyRoll = 1.0;
     heading = 10;
-    StepDrivingViewer();
+    StepDrivingViewer(heldKeys);
     EXPECT_EQ(viewerX, 0.0);
     EXPECT_EQ(viewerZ, 0.0);
     EXPECT_EQ(forwardSpeed, 0.0);
@@ -203,14 +204,14 @@ TEST_F(DriveStep, SearchEndsWhateverTheDeflectionLimit) {
 
 TEST_F(DriveStep, LookTargetMovesOnlyInTheDriversSeat) {
     forwardSpeed = 1;
-    StepDrivingViewer();
+    StepDrivingViewer(heldKeys);
     EXPECT_NEAR(lookTargetX, viewerX + std::cos(viewAngle) * 10, 1e-12);
     EXPECT_NEAR(lookTargetZ, viewerZ - std::sin(viewAngle) * 10, 1e-12);
 
     for (int mode : {4, 0, 5}) {
         viewMode = mode;
         lookTargetX = lookTargetZ = 123;
-        StepDrivingViewer();
+        StepDrivingViewer(heldKeys);
         EXPECT_EQ(lookTargetX, 123.0) << mode;
         EXPECT_EQ(lookTargetZ, 123.0) << mode;
     }

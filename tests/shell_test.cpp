@@ -131,10 +131,10 @@ TEST_F(ShellTest, ReleasingOneOfTwoSideKeysKeepsTheSidestep) {
     SendAt(T0 + 2, WM_KEYDOWN, VK_RIGHT);
     sidestepSpeed = 1.5;
     SendAt(T0 + 3, WM_KEYUP, VK_LEFT);
-    EXPECT_EQ(sideKeyHeld, 1);
+    EXPECT_EQ(heldKeys.sideKeyHeld, 1);
     EXPECT_EQ(sidestepSpeed, 1.5);
     SendAt(T0 + 4, WM_KEYUP, VK_RIGHT);
-    EXPECT_EQ(sideKeyHeld, 0);
+    EXPECT_EQ(heldKeys.sideKeyHeld, 0);
     EXPECT_EQ(sidestepSpeed, 0);
 }
 
@@ -142,10 +142,10 @@ TEST_F(ShellTest, ReleasingUpStopsWalkingButNotDriving) {
     for (int mode : {1, 2, 3, 4}) {
         Start(mode);
         SendAt(T0 + 1, WM_KEYDOWN, VK_UP);
-        EXPECT_EQ(moveKeyHeld, 1);
+        EXPECT_EQ(heldKeys.moveKeyHeld, 1);
         forwardSpeed = 2.0;
         SendAt(T0 + 2, WM_KEYUP, VK_UP);
-        EXPECT_EQ(moveKeyHeld, 0);
+        EXPECT_EQ(heldKeys.moveKeyHeld, 0);
         EXPECT_EQ(forwardSpeed, (mode == 1 || mode == 3) ? 0.0 : 2.0) << "view mode " << mode;
         StopHeadlessApp();
     }
@@ -156,15 +156,15 @@ TEST_F(ShellTest, CtrlSwitchesTheAccelerationAndSpaceFreesTheJump) {
     Start(2);
     EXPECT_EQ(currentAcceleration, driveAcceleration);
     SendAt(T0 + 1, WM_KEYDOWN, VK_CONTROL);
-    EXPECT_EQ(ctrlHeld, 1);
+    EXPECT_EQ(heldKeys.ctrlHeld, 1);
     EXPECT_EQ(currentAcceleration, boostAcceleration);
     SendAt(T0 + 2, WM_KEYUP, VK_CONTROL);
     EXPECT_EQ(currentAcceleration, driveAcceleration);
     jumpSpent = 1;
     SendAt(T0 + 3, WM_KEYDOWN, VK_SPACE);
-    EXPECT_EQ(spaceHeld, 1);
+    EXPECT_EQ(heldKeys.spaceHeld, 1);
     SendAt(T0 + 4, WM_KEYUP, VK_SPACE);
-    EXPECT_EQ(spaceHeld, 0);
+    EXPECT_EQ(heldKeys.spaceHeld, 0);
     EXPECT_EQ(jumpSpent, 0);
 }
 
@@ -172,8 +172,8 @@ TEST_F(ShellTest, SystemKeysBypassTheKeyTables) {
     Start(1);
     SendAt(T0 + 1, WM_SYSKEYDOWN, VK_UP);
     SendAt(T0 + 2, WM_SYSKEYDOWN, VK_CONTROL);
-    EXPECT_EQ(upHeld, 0);
-    EXPECT_EQ(ctrlHeld, 0);
+    EXPECT_EQ(heldKeys.upHeld, 0);
+    EXPECT_EQ(heldKeys.ctrlHeld, 0);
 }
 
 TEST_F(ShellTest, ShutdownCanRunTwiceAndStopsDrawing) {

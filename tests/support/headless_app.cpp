@@ -24,8 +24,7 @@ static void ResetShellGlobals() {
     clientCentreX = clientCentreY = 0;
     savedDisplayMode = requestedDisplayMode = PlatDisplayMode();
     displayModeSwitched = 0;
-    ctrlHeld = spaceHeld = upHeld = downHeld = leftHeld = rightHeld = 0;
-    moveKeyHeld = sideKeyHeld = 0;
+    heldKeys = HeldKeys{};
     mouseX = mouseY = lastMouseX = lastMouseY = 0;
     cursorPoint = {0, 0};
     dragActive = dragAnchorX = dragAnchorY = 0;

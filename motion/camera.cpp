@@ -1,11 +1,14 @@
-// viewer_camera.cpp -- the view-mode-1 camera: look-at from the viewer's
-// position and view angle, the tilt about its pivot, and the two lights.
+// camera.cpp -- every camera the modelview is loaded with: the viewer's
+// look-at with its tilt and lights, the trailing camera of view modes 3 and
+// 4, and the projection with the start camera after a resize.
 #include <GL/gl.h>
 #include <GL/glu.h>
 
 #include <cmath>
 
+#include "motion/camera.h"
 #include "motion/motion.h"
+#include "render/render.h"
 #include "scene/scene.h"
 
 // The tilt turns the view about a pivot that walks with the viewer; the
@@ -54,4 +57,31 @@ void PlaceViewerLights() {
                                     (float)(viewerZ + 5000.0f), 1.0f};
         glLightfv(GL_LIGHT1, GL_POSITION, position);
     }
+}
+
+// Replaces the modelview matrix with the observer's camera (up is -y).
+static void LoadObserverCamera() {
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(observerX, observerY, observerZ, lookTargetX, lookTargetY, lookTargetZ, 0, -1, 0);
+}
+
+void LoadFollowCamera() {
+    observerY = tan(tilt * degToRad) * boomLength + observerStartY;
+    LoadObserverCamera();
+}
+
+void LoadWindowCameras(int width, int height) {
+    float aspect = (float)((double)width / (double)height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective((double)fieldOfView, aspect, 1.0, farPlane);
+    if (viewMode == 3 || viewMode == 4) {
+        LoadObserverCamera();
+        return;
+    }
+    // The level start camera of view modes 1 and 2 (and any other).
+    UpdateLookTarget();
+    LoadViewerLookAt(0);
+    PlaceViewerLights();
 }
