@@ -53,6 +53,9 @@ intptr_t MainWindowProc(PlatWindow window, unsigned message, uintptr_t wParam, i
 void DisplayFrame();
 // The motion and camera step of the current view mode.
 void StepMotion();
+// Every drawing stage after the clear, in order, with the actor and
+// camera steps between them.
+void DrawFrameStages(const HeldKeys& keys);
 // glFlush and the buffer swap, after the drawing stages.
 void FinishFrame();
 // One frame while paused (resize, button release): pauseState 1 -> 3 -> 1.

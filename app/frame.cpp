@@ -1,5 +1,6 @@
 // frame.cpp -- the frame function's top level: pause check, pacing, the
-// motion step of the view mode, then the drawing stages.
+// motion step of the view mode, then the drawing stages with the steps
+// that run between them, in their fixed order.
 #include <GL/gl.h>
 
 #include "app/app.h"
@@ -15,6 +16,21 @@ void StepMotion() {
     } else {
         StepDrivingViewer(heldKeys);
     }
+}
+
+void DrawFrameStages(const HeldKeys& keys) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    DrawFlatPolygons();
+    DrawTexturedPolygons();
+    for (int i = 0; i <= actorLastIndex; i++) {
+        StepActor(i);
+        DrawActor(i);
+    }
+    StepViewCamera(keys);
+    PlaceAvatar();
+    AnimateAvatarJoints();
+    if (avatarPolyVertexCount != 0) DrawAvatarPolygons();
+    UnplaceAvatar();
 }
 
 void DisplayFrame() {

@@ -108,7 +108,8 @@ static void DrawOurs() {
         StepActor(i);
         DrawActor(i);
     }
-    PlaceAvatar(heldKeys);
+    StepViewCamera(heldKeys);
+    PlaceAvatar();
     AnimateAvatarJoints();
     DrawAvatarPolygons();
     UnplaceAvatar();

@@ -8,7 +8,7 @@
 
 #include "motion/camera.h"
 #include "motion/motion.h"
-#include "render/render.h"
+#include "motion/behaviour.h"
 #include "scene/scene.h"
 
 // The tilt turns the view about a pivot that walks with the viewer; the

@@ -1,17 +1,12 @@
 // avatar_camera.cpp -- the avatar's placement at the viewer in each view
-// mode, its undo, and the cameras that view modes 2, 3 and 4 load while
-// drawing. Every angle and offset goes to GL in single precision.
+// mode and its undo. Every angle and offset goes to GL in single precision.
 #include <GL/gl.h>
 
 #include <cmath>
 
-#include "motion/input.h"
 #include "motion/motion.h"
 #include "render/render.h"
 #include "scene/scene.h"
-
-constexpr double DRIVER_RECENTRE_FACTOR = 2.0;   // view mode 2: pitch back at speed, per step
-constexpr double TRAILING_RECENTRE_FACTOR = 2.4; // view mode 4
 
 // The translation of the current placement, taken back by its undo.
 static float placedX, placedY, placedZ;  // W: PlaceAvatar; R: UnplaceAvatar
@@ -35,12 +30,6 @@ static void TranslateBack() { glTranslatef(-placedX, -placedY, -placedZ); }
 // Degrees the avatar is turned by (negated for the placement).
 static double AvatarTurn() { return heading + avatarHeadingOffset; }
 
-// The trailing camera looks over the viewer along viewAngle.
-static void AimFollowCamera() {
-    lookTargetX = observerX + cos(viewAngle) * observerDistance;
-    lookTargetZ = observerZ - sin(viewAngle) * observerDistance;
-}
-
 // View mode 1: at the avatar point lifted by the jump, leaning with the tilt.
 static void PlaceWalker() {
     glPushMatrix();
@@ -50,12 +39,9 @@ static void PlaceWalker() {
     RotateY(-AvatarTurn());
 }
 
-// View mode 2: the spring, the driver's camera, then the body with its
-// roll, shake and pitch.
+// View mode 2: in the driver's camera, the body with its roll, shake and
+// pitch.
 static void PlaceDriverSeat() {
-    if (forwardSpeed == 0) turnDelta = 0;
-    SettleBodyPitch(DRIVER_RECENTRE_FACTOR);
-    LoadViewerLookAt(crouchOffset);
     TranslateToAvatar(startEyeY);
     RotateZ(-sin(viewAngle) * bodyRoll);
     RotateX(cos(viewAngle) * bodyRoll);
@@ -67,29 +53,15 @@ static void PlaceDriverSeat() {
     RotateY(-AvatarTurn());
 }
 
-// View mode 3: the standing pose, the boom and its target, the avatar.
-static void PlaceFollowWalker(const HeldKeys& keys) {
-    if (keys.moveKeyHeld == 0 && keys.sideKeyHeld == 0 && followHeading == heading) avatarPose = 0;
-    FindBoomLength(followCameraStep);
-    if (keys.sideKeyHeld == 1 && sideKeyMode == 1) {
-        boomLength = boomRestLength;  // sidestepping: the boom follows at once
-    } else {
-        EaseBoom(followCameraFastStep, maxWalkSpeed);
-    }
-    AimFollowCamera();
+// View mode 3: the avatar at the viewer, turned with the heading.
+static void PlaceFollowWalker() {
     glPushMatrix();
     TranslateToAvatar(startEyeY);
     RotateY(-AvatarTurn());
 }
 
-// View mode 4: the boom and its target, the spring, the body with its
-// roll and pitch.
+// View mode 4: the body with its roll and pitch.
 static void PlaceFollowVehicle() {
-    if (forwardSpeed == 0) turnDelta = 0;
-    FindBoomLength(driveCameraStep);
-    EaseBoom(driveCameraFastStep, maxDriveSpeed);
-    AimFollowCamera();
-    SettleBodyPitch(TRAILING_RECENTRE_FACTOR);
     glPushMatrix();
     TranslateToAvatar(startEyeY);
     double r = -(heading - 90) * degToRad;
@@ -101,12 +73,12 @@ static void PlaceFollowVehicle() {
     RotateY(-AvatarTurn());
 }
 
-// After the actors: the view mode's camera work and the avatar placement.
-void PlaceAvatar(const HeldKeys& keys) {
+// After StepViewCamera: the avatar placement of the view mode.
+void PlaceAvatar() {
     switch (viewMode) {
         case 1: PlaceWalker(); break;
         case 2: PlaceDriverSeat(); break;
-        case 3: PlaceFollowWalker(keys); break;
+        case 3: PlaceFollowWalker(); break;
         case 4: PlaceFollowVehicle(); break;
         default: break;
     }

@@ -1,11 +1,12 @@
-// render.h -- the drawing half of every frame: polygon lists, figures, actor
-// behaviour, avatar placement and the cameras of view modes 2, 3 and 4.
+// render.h -- the drawing half of every frame: polygon lists, figures and
+// the avatar placement. Drawing only: the steps it draws the results of
+// live in motion/.
 //
 // Lifetime: boundTexture is reset at the start of every frame that runs; the
 // rest lives for the whole run and is set by the loader where noted.
 #pragma once
 
-#include "motion/input.h"
+#include "motion/behaviour.h"
 
 // ---- Per frame.
 extern unsigned boundTexture;  // W: BindTextureIfChanged; reset by DisplayFrame
@@ -16,17 +17,7 @@ extern int avatarJointApplied;  // W: avatar list
 extern int appliedJoint;        // W: joint of the transform last applied
 extern double appliedAngleX, appliedAngleY, appliedAngleZ;  // W: its angles
 
-// ---- Follow camera (view modes 3 and 4).
-extern double observerX, observerY, observerZ;  // W: boom placement; loader sets the start
-extern double boomLength;       // W: EaseBoom; 0 at start
-extern double boomRestLength;   // W: FindBoomLength; observerDistance at load
 
-// ---- Pitch spring constants.
-constexpr double PITCH_SWING_FACTOR = 5.0;   // the spring moves 1 degree per frame
-constexpr double PITCH_SETTLE_FACTOR = 6.0;  // 1.2 degrees: settle threshold and pull-back
-
-// Every drawing stage after the clear, in order; the shell swaps the buffers.
-void DrawFrameStages(const HeldKeys& keys);
 // The plain coloured list.
 void DrawFlatPolygons();
 // The textured list with its texture switching and near-viewer culling.
@@ -40,12 +31,6 @@ bool IsNearViewer(int v);
 // ---- Figures: a figure is an actor index 0..49 or AVATAR_FIGURE.
 constexpr int AVATAR_FIGURE = -1;
 
-// Behaviour step of actor i.
-void StepActor(int i);
-// True when some waypoint of actor i (if it uses them) or else some obstacle
-// point (if it avoids them) lies strictly within r of actorX, actorZ on both axes.
-bool ActorHitsObstacle(int i, double r);
-extern int actorProbeCount;  // W: StepActor, probe steps of its last search (tests read it)
 
 // True when actor i is drawn this frame (its drawing range holds the viewer).
 bool ActorInDrawingRange(int i);
@@ -64,18 +49,8 @@ void UndoJoint(int figure);
 // The avatar's joint animation (every frame) and polygons.
 void AnimateAvatarJoints();
 void DrawAvatarPolygons();
-// Avatar placement with the view-mode camera work, and its undo.
-void PlaceAvatar(const HeldKeys& keys);
+// The avatar placement of the view mode (after StepViewCamera), and its
+// undo, which loads the trailing camera in view modes 3 and 4.
+void PlaceAvatar();
 void UnplaceAvatar();
 
-// ---- View-mode cameras.
-// Extends the boom step by step until the eye would stand in an obstacle
-// square; sets boomRestLength and the eye.
-void FindBoomLength(double step);
-// Moves boomLength towards boomRestLength and places the eye there.
-void EaseBoom(double grow, double shrinkBase);
-// The eye at boom length L behind the viewer along viewAngle.
-void PlaceBoomEye(double length);
-// The body pitch spring and engine shake of view modes 2 and 4.
-void SettleBodyPitch(double recentreFactor);
-constexpr int BOOM_MAX_STEPS = 10000;  // a boom search never takes more steps than this

@@ -5,6 +5,3 @@ unsigned boundTexture;
 
 int actorJointApplied, avatarJointApplied, appliedJoint;
 double appliedAngleX, appliedAngleY, appliedAngleZ;
-
-double observerX, observerY, observerZ;
-double boomLength, boomRestLength;

@@ -60,11 +60,13 @@ TEST(AvatarPlacement, StandsAtTheAvatarPointTurnedByHeadingAndOffset) {
     // Turned by -(60 + 30) about y, the vertex at z = 0.1 lands at x - 0.1.
     SetUpViewer(1);
     jumpOffset = 0.25;  // view mode 1 rises with the jump
-    PlaceAvatar(heldKeys);
+    StepViewCamera(heldKeys);
+    PlaceAvatar();
     ExpectAvatarVertexAt(0.4, -0.75, 0, "view mode 1");
     UnplaceAvatar();
     SetUpViewer(3);
-    PlaceAvatar(heldKeys);
+    StepViewCamera(heldKeys);
+    PlaceAvatar();
     ExpectAvatarVertexAt(0.4, -0.5, 0, "view mode 3");
     UnplaceAvatar();
 }
@@ -76,7 +78,8 @@ TEST(AvatarPlacement, ViewMode1UndoIsTheExactInverseWithTiltAndJump) {
     double before[16], after[16];
     glRotatef(10, 1, 0, 0);
     Modelview(before);
-    PlaceAvatar(heldKeys);
+    StepViewCamera(heldKeys);
+    PlaceAvatar();
     UnplaceAvatar();
     Modelview(after);
     ExpectMatrixNear(after, before, 1e-6, "view mode 1");
@@ -95,7 +98,8 @@ TEST(AvatarPlacement, ViewMode2TakesBackTheShakeInFullButOnlyHalfThePitch) {
     gluLookAt(viewerX, viewerEyeY, viewerZ, lookTargetX, lookTargetY, lookTargetZ, 0, -1, 0);
     Modelview(camera);
     glLoadIdentity();
-    PlaceAvatar(heldKeys);
+    StepViewCamera(heldKeys);
+    PlaceAvatar();
     UnplaceAvatar();
     Modelview(after);
     ExpectMatrixNear(after, camera, 1e-6, "shake only");
@@ -103,7 +107,8 @@ TEST(AvatarPlacement, ViewMode2TakesBackTheShakeInFullButOnlyHalfThePitch) {
     // A pitch of 6 degrees leaves 3 in the view: the target, 100 ahead,
     // moves off the axis by 100 * sin(3 degrees).
     bodyPitch = bodyPitchPeak = 6;  // at its peak the spring leaves it
-    PlaceAvatar(heldKeys);
+    StepViewCamera(heldKeys);
+    PlaceAvatar();
     UnplaceAvatar();
     Modelview(after);
     double offAxis = hypot(after[0] * lookTargetX + after[4] * lookTargetY + after[8] * -100 + after[12],
@@ -116,13 +121,15 @@ TEST(AvatarPlacement, StoppedDrivingModesStopTheSteeringButTheFollowWalkDoesNot)
     for (int mode : {2, 4}) {
         SetUpViewer(mode);
         turnDelta = 3;
-        PlaceAvatar(heldKeys);
+        StepViewCamera(heldKeys);
+        PlaceAvatar();
         UnplaceAvatar();
         EXPECT_EQ(turnDelta, 0) << mode;
     }
     SetUpViewer(3);
     turnDelta = 3;
-    PlaceAvatar(heldKeys);
+    StepViewCamera(heldKeys);
+    PlaceAvatar();
     UnplaceAvatar();
     EXPECT_EQ(turnDelta, 3);
 }
@@ -131,16 +138,19 @@ TEST(AvatarPlacement, ViewMode3StandsTheAvatarOnlyWhenIdleAndCaughtUp) {
     SetUpViewer(3);
     avatarPose = 3;
     followHeading = 57;  // the camera still lags
-    PlaceAvatar(heldKeys);
+    StepViewCamera(heldKeys);
+    PlaceAvatar();
     UnplaceAvatar();
     EXPECT_EQ(avatarPose, 3);
     followHeading = heading;
     heldKeys.moveKeyHeld = 1;
-    PlaceAvatar(heldKeys);
+    StepViewCamera(heldKeys);
+    PlaceAvatar();
     UnplaceAvatar();
     EXPECT_EQ(avatarPose, 3);
     heldKeys.moveKeyHeld = 0;
-    PlaceAvatar(heldKeys);
+    StepViewCamera(heldKeys);
+    PlaceAvatar();
     UnplaceAvatar();
     EXPECT_EQ(avatarPose, 0);
 }
@@ -152,7 +162,8 @@ TEST(PitchSpring, AtSpeedThePitchRecentresBy2StepsInTheSeatAnd24InTheTrailingVie
     forwardSpeed = 3;
     fastDriving = 1;
     bodyPitch = 1;
-    PlaceAvatar(heldKeys);
+    StepViewCamera(heldKeys);
+    PlaceAvatar();
     UnplaceAvatar();
     EXPECT_NEAR(bodyPitch, 0.6, 1e-12);
     EXPECT_NEAR(bodyPitchPeak, 0.4, 1e-12);
@@ -160,7 +171,8 @@ TEST(PitchSpring, AtSpeedThePitchRecentresBy2StepsInTheSeatAnd24InTheTrailingVie
     forwardSpeed = 3;
     fastDriving = 1;
     bodyPitch = -1;
-    PlaceAvatar(heldKeys);
+    StepViewCamera(heldKeys);
+    PlaceAvatar();
     UnplaceAvatar();
     EXPECT_NEAR(bodyPitch, -0.52, 1e-12);
     EXPECT_NEAR(bodyPitchPeak, -0.32, 1e-12);

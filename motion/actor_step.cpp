@@ -1,10 +1,10 @@
-// actors.cpp -- the behaviour step of an actor: speed, the turning schedule,
+// actor_step.cpp -- the behaviour step of an actor: speed, the turning schedule,
 // the probe search around waypoints and obstacle points, and the turn away.
 #include <algorithm>
 #include <cmath>
 
+#include "motion/behaviour.h"
 #include "motion/motion.h"
-#include "render/render.h"
 #include "scene/scene.h"
 
 // Working values of the actor being stepped. They are the actors' own, so

@@ -1,10 +1,13 @@
-// follow_camera.cpp -- the boom of the trailing camera of view modes 3 and
+// follow_boom.cpp -- the boom of the trailing camera of view modes 3 and
 // 4: how far it may reach past obstacle points, and how it eases there.
 #include <cmath>
 
+#include "motion/behaviour.h"
 #include "motion/motion.h"
-#include "render/render.h"
 #include "scene/scene.h"
+
+double observerX, observerY, observerZ;
+double boomLength, boomRestLength;
 
 // The eye length behind the viewer, against the view direction.
 void PlaceBoomEye(double length) {

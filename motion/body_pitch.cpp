@@ -2,8 +2,8 @@
 // after braking, and the idle engine shake (view modes 2 and 4).
 #include <cmath>
 
+#include "motion/behaviour.h"
 #include "motion/motion.h"
-#include "render/render.h"
 #include "scene/scene.h"
 
 constexpr double PEAK_REVERSAL_DIVISOR = -1.4;  // each swing past the peak comes back 1/1.4 as far

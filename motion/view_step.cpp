@@ -1,0 +1,56 @@
+// view_step.cpp -- the camera work of view modes 2, 3 and 4 that runs after
+// the actors and before the avatar is placed: the body pitch spring, the
+// boom of the trailing camera and its target, and the driver's camera.
+#include <cmath>
+
+#include "motion/behaviour.h"
+#include "motion/camera.h"
+#include "motion/input.h"
+#include "motion/motion.h"
+#include "scene/scene.h"
+
+constexpr double DRIVER_RECENTRE_FACTOR = 2.0;   // view mode 2: pitch back at speed, per step
+constexpr double TRAILING_RECENTRE_FACTOR = 2.4; // view mode 4
+
+// The trailing camera looks over the viewer along viewAngle.
+static void AimFollowCamera() {
+    lookTargetX = observerX + cos(viewAngle) * observerDistance;
+    lookTargetZ = observerZ - sin(viewAngle) * observerDistance;
+}
+
+// View mode 2: the spring, then the driver's camera the avatar is placed in.
+static void StepDriverSeat() {
+    if (forwardSpeed == 0) turnDelta = 0;
+    SettleBodyPitch(DRIVER_RECENTRE_FACTOR);
+    LoadViewerLookAt(crouchOffset);
+}
+
+// View mode 3: the standing pose, the boom and its target.
+static void StepFollowWalker(const HeldKeys& keys) {
+    if (keys.moveKeyHeld == 0 && keys.sideKeyHeld == 0 && followHeading == heading) avatarPose = 0;
+    FindBoomLength(followCameraStep);
+    if (keys.sideKeyHeld == 1 && sideKeyMode == 1) {
+        boomLength = boomRestLength;  // sidestepping: the boom follows at once
+    } else {
+        EaseBoom(followCameraFastStep, maxWalkSpeed);
+    }
+    AimFollowCamera();
+}
+
+// View mode 4: the boom and its target, then the spring.
+static void StepFollowVehicle() {
+    if (forwardSpeed == 0) turnDelta = 0;
+    FindBoomLength(driveCameraStep);
+    EaseBoom(driveCameraFastStep, maxDriveSpeed);
+    AimFollowCamera();
+    SettleBodyPitch(TRAILING_RECENTRE_FACTOR);
+}
+
+void StepViewCamera(const HeldKeys& keys) {
+    switch (viewMode) {
+        case 2: StepDriverSeat(); break;
+        case 3: StepFollowWalker(keys); break;
+        case 4: StepFollowVehicle(); break;
+        default: break;
+    }
+}
