@@ -63,6 +63,14 @@ void ForceFrame();
 // Releases the context and the DC, posts quit, restores the display mode.
 void ShutdownSequence();
 
+// Reads "Hod.pro" from the working directory (creating an empty one when
+// missing), then StartLoadedScene: the viewer stands at its start position
+// and heading.
+void LoadScene();
+// After a read: the scene's derived values, the viewer and follow camera at
+// their starts, the frame clock and the obstacle index.
+void StartLoadedScene();
+
 // Context creation (first step of window creation).
 void CreateRenderContext();
 // Render state, material and lights (after the scene load).

@@ -52,9 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     GuardNextSceneText(input.sceneLength);
     ReadSceneFromMemory(input.scene, input.sceneLength);
     sceneStdinText = nullptr;
-    ResetViewerState();
-    ComputeDerivedValues();
-    BuildObstacleIndex();
+    StartLoadedScene();
     SetClosingSentinels();
     for (int frame = 0; frame < FUZZ_FRAMES; frame++) {
         HoldKeys(frame + 1 < FUZZ_FRAMES ? input.keys : 0);

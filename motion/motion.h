@@ -57,6 +57,9 @@ constexpr double PITCH_STEP = 0.2;       // degrees of body pitch per key-driven
 // Puts the viewer at its start and clears every motion state; run by the
 // loader before it computes the derived values.
 void ResetViewerState();
+// The viewer (and follow camera) at the scene's start, after the scene's
+// derived values.
+void PlaceViewerAtStart();
 
 // View mode 1: crouch and jump. True when the horizontal step runs next.
 bool StepVerticalMotion(const HeldKeys& keys);

@@ -1,4 +1,5 @@
 // viewer_state.cpp -- storage of the viewer and motion state, and its reset.
+#include "motion/behaviour.h"
 #include "motion/motion.h"
 #include "scene/scene.h"
 
@@ -50,4 +51,26 @@ void ResetViewerState() {
     braking = driftTurn = 0;
     fastDriving = 1;
     steerLimit = driftSteerLimit = 0.0;
+}
+
+// The viewer at the scene's start point, heading and look target; in view
+// modes 3 and 4 the trailing camera at the file's observer point.
+void PlaceViewerAtStart() {
+    heading = -startHeading;
+    followHeading = heading;
+    bool followView = viewMode == 3 || viewMode == 4;
+    if (followView) {
+        observerX = observerStartX;
+        observerY = observerStartY;
+        observerZ = observerStartZ;
+    }
+    viewerX = startEyeX;
+    viewerEyeY = startEyeY;
+    viewerZ = startEyeZ;
+    lookTargetX = followView ? viewerX : startTargetX;
+    lookTargetY = followView ? viewerEyeY : startTargetY;
+    lookTargetZ = followView ? viewerZ : startTargetZ;
+    boomRestLength = observerDistance;
+    viewAngle = (startHeading - 270.0) * degToRad;
+    currentAcceleration = driveAcceleration;
 }

@@ -1,12 +1,11 @@
-// scene_file.h -- the reader of "Hod.pro": LoadScene fills the scene model.
+// scene_file.h -- the reader of "Hod.pro", which fills the scene model.
 #pragma once
 
 #include <cstddef>
 
-// Prepares the tables, reads "Hod.pro" from the working directory (creating
-// an empty one when missing) and computes the derived values; the viewer
-// then stands at its start position and heading.
-void LoadScene();
+// The scene file, read from the working directory.
+inline constexpr char SCENE_FILE_NAME[] = "Hod.pro";
+
 // The closing end flags of the textured, avatar and part lists; run after
 // the texture step.
 void SetClosingSentinels();
@@ -18,6 +17,6 @@ void SetClosingSentinels();
 bool ReadSceneFile(const char* path, bool createWhenMissing);
 // The same from bytes in memory (fuzzing, tools that generate scenes).
 void ReadSceneFromMemory(const char* text, size_t length);
-// The values derived after the last field, in order (the viewer state is
-// expected to be reset first).
+// The scene's own values derived after the last field, in order; the
+// viewer, the follow camera and the clock are started by their owners.
 void ComputeDerivedValues();

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "scene/scene.h"
+#include "app/app.h"
 #include "scene/scene_file.h"
 #include "scene/stdin_sizes.h"
 
