@@ -1,5 +1,5 @@
 // scene_records.h -- the loader's readers of the per-record parts of the
-// scene file (fields 64 to 78), shared between the loader's files.
+// scene file (obstacle points to the plain list), shared between the loader's files.
 #pragma once
 
 #include <cstddef>
@@ -26,13 +26,13 @@ void ReadCount(int& count, SceneField field, long long lowest, long long highest
 // page. Only a hint; the contents stay as they are.
 void ProvidePages(const void* data, size_t bytes);
 
-void ReadObstaclePoints();        // field 64
-void ReadActorBlock1();           // field 65
-void ReadWaypoints();             // field 66
-void ReadAvatarJoints();          // fields 71 and 72
-void ReadAvatarVertices();        // field 73
-void ReadActorBlock2();           // field 74
-void ReadPartVertices();          // field 75
-void ReadActorBlock3();           // field 76
-void ReadTexturedVertices();      // field 77
-void ReadFlatVertices();          // field 78
+void ReadObstaclePoints();        // obstacleX, obstacleZ
+void ReadActorBlock1();           // actor settings through actorWaypointCount
+void ReadWaypoints();             // actorWaypointX, actorWaypointZ
+void ReadAvatarJoints();          // avatarHeadingOffset, avatar joints
+void ReadAvatarVertices();        // the avatar list
+void ReadActorBlock2();           // actorPartVertexCount and actor starts
+void ReadPartVertices();          // the part lists
+void ReadActorBlock3();           // actor speeds, radii and joints
+void ReadTexturedVertices();      // the textured list
+void ReadFlatVertices();          // the plain list
