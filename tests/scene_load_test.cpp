@@ -294,12 +294,17 @@ TEST(SceneLoadCounts, PartAndJointCountsBeyondTheirTablesAreRejected) {
     EXPECT_EQ(partEnd(0, 0), 1);  // the work of the record still runs
     EXPECT_EQ(actorState[0], 1);
 
-    // M < 1 with actors: no part count fits, not even 0.
+    // M < 1 with actors that have no polygons: the prepared tables stay and
+    // a count of 0 fits them, so both actors' starts are read.
     std::string noCapacity =
         "0 0 0 1 0\n" + Settings() + "0\n" + "0 0 0 0 0 0 0\n" + "0 0 0 0 0 0 0\n0 0 0\n";
-    LoadRejected(noCapacity + "0 1 0 0 0 0 0 0 0\n0 2 0 0 0 0 0 0 0\n");
+    LoadSceneText(noCapacity + "0 1 0 0 0 0 0 0 0\n0 2 0 0 0 0 0 0 0\n");
+    EXPECT_NE(readStatus, READ_OUT_OF_RANGE);
     EXPECT_EQ(actorPartVertexCount.size, 2u);
     EXPECT_EQ(actorPartVertexCount[1], 0);
+    EXPECT_EQ(actorStartX[1], 2);
+    // ...and a count past the prepared rows is still refused.
+    LoadRejected(noCapacity + "0 1 0 0 0 0 0 0 0\n9 2 0 0 0 0 0 0 0\n" + Filler(1000));
 
     LoadRejected(head + "0 1 0 0 0 0 0 0 0\n1 1 20\n");
     EXPECT_EQ(actorJointCount[0], 0);  // its value before this load
