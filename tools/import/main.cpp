@@ -18,6 +18,7 @@
 #include "tools/import/import.h"
 #include "tools/import/scene_folder.h"
 #include "tools/lib/bitmap_writer.h"
+#include "tools/lib/textures_procedural.h"
 
 static const char USAGE[] =
     "usage: ambler-import MODEL [OUT_DIR] [options]\n"
@@ -131,7 +132,9 @@ struct ProgressBar {
 // that could not be had (its polygons then go to the plain list).
 bool WriteTextures(const ModelData& model, const std::string& dir, std::vector<std::string>* names,
                    int* written, ImportLog* log, ProgressBar* bar, std::string* error) {
+    // The figures' own pictures keep their names.
     std::vector<std::string> taken;
+    for (int t = 0; t < PTEX_COUNT; t++) taken.push_back(ProceduralTextureFile((ProceduralTexture)t));
     names->assign(model.textures.size(), "");
     for (size_t k = 0; k < model.textures.size(); k++) {
         bar->Show("textures", (double)k / model.textures.size());
@@ -155,6 +158,20 @@ bool WriteTextures(const ModelData& model, const std::string& dir, std::vector<s
         }
         (*names)[k] = name;
         ++*written;
+    }
+    return true;
+}
+
+// The pictures the view mode's figure wears, beside the model's.
+bool WriteFigureTextures(const SceneDescription& scene, const std::string& dir, std::string* error) {
+    for (int t = 0; t < PTEX_COUNT; t++) {
+        std::string file = ProceduralTextureFile((ProceduralTexture)t);
+        bool used = false;
+        for (const SceneVertex& v : scene.avatarVertices) used = used || (v.texFlag == 1 && v.texName == file);
+        if (used && !WriteProceduralTexture(dir, (ProceduralTexture)t)) {
+            *error = "cannot write " + dir + "/" + file;
+            return false;
+        }
     }
     return true;
 }
@@ -229,8 +246,8 @@ int main(int argc, char** argv) {
     if (!BuildScene(options, model, names, &scene, &report, &log, &error)) return fail(EXIT_BAD_INPUT, staging);
     bar.Show("writing", 0.9);
     std::string file = staging + "/Hod.pro";
-    if (!WriteSceneFile(file, scene)) {
-        error = "cannot write " + file;
+    if (!WriteSceneFile(file, scene) || !WriteFigureTextures(scene, staging, &error)) {
+        if (error.empty()) error = "cannot write " + file;
         return fail(EXIT_WRITE_FAILED, staging);
     }
     if (!ReadsBack(file, scene, &error)) return fail(EXIT_WRITE_FAILED, staging);

@@ -286,6 +286,12 @@ void ReadBackground(const aiScene* scene, ModelData* model) {
     }
 }
 
+// Adds perMesh[m] for every node that uses mesh m.
+void CountUses(const aiNode* node, const std::vector<long>& perMesh, long* total) {
+    for (unsigned k = 0; k < node->mNumMeshes; k++) *total += perMesh[node->mMeshes[k]];
+    for (unsigned k = 0; k < node->mNumChildren; k++) CountUses(node->mChildren[k], perMesh, total);
+}
+
 }  // namespace
 
 Point3 ModelToScene(const Point3& p, char up, double scale) {
@@ -309,23 +315,27 @@ bool ReadModel(const ImportOptions& options, ModelData* model, ImportLog* log,
         *error = options.model + ": the model is incomplete (no geometry Assimp can use)";
         return false;
     }
-    // Count what the file holds before polygons become triangles.
+    // Count what the file holds before polygons become triangles, once for
+    // every place a mesh is used.
+    std::vector<long> polygons(scene->mNumMeshes), others(scene->mNumMeshes);
     for (unsigned m = 0; m < scene->mNumMeshes; m++) {
         const aiMesh* mesh = scene->mMeshes[m];
-        for (unsigned f = 0; f < mesh->mNumFaces; f++) {
-            if (mesh->mFaces[f].mNumIndices >= 3) model->polygonsRead++;
-            else model->pointsAndLines++;
-        }
+        for (unsigned f = 0; f < mesh->mNumFaces; f++)
+            (mesh->mFaces[f].mNumIndices >= 3 ? polygons : others)[m]++;
     }
+    CountUses(scene->mRootNode, polygons, &model->polygonsRead);
+    CountUses(scene->mRootNode, others, &model->pointsAndLines);
     scene = importer.ApplyPostProcessing(aiProcess_Triangulate);
     if (!scene) {
         *error = options.model + ": " + importer.GetErrorString();
         return false;
     }
     model->meshes = (int)scene->mNumMeshes;
+    std::vector<long> triangles(scene->mNumMeshes);
     for (unsigned m = 0; m < scene->mNumMeshes; m++)
         for (unsigned f = 0; f < scene->mMeshes[m]->mNumFaces; f++)
-            if (scene->mMeshes[m]->mFaces[f].mNumIndices == 3) model->trianglesRead++;
+            if (scene->mMeshes[m]->mFaces[f].mNumIndices == 3) triangles[m]++;
+    CountUses(scene->mRootNode, triangles, &model->trianglesRead);
 
     std::string ext = Extension(options.model);
     char up = options.up ? options.up : UpFromMetadata(scene);
