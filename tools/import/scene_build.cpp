@@ -11,6 +11,9 @@ namespace {
 
 const double SKY[3] = {0.56, 0.72, 0.9};     // the demos' sky
 constexpr double COLLISION_RADIUS = 2.5;     // units: a person's half width, 25 cm
+// The follow view widens the obstacle square 2.5 times; this radius keeps
+// it at 40 cm, so a 1 m door still lets the avatar through.
+constexpr double FOLLOW_COLLISION_RADIUS = 1.6;
 // Points closer than the radius leave no gap between their squares, even
 // along a diagonal wall; 0.6 keeps the band of squares thicker than a step.
 constexpr double WALL_SPACING = 0.6 * COLLISION_RADIUS;
@@ -122,6 +125,7 @@ void PlaceViewer(SceneDescription& scene, int viewMode, const StartPlace& start,
     SetSetting(scene, FIELD_viewMode, viewMode);
     if (viewMode == 3) {
         StartPose(scene, start.x, floor - 20, start.z, start.heading);
+        SetSetting(scene, FIELD_collisionRadius, FOLLOW_COLLISION_RADIUS);
         ObserverPose(scene, 70, floor - 36);
         Outfit you = {{0.9, 0.15, 0.1}, {0.15, 0.2, 0.55}, {1, 1, 1}, {0.25, 0.15, 0.05}};
         MakeAvatarPerson(scene, you, 20, 4.0);
