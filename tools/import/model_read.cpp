@@ -256,8 +256,18 @@ void ReadCameras(const aiScene* scene, char up, double scale, ModelData* model) 
         const aiCamera* camera = scene->mCameras[c];
         aiMatrix4x4 world;
         FindNodeTransform(scene->mRootNode, aiMatrix4x4(), camera->mName, &world);
-        aiVector3D position = world * camera->mPosition;
-        aiVector3D ahead = world * (camera->mPosition + camera->mLookAt);
+        // The position is relative to the camera's node; some importers
+        // (glTF) copy the node's own translation into it as well, which
+        // would count it twice.
+        aiVector3D local = camera->mPosition;
+        const aiNode* node = scene->mRootNode->FindNode(camera->mName);
+        if (node) {
+            const aiMatrix4x4& m = node->mTransformation;
+            aiVector3D own(m.a4, m.b4, m.c4);
+            if (own.Length() > 0 && (local - own).Length() <= 1e-6 * own.Length()) local = aiVector3D();
+        }
+        aiVector3D position = world * local;
+        aiVector3D ahead = world * (local + camera->mLookAt);
         Point3 p = ModelToScene({position.x, position.y, position.z}, up, scale);
         Point3 a = ModelToScene({ahead.x, ahead.y, ahead.z}, up, scale);
         double dx = a.x - p.x, dz = a.z - p.z;

@@ -14,6 +14,10 @@ constexpr double COLLISION_RADIUS = 2.5;     // units: a person's half width, 25
 // The follow view widens the obstacle square 2.5 times; this radius keeps
 // it at 40 cm, so a 1 m door still lets the avatar through.
 constexpr double FOLLOW_COLLISION_RADIUS = 1.6;
+// The driving demos' radii: the car seen from behind, and from its seat
+// (where the bonnet ahead of the eye must stop short of the wall).
+constexpr double CHASE_COLLISION_RADIUS = 6;
+constexpr double DRIVER_COLLISION_RADIUS = 10;
 // Points closer than the radius leave no gap between their squares, even
 // along a diagonal wall; 0.6 keeps the band of squares thicker than a step.
 constexpr double WALL_SPACING = 0.6 * COLLISION_RADIUS;
@@ -119,6 +123,17 @@ void PersonSettings(SceneDescription& scene, double eyeUnits, double width, int 
     }
 }
 
+// Half the side of the square about each obstacle point that the view
+// mode's walker or car may not enter.
+double ObstacleHalfSize(int viewMode) {
+    switch (viewMode) {
+        case 2: return DRIVER_COLLISION_RADIUS;
+        case 3: return 2.5 * FOLLOW_COLLISION_RADIUS;  // the follow view widens it so
+        case 4: return CHASE_COLLISION_RADIUS;
+        default: return COLLISION_RADIUS;
+    }
+}
+
 // Start pose, the view mode's figure and its camera, as the demos place them.
 void PlaceViewer(SceneDescription& scene, int viewMode, const StartPlace& start, double eyeUnits) {
     double floor = start.floorY;
@@ -131,12 +146,12 @@ void PlaceViewer(SceneDescription& scene, int viewMode, const StartPlace& start,
         MakeAvatarPerson(scene, you, 20, 4.0);
     } else if (viewMode == 4) {
         StartPose(scene, start.x, floor - 11, start.z, start.heading);
-        SetSetting(scene, FIELD_collisionRadius, 6);
+        SetSetting(scene, FIELD_collisionRadius, CHASE_COLLISION_RADIUS);
         ObserverPose(scene, 90, floor - 42);
         MakeAvatarCar(scene, 11, {0.1, 0.35, 0.8});
     } else if (viewMode == 2) {
         StartPose(scene, start.x, floor - 15, start.z, start.heading);
-        SetSetting(scene, FIELD_collisionRadius, 10);
+        SetSetting(scene, FIELD_collisionRadius, DRIVER_COLLISION_RADIUS);
         MakeAvatarCar(scene, 15, {0.8, 0.12, 0.1});
     } else {
         StartPose(scene, start.x, floor - eyeUnits, start.z, start.heading);
@@ -177,7 +192,7 @@ bool BuildScene(const ImportOptions& options, const ModelData& model,
     walls.spacing = WALL_SPACING;
     std::vector<ScenePoint> points = WallPoints(all, walls);
 
-    StartPlace start = ChooseStart(all, points, floorY, COLLISION_RADIUS * 2);
+    StartPlace start = ChooseStart(all, points, floorY, 2 * ObstacleHalfSize(options.viewMode));
     double reach = bounds.Diagonal();
     bool outside = false;
     if (options.startGiven) {
@@ -209,7 +224,7 @@ bool BuildScene(const ImportOptions& options, const ModelData& model,
     }
     if (options.headingGiven) start.heading = options.heading;
     else if (!outside && model.cameras.empty())
-        start.heading = LongestOpenHeading(points, start.x, start.z, COLLISION_RADIUS, reach);
+        start.heading = LongestOpenHeading(points, start.x, start.z, ObstacleHalfSize(options.viewMode), reach);
     start.heading = std::fmod(start.heading, 360.0);
     report->start = start;
 
