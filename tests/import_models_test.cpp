@@ -343,3 +343,25 @@ TEST(ImportUnits, ScaleAndUpAxisComeFromTheFileOrTheCommandLine) {
         EXPECT_NE(report.find("0.1 units per model unit (the file's unit"), std::string::npos) << report;
     }
 }
+
+TEST(ImportCapacity, AModelThatCannotFitFailsAndWritesNothing) {
+    TempDir temp("import-loose");
+    ASSERT_TRUE(WriteFlatPng(temp.File("grass.png"), 4, 4, 40, 160, 40));
+    // 34,000 separate textured triangles, each its own object: no corner can
+    // go without losing a triangle, and the list holds 33,333.
+    std::string obj = "mtllib g.mtl\n";
+    for (int k = 0; k < 34000; k++) {
+        std::string x = std::to_string(k % 200 * 2), z = std::to_string(k / 200 * 2);
+        std::string x1 = std::to_string(k % 200 * 2 + 1), z1 = std::to_string(k / 200 * 2 + 1);
+        std::string a = std::to_string(3 * k + 1), b = std::to_string(3 * k + 2), c = std::to_string(3 * k + 3);
+        obj += "o t" + std::to_string(k) + "\nusemtl grass\nv " + x + " 0 " + z + "\nv " + x1 + " 0 " + z + "\nv " + x +
+               " 0 " + z1 + "\nvt 0 0\nvt 1 0\nvt 0 1\nf " + a + "/" + a + " " + b + "/" + b + " " + c + "/" + c + "\n";
+    }
+    SaveTextFile(temp.File("loose.obj"), obj);
+    SaveTextFile(temp.File("g.mtl"), "newmtl grass\nmap_Kd grass.png\n");
+    std::vector<std::string> before = FolderNames(temp.path);
+    std::string report;
+    EXPECT_EQ(RunImport(temp.File("loose.obj") + " " + temp.File("out"), &report), 2);
+    EXPECT_NE(report.find("the textured list cannot be made to fit: 34000 triangles"), std::string::npos) << report;
+    EXPECT_EQ(FolderNames(temp.path), before);
+}

@@ -187,4 +187,4 @@ struct BuildReport {
 // was not written (its polygons go to the plain list).
 bool BuildScene(const ImportOptions& options, const ModelData& model,
                 const std::vector<std::string>& textureNames, SceneDescription* scene,
-                BuildReport* report, ImportLog* log, std::string* error);
+                BuildReport* report, ImportLog* log, const ProgressFn& progress, std::string* error);

@@ -241,9 +241,9 @@ int main(int argc, char** argv) {
     BuildReport report;
     if (!WriteTextures(model, staging, &names, &report.texturesWritten, &log, &bar, &error))
         return fail(EXIT_WRITE_FAILED, staging);
-    bar.Show("walls", 0.5);
     SceneDescription scene;
-    if (!BuildScene(options, model, names, &scene, &report, &log, &error)) return fail(EXIT_BAD_INPUT, staging);
+    if (!BuildScene(options, model, names, &scene, &report, &log, progress, &error))
+        return fail(EXIT_BAD_INPUT, staging);
     bar.Show("writing", 0.9);
     std::string file = staging + "/Hod.pro";
     if (!WriteSceneFile(file, scene) || !WriteFigureTextures(scene, staging, &error)) {

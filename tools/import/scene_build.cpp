@@ -162,12 +162,13 @@ void PlaceViewer(SceneDescription& scene, int viewMode, const StartPlace& start,
 
 bool BuildScene(const ImportOptions& options, const ModelData& model,
                 const std::vector<std::string>& textureNames, SceneDescription* scene,
-                BuildReport* report, ImportLog* log, std::string* error) {
+                BuildReport* report, ImportLog* log, const ProgressFn& progress, std::string* error) {
     std::vector<Triangle> textured, plain;
     for (const Triangle& t : model.triangles) {
         bool hasPicture = t.texture >= 0 && !textureNames[t.texture].empty();
         (hasPicture ? textured : plain).push_back(t);
     }
+    progress("fitting", 0.4);
     if (!Fit(&textured, TEXTURED_VERTEX_LIMIT, "textured", &report->texturedSimplifiedFrom, log, error) ||
         !Fit(&plain, FLAT_VERTEX_LIMIT, "plain", &report->flatSimplifiedFrom, log, error))
         return false;
@@ -183,6 +184,7 @@ bool BuildScene(const ImportOptions& options, const ModelData& model,
     std::vector<Triangle> all = textured;
     all.insert(all.end(), plain.begin(), plain.end());
 
+    progress("walls", 0.6);
     double eyeUnits = options.eyeHeight * UNITS_PER_METRE;
     double floorY = FindWalkingFloor(all);
     WallOptions walls;
@@ -192,6 +194,7 @@ bool BuildScene(const ImportOptions& options, const ModelData& model,
     walls.spacing = WALL_SPACING;
     std::vector<ScenePoint> points = WallPoints(all, walls);
 
+    progress("start", 0.7);
     StartPlace start = ChooseStart(all, points, floorY, 2 * ObstacleHalfSize(options.viewMode));
     double reach = bounds.Diagonal();
     bool outside = false;
