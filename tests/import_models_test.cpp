@@ -126,6 +126,16 @@ TEST(ImportBadInput, AnExistingFolderIsReplacedOnlyWhenForced) {
     EXPECT_FALSE(FileExists(temp.File("room/mine.txt")));
     EXPECT_TRUE(FileExists(temp.File("room/Hod.pro")));
     EXPECT_EQ(FolderNames(temp.path), (std::vector<std::string>{"room", "room.obj"}));
+    // Even forced, a folder that is no scene, or that holds the model, stays.
+    std::filesystem::create_directories(temp.File("papers"));
+    SaveTextFile(temp.File("papers/letter.txt"), "dear");
+    EXPECT_EQ(RunImport(temp.File("room.obj") + " " + temp.File("papers") + " --force", &report), 2);
+    EXPECT_NE(report.find("not a scene folder"), std::string::npos) << report;
+    EXPECT_TRUE(FileExists(temp.File("papers/letter.txt")));
+    SaveTextFile(temp.File("room/inside.obj"), RoomObj());
+    EXPECT_EQ(RunImport(temp.File("room/inside.obj") + " " + temp.File("room") + " --force", &report), 2);
+    EXPECT_NE(report.find("holds the model"), std::string::npos) << report;
+    EXPECT_TRUE(FileExists(temp.File("room/inside.obj")));
 }
 
 TEST(ImportTextures, AMissingPictureLeavesItsPolygonsInTheirBaseColour) {

@@ -1,10 +1,12 @@
 // main.cpp -- ambler-import MODEL [OUT_DIR] [options]: turns a 3D model
 // into a scene folder (Hod.pro and its bitmaps) that ambler opens.
-// Exit status: 0 written; 2 a model that cannot be read or made to fit, or
-// a wrong command line; 1 the folder cannot be written.
+// Exit status: 0 written; 2 a model that cannot be read or made to fit, a
+// wrong command line, or an output folder that may not be used; 1 the
+// scene cannot be written.
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -12,7 +14,6 @@
 #include <cstring>
 #include <string>
 
-#include "scene/scene.h"
 #include "scene/scene_file.h"
 #include "scene/stdin_sizes.h"
 #include "tools/import/import.h"
@@ -181,9 +182,12 @@ bool WriteFigureTextures(const SceneDescription& scene, const std::string& dir, 
 bool ReadsBack(const std::string& path, const SceneDescription& scene, std::string* error) {
     sceneStdinText = "";  // the tool's own standard input is not the scene's
     ReadSceneFile(path.c_str(), false);
-    bool same = texPolyVertexCount == (int)scene.texVertices.size() &&
-                flatPolyVertexCount == (int)scene.flatVertices.size() &&
-                obstacleCount == (int)scene.obstacles.size();
+    SceneDescription read;
+    DescribeLoadedScene(read);
+    bool same = read.texVertices.size() == scene.texVertices.size() &&
+                read.flatVertices.size() == scene.flatVertices.size() &&
+                read.obstacles.size() == scene.obstacles.size() &&
+                read.avatarVertices.size() == scene.avatarVertices.size();
     if (!same) *error = "the written scene does not read back whole: " + path;
     return same;
 }
@@ -231,8 +235,8 @@ int main(int argc, char** argv) {
     };
 
     std::string staging;
-    if (!StartSceneFolder(options.outDir, options.force, &staging, &error))
-        return fail(options.force ? EXIT_WRITE_FAILED : EXIT_BAD_INPUT, "");
+    if (!StartSceneFolder(options.outDir, options.force, options.model, &staging, &error))
+        return fail(EXIT_BAD_INPUT, "");
     ModelData model;
     ProgressFn progress = [&](const char* stage, double f) { bar.Show(stage, f); };
     if (!ReadModel(options, &model, &log, progress, &error)) return fail(EXIT_BAD_INPUT, staging);

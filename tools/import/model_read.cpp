@@ -172,7 +172,6 @@ struct Walker {
     void AddMesh(const aiMesh* mesh, const aiMatrix4x4& world, int meshIndex) {
         const MaterialLook& look = (*looks)[mesh->mMaterialIndex];
         bool textured = look.texture >= 0 && mesh->HasTextureCoords(0);
-        aiMatrix3x3 rotation(world);
         for (unsigned f = 0; f < mesh->mNumFaces; f++) {
             const aiFace& face = mesh->mFaces[f];
             if (face.mNumIndices != 3) continue;  // points and lines were counted before
@@ -206,14 +205,14 @@ struct Walker {
             // plain polygon shows, and a textured one whose picture is missing.
             for (int k = 0; k < 3; k++)
                 tri.colour[k] = std::clamp(mesh->HasVertexColors(0) ? rgb[k] : look.colour[k], 0.0, 1.0);
-            if (mesh->HasNormals()) CountSmooth(mesh, face, rotation);
+            if (mesh->HasNormals()) CountSmooth(mesh, face);
             model->triangles.push_back(tri);
         }
     }
 
     // Vertex normals that lean away from the face's own normal tell of
     // smooth shading in the authoring tool.
-    void CountSmooth(const aiMesh* mesh, const aiFace& face, const aiMatrix3x3&) {
+    void CountSmooth(const aiMesh* mesh, const aiFace& face) {
         const aiVector3D& a = mesh->mVertices[face.mIndices[0]];
         aiVector3D n = (mesh->mVertices[face.mIndices[1]] - a) ^ (mesh->mVertices[face.mIndices[2]] - a);
         if (n.Length() <= 0) return;

@@ -196,6 +196,8 @@ bool BuildScene(const ImportOptions& options, const ModelData& model,
 
     progress("start", 0.7);
     StartPlace start = ChooseStart(all, points, floorY, 2 * ObstacleHalfSize(options.viewMode));
+    // Views farther than this are all open enough; it bounds the search.
+    const double MAX_REACH = 3000;  // units: 300 m
     double reach = bounds.Diagonal();
     bool outside = false;
     if (options.startGiven) {
@@ -227,7 +229,8 @@ bool BuildScene(const ImportOptions& options, const ModelData& model,
     }
     if (options.headingGiven) start.heading = options.heading;
     else if (!outside && model.cameras.empty())
-        start.heading = LongestOpenHeading(points, start.x, start.z, ObstacleHalfSize(options.viewMode), reach);
+        start.heading = LongestOpenHeading(points, start.x, start.z, ObstacleHalfSize(options.viewMode),
+                                           std::min(reach, MAX_REACH));
     start.heading = std::fmod(start.heading, 360.0);
     report->start = start;
 

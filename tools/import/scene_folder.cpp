@@ -22,13 +22,38 @@ std::string Parent(const std::string& path) {
     return parent.empty() ? "." : parent.string();
 }
 
+// Whether path lies in folder (or below it).
+bool Inside(const std::string& path, const std::string& folder) {
+    std::error_code ec;
+    fs::path p = fs::weakly_canonical(path, ec), f = fs::weakly_canonical(folder, ec);
+    for (fs::path up = p.parent_path(); !up.empty(); up = up.parent_path()) {
+        if (up == f) return true;
+        if (up == up.parent_path()) break;
+    }
+    return false;
+}
+
 }  // namespace
 
-bool StartSceneFolder(const std::string& outDir, bool force, std::string* staging, std::string* error) {
+bool StartSceneFolder(const std::string& outDir, bool force, const std::string& model,
+                      std::string* staging, std::string* error) {
     std::error_code ec;
-    if (fs::exists(outDir, ec) && !force) {
-        *error = outDir + " already exists (use --force to replace it)";
-        return false;
+    if (fs::exists(outDir, ec)) {
+        if (!force) {
+            *error = outDir + " already exists (use --force to replace it)";
+            return false;
+        }
+        // --force replaces an earlier scene, never a folder of other things.
+        bool scene = fs::is_directory(outDir, ec) &&
+                     (fs::exists(fs::path(outDir) / "Hod.pro", ec) || fs::is_empty(outDir, ec));
+        if (!scene) {
+            *error = outDir + " is not a scene folder (it has no Hod.pro); not replaced";
+            return false;
+        }
+        if (Inside(model, outDir)) {
+            *error = outDir + " holds the model itself; not replaced";
+            return false;
+        }
     }
     std::string parent = Parent(outDir);
     if (!fs::is_directory(parent, ec)) {
