@@ -4,6 +4,7 @@
 // wrong command line, or an output folder that may not be used; 1 the
 // scene cannot be written.
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "scene/scene_file.h"
@@ -192,6 +194,26 @@ bool ReadsBack(const std::string& path, const SceneDescription& scene, std::stri
     return same;
 }
 
+// Caps the address space, so a model made to make Assimp allocate without
+// end fails with a message instead of driving the machine into swap: 2 GB
+// and 40 times the file (the most any real model has needed as triangles,
+// textures and scene text), and at most three quarters of the machine.
+// Sanitizer builds reserve vast shadow regions, so they go without.
+void CapMemory(const std::string& model) {
+#if !defined(__SANITIZE_ADDRESS__)
+    long pages = sysconf(_SC_PHYS_PAGES), size = sysconf(_SC_PAGESIZE);
+    struct stat info;
+    if (pages <= 0 || size <= 0 || stat(model.c_str(), &info) != 0) return;
+    rlim_t cap = std::min<rlim_t>((rlim_t)pages / 4 * 3 * (rlim_t)size,
+                                  ((rlim_t)2 << 30) + 40 * (rlim_t)info.st_size);
+    struct rlimit limit;
+    if (getrlimit(RLIMIT_AS, &limit) == 0 && (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur > cap)) {
+        limit.rlim_cur = cap;
+        setrlimit(RLIMIT_AS, &limit);
+    }
+#endif
+}
+
 double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
@@ -216,7 +238,8 @@ void PrintReport(const ImportOptions& o, const ModelData& model, const BuildRepo
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// The import itself; main adds the one failure no stage can report.
+int Import(int argc, char** argv) {
     auto began = std::chrono::steady_clock::now();
     ImportOptions options;
     std::string error;
@@ -224,6 +247,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "ambler-import: %s\n%s", error.c_str(), USAGE);
         return EXIT_BAD_INPUT;
     }
+    CapMemory(options.model);
     ProgressBar bar{options.progress && isatty(STDERR_FILENO)};
     ImportLog log;
     auto fail = [&](int status, const std::string& staging) {
@@ -260,4 +284,14 @@ int main(int argc, char** argv) {
     PrintReport(options, model, report, Seconds(began));
     for (const std::string& w : log.warnings) std::printf("warning: %s\n", w.c_str());
     return EXIT_WRITTEN;
+}
+
+int main(int argc, char** argv) {
+    try {
+        return Import(argc, argv);
+    } catch (const std::bad_alloc&) {
+        // The temporary folder may be left: nothing more can be done safely.
+        std::fprintf(stderr, "ambler-import: out of memory\n");
+        return EXIT_BAD_INPUT;
+    }
 }
