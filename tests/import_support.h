@@ -32,12 +32,18 @@ inline int RunImport(const std::string& args, std::string* output) {
     return RunBuiltTool("ambler-import", "--no-progress " + args, output);
 }
 
+// The rest of a report line after its label, "" when there is none.
+inline std::string ReportLine(const std::string& report, const std::string& label) {
+    size_t at = report.find("  " + label);
+    if (at == std::string::npos) return "";
+    at += 2 + label.size();
+    return report.substr(at, report.find('\n', at) - at);
+}
+
 // The number after a report line's label ("  textures written 3"), -1 when
 // the report has no such line.
 inline long ReportNumber(const std::string& report, const std::string& label) {
-    size_t at = report.find("  " + label);
-    if (at == std::string::npos) return -1;
-    return std::atol(report.c_str() + at + 2 + label.size());
+    return report.find("  " + label) == std::string::npos ? -1 : std::atol(ReportLine(report, label).c_str());
 }
 
 // A PNG picture of one colour, for models that need a texture file.

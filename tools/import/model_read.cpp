@@ -78,12 +78,13 @@ bool Finite(const Point3& p) {
 }
 
 // Where a texture file named inside the model lies on disk: as given
-// (Windows separators turned), beside the model, or by its bare name
+// (Windows separators turned, URL and Blender prefixes dropped), beside the model, or by its bare name
 // beside the model. Returns the first candidate when none exists, so the
 // warning names what the model asked for.
 std::string ResolveTextureFile(const std::string& modelDir, std::string reference) {
     std::replace(reference.begin(), reference.end(), '\\', '/');
     if (reference.rfind("file://", 0) == 0) reference = reference.substr(7);
+    else if (reference.rfind("//", 0) == 0) reference = reference.substr(2);  // Blender: beside the file
     std::vector<std::string> candidates;
     if (!reference.empty() && reference[0] == '/') candidates.push_back(reference);
     candidates.push_back(modelDir + "/" + reference);
