@@ -273,3 +273,74 @@ TEST(ImportTextures, LargePicturesShrinkToTheLimitKeepingTheirShape) {
     EXPECT_FALSE(ShrinkToFit(&small, MAX_TEXTURE_SIDE));
     EXPECT_EQ(small.width, 64);
 }
+
+namespace {
+
+// Two storeys of 10 by 10 m, each with one wall across it: the ground
+// floor's at z = -20, the upper one's (30 units up) at z = -70.
+ModelData TwoStoreys() {
+    ModelData model;
+    model.scale = 10;
+    model.up = 'y';
+    Level(model.triangles, 0, -100, 100, 0, 0);
+    Level(model.triangles, 0, -100, 100, 0, -30);
+    Wall(model.triangles, 0, -20, 100, -20, -30, 0);
+    Wall(model.triangles, 0, -70, 100, -70, -60, -30);
+    return model;
+}
+
+SceneDescription Build(const ImportOptions& options, const ModelData& model, BuildReport* report) {
+    SceneDescription scene;
+    ImportLog log;
+    std::string error;
+    EXPECT_TRUE(BuildScene(options, model, {}, &scene, report, &log, [](const char*, double) {}, &error)) << error;
+    return scene;
+}
+
+}  // namespace
+
+TEST(ImportScene, WallsAreThoseOfTheStoreyTheWalkStartsOn) {
+    ModelData model = TwoStoreys();
+    ImportOptions options;
+    BuildReport report;
+    SceneDescription ground = Build(options, model, &report);
+    ASSERT_FALSE(ground.obstacles.empty());
+    for (const ScenePoint& p : ground.obstacles) EXPECT_NEAR(p.z, -20, 1e-9);
+    EXPECT_NEAR(GetSetting(ground, FIELD_startEyeY), -17, 1e-9);
+
+    options.startGiven = true;  // model units: above the upper floor
+    options.start[0] = 5;
+    options.start[1] = 3.5;
+    options.start[2] = 4;
+    SceneDescription upper = Build(options, model, &report);
+    ASSERT_FALSE(upper.obstacles.empty());
+    for (const ScenePoint& p : upper.obstacles) EXPECT_NEAR(p.z, -70, 1e-9);
+    EXPECT_NEAR(GetSetting(upper, FIELD_startEyeY), -30 - 17, 1e-9);
+    EXPECT_NEAR(GetSetting(upper, FIELD_startEyeZ), -40, 1e-9);
+}
+
+TEST(ImportScene, SettingsKeepTheWalkerInsideWallsAndTheModelInView) {
+    ModelData model = TwoStoreys();
+    // A far corner makes the model wide: the walk speeds up, but never past
+    // what the band of wall squares can stop.
+    Level(model.triangles, 0, -100, 20000, -90, 0);
+    for (int mode : {1, 2, 3, 4}) {
+        SCOPED_TRACE(mode);
+        ImportOptions options;
+        options.viewMode = mode;
+        BuildReport report;
+        SceneDescription scene = Build(options, model, &report);
+        double radius = GetSetting(scene, FIELD_collisionRadius) * (mode == 3 ? 2.5 : 1);
+        double speed = mode == 2 || mode == 4 ? GetSetting(scene, FIELD_maxDriveSpeed)
+                                              : GetSetting(scene, FIELD_maxWalkSpeed) +
+                                                    GetSetting(scene, FIELD_walkAcceleration);
+        EXPECT_LT(speed, 2 * radius) << "a step is shorter than a wall square is wide";
+        EXPECT_LT(1.5, 2 * radius) << "wall points are closer than a square's width";
+        EXPECT_GE(GetSetting(scene, FIELD_farPlane), 20000);
+        EXPECT_EQ(GetSetting(scene, FIELD_cullEnabled), 1);
+        EXPECT_GE(GetSetting(scene, FIELD_cullDistance), GetSetting(scene, FIELD_farPlane) + 20000)
+            << "the long ground polygon is never culled while in view";
+        EXPECT_EQ(GetSetting(scene, FIELD_viewMode), mode);
+        EXPECT_EQ(scene.avatarVertices.empty(), mode == 1);
+    }
+}

@@ -186,47 +186,56 @@ bool BuildScene(const ImportOptions& options, const ModelData& model,
 
     progress("walls", 0.6);
     double eyeUnits = options.eyeHeight * UNITS_PER_METRE;
-    double floorY = FindWalkingFloor(all);
+    double reach = bounds.Diagonal();
+    // A start that is given stands on the floor below it, and the walls
+    // are those of that storey; otherwise the walk starts on the main floor.
+    StartPlace start;
+    bool placed = true;
+    if (options.startGiven) {
+        Point3 p = ModelToScene({options.start[0], options.start[1], options.start[2]}, model.up, model.scale);
+        start.x = p.x;
+        start.z = p.z;
+        start.floorY = FloorBelow(all, p.x, p.z, p.y, FindWalkingFloor(all));
+        start.how = "given by --start";
+    } else if (!model.cameras.empty()) {
+        // A camera in the air must not leave the walker floating.
+        const ModelCamera& camera = model.cameras[0];
+        start.x = camera.position.x;
+        start.z = camera.position.z;
+        start.floorY = FloorBelow(all, camera.position.x, camera.position.z, camera.position.y, FindWalkingFloor(all));
+        start.how = "at the model's first camera";
+    } else {
+        start.floorY = FindWalkingFloor(all);
+        placed = false;
+    }
+    if (!model.cameras.empty()) start.heading = model.cameras[0].heading;
     WallOptions walls;
-    walls.floorY = floorY;
+    walls.floorY = start.floorY;
     walls.kneeHeight = KNEE_HEIGHT;
     walls.headHeight = eyeUnits + 1;  // the top of the head, 10 cm above the eyes
     walls.spacing = WALL_SPACING;
     std::vector<ScenePoint> points = WallPoints(all, walls);
 
     progress("start", 0.7);
-    StartPlace start = ChooseStart(all, points, floorY, 2 * ObstacleHalfSize(options.viewMode));
+    bool outside = false;
+    if (!placed) {
+        start = ChooseStart(all, points, start.floorY, 2 * ObstacleHalfSize(options.viewMode));
+        if (start.floorArea < MIN_FLOOR_AREA) {
+            // Nothing to stand on inside: step back from the object, on the
+            // ground below it, far enough to see it whole in a 60 degree view.
+            double half = std::max(bounds.Width(), bounds.hi.y - bounds.lo.y) / 2;
+            double distance = half / std::tan(M_PI / 6) + half + 2 * COLLISION_RADIUS;
+            start.x = (bounds.lo.x + bounds.hi.x) / 2;
+            start.z = bounds.lo.z - distance + (bounds.hi.z - bounds.lo.z) / 2;
+            start.floorY = bounds.hi.y;
+            start.heading = 180;  // toward plus z, where the object stands
+            start.how = "in front of the model (it has no floor to stand on)";
+            outside = true;
+            reach += distance;
+        }
+    }
     // Views farther than this are all open enough; it bounds the search.
     const double MAX_REACH = 3000;  // units: 300 m
-    double reach = bounds.Diagonal();
-    bool outside = false;
-    if (options.startGiven) {
-        Point3 p = ModelToScene({options.start[0], options.start[1], options.start[2]}, model.up, model.scale);
-        start.x = p.x;
-        start.z = p.z;
-        start.floorY = FloorBelow(all, p.x, p.z, p.y, floorY);
-        start.how = "given by --start";
-    } else if (!model.cameras.empty()) {
-        const ModelCamera& camera = model.cameras[0];
-        start.x = camera.position.x;
-        start.z = camera.position.z;
-        // The eye goes down to eye height above whatever floor is below the camera.
-        start.floorY = FloorBelow(all, camera.position.x, camera.position.z, camera.position.y, floorY);
-        start.heading = camera.heading;
-        start.how = "at the model's first camera";
-    } else if (start.floorArea < MIN_FLOOR_AREA) {
-        // Nothing to stand on inside: step back from the object, on the
-        // ground below it, far enough to see it whole in a 60 degree view.
-        double half = std::max(bounds.Width(), bounds.hi.y - bounds.lo.y) / 2;
-        double distance = half / std::tan(M_PI / 6) + half + 2 * COLLISION_RADIUS;
-        start.x = (bounds.lo.x + bounds.hi.x) / 2;
-        start.z = bounds.lo.z - distance + (bounds.hi.z - bounds.lo.z) / 2;
-        start.floorY = bounds.hi.y;
-        start.heading = 180;  // toward plus z, where the object stands
-        start.how = "in front of the model (it has no floor to stand on)";
-        outside = true;
-        reach += distance;
-    }
     if (options.headingGiven) start.heading = options.heading;
     else if (!outside && model.cameras.empty())
         start.heading = LongestOpenHeading(points, start.x, start.z, ObstacleHalfSize(options.viewMode),
