@@ -205,7 +205,7 @@ TEST(ImportTextures, PicturesFromAnywhereAreWrittenInsideTheSceneOnlyOnce) {
 TEST(ImportBadInput, NonFiniteAndEnormousCoordinatesNeverReachTheScene) {
     TempDir temp("import-nan");
     SaveTextFile(temp.File("bad.obj"),
-                 "v 0 0 0\nv 4 0 0\nv 4 0 4\nv 0 0 4\nv 1e30 0 0\nv nan 1 1\nv 2 inf 2\n"
+                 "v 0 0 0 nan 0.5 0.5\nv 4 0 0 1 inf 0\nv 4 0 4 0 0 1\nv 0 0 4 0 0 1\nv 1e30 0 0\nv nan 1 1\nv 2 inf 2\n"
                  "f 1 2 3 4\nf 1 2 5\nf 1 6 3\nf 7 2 3\n");
     std::string report;
     ASSERT_EQ(RunImport(temp.File("bad.obj") + " " + temp.File("out"), &report), 0) << report;

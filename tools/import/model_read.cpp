@@ -118,6 +118,10 @@ void CopyEmbedded(const aiTexture* picture, TextureSource* source) {
         }
 }
 
+// A colour channel from the file within 0..1; a NaN takes Assimp's grey,
+// so no NaN reaches the scene file.
+double ColourChannel(double v) { return std::isfinite(v) ? std::clamp(v, 0.0, 1.0) : 0.8; }
+
 struct MaterialLook {
     double colour[3] = {0.8, 0.8, 0.8};  // Assimp's own default grey
     int texture = -1;
@@ -205,7 +209,7 @@ struct Walker {
             // The base colour, or the vertex colour where there is one: what a
             // plain polygon shows, and a textured one whose picture is missing.
             for (int k = 0; k < 3; k++)
-                tri.colour[k] = std::clamp(mesh->HasVertexColors(0) ? rgb[k] : look.colour[k], 0.0, 1.0);
+                tri.colour[k] = ColourChannel(mesh->HasVertexColors(0) ? rgb[k] : look.colour[k]);
             if (mesh->HasNormals()) CountSmooth(mesh, face);
             model->triangles.push_back(tri);
         }
