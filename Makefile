@@ -13,7 +13,8 @@ FUZZ_SECONDS ?= 60
 # window tests (a private X server with a small EWMH window manager).
 PACKAGES := g++ make cmake pkg-config libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev \
 	libgl1-mesa-dri libpng-dev libx11-dev libxrandr-dev libgtest-dev libbenchmark-dev \
-	xvfb xauth xdotool x11-utils x11-apps openbox
+	xvfb xauth xdotool x11-utils x11-apps openbox \
+	libassimp-dev assimp-testmodels libstb-dev libmeshoptimizer-dev
 
 .PHONY: all deps build asan run test test-fast bench soak fuzz update-golden scenes clean
 

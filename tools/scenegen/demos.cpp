@@ -18,6 +18,8 @@ const double SKY[3] = {0.56, 0.72, 0.9};
 // Shorthand for one setting.
 void Set(SceneDescription& scene, SceneField field, double value) { SetSetting(scene, field, value); }
 
+}  // namespace
+
 // Settings every demo shares: a 60 degree view, no display-mode switch (the
 // index names no mode, so even a maximised start keeps the desktop's
 // resolution), linear magnification, and the sky as background.
@@ -106,6 +108,8 @@ void DrivingSettings(SceneDescription& scene) {
     WalkingSettings(scene, 2.5);
     Set(scene, FIELD_sideKeyMode, 2);
 }
+
+namespace {
 
 // View mode 1 in the lit town with its walkers.
 void BuildWalk(SceneDescription& scene) {

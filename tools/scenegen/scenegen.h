@@ -122,6 +122,16 @@ struct CircuitStart {
 void BuildCircuit(SceneDescription& scene, CircuitStart* start);
 
 // ---- demos.cpp ----
+// The settings of the demos, for any scene at their scale (10 units to the
+// metre): display and sky; a brisk walk at speed units per frame that
+// slides along walls; the car; the start pose at (x, z) with the eye at
+// eyeY looking along heading (the program's sense); the trailing camera
+// distance behind the start at height y.
+void CommonSettings(SceneDescription& scene);
+void WalkingSettings(SceneDescription& scene, double speed);
+void DrivingSettings(SceneDescription& scene);
+void StartPose(SceneDescription& scene, double x, double eyeY, double z, double heading);
+void ObserverPose(SceneDescription& scene, double distance, double y);
 // Names of the demos, in the order they are written.
 extern const char* const DEMO_NAMES[4];
 // Builds one demo ("walk", "follow", "drive" or "chase"); false for any
