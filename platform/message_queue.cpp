@@ -66,6 +66,14 @@ void Plat_WaitMessage(int timeoutMs) {
     PumpEvents();
 }
 
+void Plat_RequestClose() {
+    if (PlatHeadless() || !plat.initialised) return;
+    SDL_Event quit;
+    SDL_zero(quit);
+    quit.type = SDL_QUIT;  // SDL's queue is the one that takes events from any thread
+    SDL_PushEvent(&quit);
+}
+
 // Destroys the window as a close request does: WM_DESTROY first, then the
 // window itself.
 static void DestroyWindow() {

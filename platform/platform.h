@@ -85,6 +85,9 @@ void Plat_WaitMessage(int timeoutMs);
 // Sleeps until a message waits or the tick counter reaches tick, waking
 // within a fraction of a millisecond of that moment.
 void Plat_WaitMessageUntil(uint32_t tick);
+// Asks the window to close, as the session does when it ends; safe from any
+// thread, and a no-op headless (nothing reads the window system's queue).
+void Plat_RequestClose();
 intptr_t Plat_DefWindowProc(PlatWindow window, unsigned message, uintptr_t wParam,
                             intptr_t lParam);
 

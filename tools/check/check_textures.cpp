@@ -3,6 +3,7 @@
 // working folder.
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstring>
 #include <set>
 #include <string>
@@ -73,9 +74,11 @@ int DecodeCommand(const char* bitmapPath, const char* pngPath) {
                      *message && message[strlen(message) - 1] == '\n' ? "" : "\n");
         return 2;
     }
+    errno = 0;
     bool written = WritePngBottomUp(pngPath, image->pixels, image->width, image->height);
     if (written) std::printf("%s: %d x %d\n", bitmapPath, image->width, image->height);
-    else std::fprintf(stderr, "%s: cannot write\n", pngPath);
+    else std::fprintf(stderr, "%s: cannot write%s%s\n", pngPath, errno ? ": " : "",
+                      errno ? std::strerror(errno) : "");
     FreeTextureImage(image);
     return written ? 0 : 2;
 }

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "app/app.h"
+#include "app/signals.h"
 #include "scene/scene.h"
 
 // Delivers one scripted event through the window procedure, as the window
@@ -66,11 +67,18 @@ int RunReplay(const ReplayOptions& o, bool captureFrames, const ReplayStepHook& 
         return 2;
     }
     size_t next = 0;
+    int status = 0;
     for (long step = 0; step < o.steps; step++) {
+        if (int sig = QuitSignal()) {
+            *error = "stopped by signal " + std::to_string(sig) + " before step " +
+                     std::to_string(step);
+            status = 128 + sig;
+            break;
+        }
         unsigned long before = framesRun;
         bool running = RunStep(o, step, &next);
         if (!afterStep(step, framesRun != before) || !running) break;
     }
     Plat_Quit();
-    return 0;
+    return status;
 }
