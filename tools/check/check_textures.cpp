@@ -10,6 +10,7 @@
 
 #include "scene/bitmap.h"
 #include "scene/scene.h"
+#include "scene/texture_fit.h"
 #include "tools/check/check.h"
 #include "tools/lib/png_image.h"
 
@@ -28,6 +29,12 @@ TextureCheck CheckTextureFile(const std::string& path) {
         check.width = image->width;
         check.height = image->height;
         FreeTextureImage(image);
+        if (check.width > TEXTURE_SIDE_PORTABLE || check.height > TEXTURE_SIDE_PORTABLE)
+            check.problem = std::to_string(check.width) + " x " + std::to_string(check.height) +
+                            " is more than many GL drivers hold as a texture (over " +
+                            std::to_string(TEXTURE_SIDE_PORTABLE) +
+                            " on a side): the program scales it down to the GL's limit, "
+                            "losing detail";
     } else {
         std::string text = message;
         while (!text.empty() && text.back() == '\n') text.pop_back();
