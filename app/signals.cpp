@@ -6,6 +6,7 @@
 #include "app/signals.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
@@ -52,10 +53,11 @@ static void KillChildren() {
         if (entry->d_name[0] < '1' || entry->d_name[0] > '9') continue;
         char path[300], text[512];
         snprintf(path, sizeof path, "/proc/%s/stat", entry->d_name);
-        FILE* f = fopen(path, "r");
-        if (!f) continue;
-        size_t n = fread(text, 1, sizeof text - 1, f);
-        fclose(f);
+        int fd = open(path, O_RDONLY | O_CLOEXEC);
+        if (fd < 0) continue;
+        ssize_t n = read(fd, text, sizeof text - 1);
+        close(fd);
+        if (n <= 0) continue;
         text[n] = 0;
         // The parent follows the command name, which may hold spaces and parentheses.
         const char* close = strrchr(text, ')');
@@ -64,6 +66,12 @@ static void KillChildren() {
             kill((pid_t)atoi(entry->d_name), SIGKILL);
     }
     closedir(proc);
+}
+
+static long long NowMs() {
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return (long long)now.tv_sec * 1000 + now.tv_nsec / 1000000;
 }
 
 // Waits up to ms for a further quit signal; true when one came.
@@ -82,7 +90,8 @@ static void* WaitForQuitSignal(void*) {
         if (policy.wake && !wakeStopped) policy.wake();
     }
     // A second signal means the user will not wait.
-    for (int waited = 0; waited < policy.graceMs; waited += CHILD_SWEEP_MS) {
+    long long end = NowMs() + policy.graceMs;
+    while (NowMs() < end) {
         if (policy.killChildren) KillChildren();
         if (AnotherSignalWithin(CHILD_SWEEP_MS)) break;
     }

@@ -95,6 +95,10 @@ intptr_t Plat_DefWindowProc(PlatWindow window, unsigned message, uintptr_t wPara
 uint32_t Plat_GetTickCount();
 
 // ---- Window placement.
+// Clips a client size to the largest the GL can draw into (its maximum
+// viewport and renderbuffer size); true when it was clipped. Sizes pass
+// unchanged until a context has answered.
+bool Plat_CapClientSize(int* width, int* height);
 void Plat_GetScreenSize(int* width, int* height);
 void Plat_SetWindowPosTopmost(PlatWindow window, int x, int y);  // size unchanged
 void Plat_ShowWindow(PlatWindow window, PlatShow how);

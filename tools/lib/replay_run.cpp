@@ -13,7 +13,12 @@ static void Deliver(const ReplayEvent& ev) {
     switch (ev.kind) {
         case EV_DOWN: MainWindowProc(mainWindow, WM_KEYDOWN, ev.key, 0); break;
         case EV_UP: MainWindowProc(mainWindow, WM_KEYUP, ev.key, 0); break;
-        case EV_SIZE: MainWindowProc(mainWindow, WM_SIZE, 0, MakeLParam(ev.x, ev.y)); break;
+        case EV_SIZE: {
+            int w = ev.x, h = ev.y;
+            Plat_CapClientSize(&w, &h);  // no window grows past what the GL draws
+            MainWindowProc(mainWindow, WM_SIZE, 0, MakeLParam(w, h));
+            break;
+        }
         case EV_MOVE:
         case EV_LBDOWN:
         case EV_LBUP: {
