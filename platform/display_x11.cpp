@@ -160,6 +160,14 @@ bool PlatX11ScreenSize(int* width, int* height) {
     return ok;
 }
 
+bool PlatX11RootSize(int* width, int* height) {
+    Display* d = X11();
+    if (!d) return false;
+    *width = DisplayWidth(d, DefaultScreen(d));
+    *height = DisplayHeight(d, DefaultScreen(d));
+    return *width > 0 && *height > 0;
+}
+
 bool Plat_GetDisplayMode(PlatDisplayMode* mode) {
     *mode = PlatDisplayMode();
     if (PlatHeadless()) {

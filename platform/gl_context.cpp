@@ -30,6 +30,13 @@ static void CapWindowAtGLLimits() {
         if (plat.maxClientHeight <= 0 || renderbuffer < plat.maxClientHeight)
             plat.maxClientHeight = renderbuffer;
     }
+    // Nor past the whole screen: a software GL takes minutes for a frame of
+    // the largest viewport, and no part of the window beyond it is seen.
+    int screenW, screenH;
+    if (!PlatHeadless() && PlatX11RootSize(&screenW, &screenH)) {
+        if (plat.maxClientWidth <= 0 || screenW < plat.maxClientWidth) plat.maxClientWidth = screenW;
+        if (plat.maxClientHeight <= 0 || screenH < plat.maxClientHeight) plat.maxClientHeight = screenH;
+    }
     if (plat.maxClientWidth <= 0 || plat.maxClientHeight <= 0) return;
     SDL_SetWindowMaximumSize(plat.window, plat.maxClientWidth, plat.maxClientHeight);
     int w, h;
@@ -64,7 +71,7 @@ static void KeepModelview() {
 }
 
 void Plat_MakeCurrent(PlatDC dc, PlatGLContext context) {
-    if (!plat.window) return;
+    if (!plat.window || plat.windowLost) return;
     if (!dc || !context) KeepModelview();
     SDL_GL_MakeCurrent(plat.window, dc && context ? (SDL_GLContext)context : nullptr);
 }
@@ -94,7 +101,7 @@ static void CaptureBackBuffer() {
 }
 
 void Plat_SwapBuffers(PlatDC dc) {
-    if (!dc || !plat.window || !plat.context) return;
+    if (!dc || !plat.window || !plat.context || plat.windowLost) return;
     if (plat.captureFrames) CaptureBackBuffer();
     SDL_GL_SwapWindow(plat.window);
 }

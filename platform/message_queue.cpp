@@ -83,7 +83,9 @@ static void DestroyWindow() {
         SDL_GL_DeleteContext(plat.context);
         plat.context = nullptr;
     }
-    SDL_DestroyWindow(plat.window);
+    // SDL hides a window before destroying it and waits for the unmap
+    // notification, which a window that is already gone never sends.
+    if (!plat.windowLost) SDL_DestroyWindow(plat.window);
     plat.window = nullptr;
 }
 

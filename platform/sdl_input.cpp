@@ -120,7 +120,13 @@ void PlatTranslateEvent(const SDL_Event& event) {
             Plat_PostMessage(WM_CLOSE, 0, 0);
             break;
         case SDL_SYSWMEVENT:  // a window destroyed from outside is gone as if closed
-            if (PlatX11WindowDestroyed(event)) Plat_PostMessage(WM_CLOSE, 0, 0);
+            if (!PlatX11WindowDestroyed(event)) break;
+            // Nothing more is drawn into it: the GL would size its buffers
+            // from a drawable it can no longer ask about, and clear garbage
+            // sizes for seconds on end.
+            plat.windowLost = true;
+            SDL_GL_MakeCurrent(plat.window, nullptr);
+            Plat_PostMessage(WM_CLOSE, 0, 0);
             break;
         default:
             break;

@@ -88,9 +88,11 @@ void Plat_Quit() {
     plat.frame = nullptr;
     if (plat.context) SDL_GL_DeleteContext(plat.context);
     plat.context = nullptr;
-    if (plat.window) SDL_DestroyWindow(plat.window);
+    if (plat.window && !plat.windowLost) SDL_DestroyWindow(plat.window);
     plat.window = nullptr;
-    if (plat.initialised) SDL_Quit();
+    // SDL's own clean-up would wait for a lost window to unmap, for ever;
+    // the process ends next and takes the rest with it.
+    if (plat.initialised && !plat.windowLost) SDL_Quit();
     plat.initialised = false;
     plat.proc = nullptr;
 }

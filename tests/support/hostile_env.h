@@ -28,3 +28,6 @@ int SignalAndWait(Started& program, int sig, int timeoutMs, double* elapsedMs);
 int WaitForEnd(Started& program, int timeoutMs);
 // Processes whose parent is pid.
 std::vector<int> ChildrenOf(int pid);
+// Destroys an X window (id in any C notation) from a client of its own, as
+// a hostile or confused client would; false without a display.
+bool DestroyWindowFromOutside(const std::string& window);
