@@ -4,6 +4,8 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
+#include <SDL2/SDL_syswm.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +15,14 @@
 static Display* x11Display;
 static bool x11Tried;
 static bool refusalReported;
+// The mode the screen had before the program first changed it, and the
+// CRTC it was on: restored if the connection dies before the program can.
+static RRMode modeBeforeChange;
+static RRCrtc crtcBeforeChange;
+static bool modeChanged;
+// Our window once another client destroyed it: errors about it are expected
+// until the close has run, and say nothing new.
+static Window destroyedWindow;
 
 // Our own connection, opened on first use; null away from X11.
 static Display* X11() {
@@ -28,6 +38,7 @@ static Display* X11() {
 // and the program race at every unmap) is no reason to end the program, as
 // Xlib's own handler would; it is reported and the program goes on.
 static int ReportXError(Display* d, XErrorEvent* e) {
+    if (destroyedWindow && e->resourceid == destroyedWindow) return 0;
     char text[128];
     XGetErrorText(d, e->error_code, text, sizeof text);
     fprintf(stderr, "ambler: X error ignored: %s (request %d, resource 0x%lx)\n", text,
@@ -35,9 +46,43 @@ static int ReportXError(Display* d, XErrorEvent* e) {
     return 0;
 }
 
+static void RestoreModeOn(Display* d);
+
+// The connection was cut (the window's client killed from outside, or the
+// server ended): Xlib ends the process when this returns, so the program
+// ends here, with the screen's mode back if the cut left our own
+// connection alive. A lost window is a close, for the program exit status
+// 0; a tool that lost its display did not finish.
+static int ConnectionLost(Display* d) {
+    static bool once;
+    if (!once && x11Display && d != x11Display) {
+        once = true;
+        RestoreModeOn(x11Display);
+    }
+    fprintf(stderr, "ambler: the connection to the display is gone: closing\n");
+    _exit(PlatHeadless() ? 1 : 0);
+}
+
 void PlatX11Init() {
     const char* driver = SDL_GetCurrentVideoDriver();
-    if (driver && SDL_strcmp(driver, "x11") == 0) XSetErrorHandler(ReportXError);
+    if (driver && SDL_strcmp(driver, "x11") == 0) {
+        XSetErrorHandler(ReportXError);
+        XSetIOErrorHandler(ConnectionLost);
+    }
+}
+
+bool PlatX11WindowDestroyed(const SDL_Event& event) {
+    const SDL_SysWMmsg* msg = event.syswm.msg;
+    if (!msg || msg->subsystem != SDL_SYSWM_X11 || !plat.window) return false;
+    const XEvent& x = msg->msg.x11.event;
+    if (x.type != DestroyNotify) return false;
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(plat.window, &info) || info.subsystem != SDL_SYSWM_X11 ||
+        x.xdestroywindow.window != info.info.x11.window)
+        return false;
+    destroyedWindow = x.xdestroywindow.window;
+    return true;
 }
 
 bool PlatX11WindowManagerRunning() {
@@ -115,6 +160,14 @@ bool PlatX11ScreenSize(int* width, int* height) {
     return ok;
 }
 
+bool PlatX11RootSize(int* width, int* height) {
+    Display* d = X11();
+    if (!d) return false;
+    *width = DisplayWidth(d, DefaultScreen(d));
+    *height = DisplayHeight(d, DefaultScreen(d));
+    return *width > 0 && *height > 0;
+}
+
 bool Plat_GetDisplayMode(PlatDisplayMode* mode) {
     *mode = PlatDisplayMode();
     if (PlatHeadless()) {
@@ -167,9 +220,27 @@ void Plat_ChangeDisplayMode(const PlatDisplayMode* mode) {
     if (!target) {
         ReportRefusal(mode->width, mode->height, "the screen offers no such mode");
     } else if (target != p.crtc->mode) {
+        if (!modeChanged) {
+            modeChanged = true;
+            modeBeforeChange = p.crtc->mode;
+            crtcBeforeChange = p.id;
+        }
         Status s = XRRSetCrtcConfig(d, p.res, p.id, CurrentTime, p.crtc->x, p.crtc->y, target,
                                     p.crtc->rotation, p.crtc->outputs, p.crtc->noutput);
         if (s != Success) ReportRefusal(mode->width, mode->height, "the X server refused");
+        XSync(d, False);
+    }
+    FreePrimaryCrtc(p);
+}
+
+// Puts the mode of before the first change back on its CRTC, on the given
+// connection; nothing when no change was made.
+static void RestoreModeOn(Display* d) {
+    if (!modeChanged) return;
+    PrimaryCrtc p = FindPrimaryCrtc(d);
+    if (p.crtc && p.id == crtcBeforeChange && p.crtc->mode != modeBeforeChange) {
+        XRRSetCrtcConfig(d, p.res, p.id, CurrentTime, p.crtc->x, p.crtc->y, modeBeforeChange,
+                         p.crtc->rotation, p.crtc->outputs, p.crtc->noutput);
         XSync(d, False);
     }
     FreePrimaryCrtc(p);

@@ -66,6 +66,14 @@ void Plat_WaitMessage(int timeoutMs) {
     PumpEvents();
 }
 
+void Plat_RequestClose() {
+    if (PlatHeadless() || !plat.initialised) return;
+    SDL_Event quit;
+    SDL_zero(quit);
+    quit.type = SDL_QUIT;  // SDL's queue is the one that takes events from any thread
+    SDL_PushEvent(&quit);
+}
+
 // Destroys the window as a close request does: WM_DESTROY first, then the
 // window itself.
 static void DestroyWindow() {
@@ -75,7 +83,9 @@ static void DestroyWindow() {
         SDL_GL_DeleteContext(plat.context);
         plat.context = nullptr;
     }
-    SDL_DestroyWindow(plat.window);
+    // SDL hides a window before destroying it and waits for the unmap
+    // notification, which a window that is already gone never sends.
+    if (!plat.windowLost) SDL_DestroyWindow(plat.window);
     plat.window = nullptr;
 }
 

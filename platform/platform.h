@@ -85,6 +85,9 @@ void Plat_WaitMessage(int timeoutMs);
 // Sleeps until a message waits or the tick counter reaches tick, waking
 // within a fraction of a millisecond of that moment.
 void Plat_WaitMessageUntil(uint32_t tick);
+// Asks the window to close, as the session does when it ends; safe from any
+// thread, and a no-op headless (nothing reads the window system's queue).
+void Plat_RequestClose();
 intptr_t Plat_DefWindowProc(PlatWindow window, unsigned message, uintptr_t wParam,
                             intptr_t lParam);
 
@@ -92,6 +95,10 @@ intptr_t Plat_DefWindowProc(PlatWindow window, unsigned message, uintptr_t wPara
 uint32_t Plat_GetTickCount();
 
 // ---- Window placement.
+// Clips a client size to the largest the GL can draw into (its maximum
+// viewport and renderbuffer size); true when it was clipped. Sizes pass
+// unchanged until a context has answered.
+bool Plat_CapClientSize(int* width, int* height);
 void Plat_GetScreenSize(int* width, int* height);
 void Plat_SetWindowPosTopmost(PlatWindow window, int x, int y);  // size unchanged
 void Plat_ShowWindow(PlatWindow window, PlatShow how);

@@ -41,6 +41,12 @@ struct PlatState {
     bool leftButtonDown = false;
     PlatPoint lastPointer = {0, 0};  // screen position of the last mouse-move sent
 
+    // Another client destroyed the window: no GL call reaches it again.
+    bool windowLost = false;
+
+    // The largest client the GL draws into; 0 until a context answered.
+    int maxClientWidth = 0, maxClientHeight = 0;
+
     // Maximise done by the layer itself when no window manager runs.
     bool selfMaximised = false;
     int restoreX = 0, restoreY = 0, restoreW = 0, restoreH = 0;
@@ -64,6 +70,11 @@ void PlatFollowHeldPointer();
 void PlatX11Init();
 bool PlatX11WindowManagerRunning();
 bool PlatX11ScreenSize(int* width, int* height);
+// The size of the whole X screen (every monitor together).
+bool PlatX11RootSize(int* width, int* height);
 // The pointer's screen position asked of the X server itself: SDL's own
 // copy stops following the pointer while a button is held.
 bool PlatX11CursorPos(int* x, int* y);
+// True for the window system's note that our window was destroyed by
+// another client (not closed): the program takes it as a close.
+bool PlatX11WindowDestroyed(const SDL_Event& event);

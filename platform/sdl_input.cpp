@@ -49,15 +49,21 @@ static void TranslateKey(const SDL_KeyboardEvent& key) {
 
 static void TranslateWindowEvent(const SDL_WindowEvent& window) {
     switch (window.event) {
-        case SDL_WINDOWEVENT_SIZE_CHANGED:
-            Plat_PostMessage(WM_SIZE, 0, MakeLParam(window.data1, window.data2));
+        case SDL_WINDOWEVENT_SIZE_CHANGED: {
+            // Another client may size the window past what the GL draws;
+            // it goes back before the next frame.
+            int w = window.data1, h = window.data2;
+            if (Plat_CapClientSize(&w, &h)) SDL_SetWindowSize(plat.window, w, h);
+            Plat_PostMessage(WM_SIZE, 0, MakeLParam(w, h));
             break;
+        }
         case SDL_WINDOWEVENT_MINIMIZED:
             Plat_PostMessage(WM_SIZE, 0, MakeLParam(0, 0));
             break;
         case SDL_WINDOWEVENT_RESTORED: {
             int w, h;
             SDL_GetWindowSize(plat.window, &w, &h);
+            Plat_CapClientSize(&w, &h);
             Plat_PostMessage(WM_SIZE, 0, MakeLParam(w, h));
             break;
         }
@@ -111,6 +117,15 @@ void PlatTranslateEvent(const SDL_Event& event) {
             TranslateWindowEvent(event.window);
             break;
         case SDL_QUIT:  // the session or a signal (SIGINT, SIGTERM) asks to end
+            Plat_PostMessage(WM_CLOSE, 0, 0);
+            break;
+        case SDL_SYSWMEVENT:  // a window destroyed from outside is gone as if closed
+            if (!PlatX11WindowDestroyed(event)) break;
+            // Nothing more is drawn into it: the GL would size its buffers
+            // from a drawable it can no longer ask about, and clear garbage
+            // sizes for seconds on end.
+            plat.windowLost = true;
+            SDL_GL_MakeCurrent(plat.window, nullptr);
             Plat_PostMessage(WM_CLOSE, 0, 0);
             break;
         default:

@@ -37,6 +37,9 @@ bool Plat_Init(PlatBackend backend, int headlessWidth, int headlessHeight) {
         return false;
     }
     plat.initialised = true;
+    // The window system's own events reach the layer: a window destroyed by
+    // another client shows only there.
+    if (backend == PLAT_DESKTOP) SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     PlatX11Init();
     const char* driver = SDL_GetCurrentVideoDriver();
     plat.virtualPointer = backend == PLAT_DESKTOP && driver && SDL_strcmp(driver, "wayland") == 0;
@@ -61,6 +64,11 @@ PlatWindow Plat_CreateWindow(PlatWindowProc proc, int x, int y, int width, int h
     if (PlatHeadless()) {
         flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
         x = y = 0;
+        // SDL makes no window past this; the GL's own limit clips further
+        // once the context can tell it.
+        constexpr int SDL_WINDOW_SIDE_LIMIT = 16384;
+        if (plat.headlessWidth > SDL_WINDOW_SIDE_LIMIT) plat.headlessWidth = SDL_WINDOW_SIDE_LIMIT;
+        if (plat.headlessHeight > SDL_WINDOW_SIDE_LIMIT) plat.headlessHeight = SDL_WINDOW_SIDE_LIMIT;
         width = plat.headlessWidth;
         height = plat.headlessHeight;
     }
@@ -80,9 +88,11 @@ void Plat_Quit() {
     plat.frame = nullptr;
     if (plat.context) SDL_GL_DeleteContext(plat.context);
     plat.context = nullptr;
-    if (plat.window) SDL_DestroyWindow(plat.window);
+    if (plat.window && !plat.windowLost) SDL_DestroyWindow(plat.window);
     plat.window = nullptr;
-    if (plat.initialised) SDL_Quit();
+    // SDL's own clean-up would wait for a lost window to unmap, for ever;
+    // the process ends next and takes the rest with it.
+    if (plat.initialised && !plat.windowLost) SDL_Quit();
     plat.initialised = false;
     plat.proc = nullptr;
 }
@@ -133,6 +143,7 @@ static void SelfMaximise(bool maximise) {
 static void SendCurrentSize() {
     int w = plat.headlessWidth, h = plat.headlessHeight;
     if (!PlatHeadless()) SDL_GetWindowSize(plat.window, &w, &h);
+    Plat_CapClientSize(&w, &h);
     PlatSend(WM_SIZE, 0, MakeLParam(w, h));
 }
 

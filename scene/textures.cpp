@@ -8,9 +8,11 @@
 #include <cstring>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "scene/bitmap.h"
 #include "scene/scene.h"
+#include "scene/texture_fit.h"
 
 // Name -> texture object of the slots of one list seen so far (0: the image
 // failed to load). Answers exactly what a scan of the list's earlier flagged
@@ -22,14 +24,21 @@ static std::string_view NameOf(const TexName& name) {
     return std::string_view(name.text, strnlen(name.text, TEX_NAME_SIZE));
 }
 
-// The texture object of a decoded image, with the full mipmap chain.
+// The texture object of a decoded image, with the full mipmap chain. An
+// image larger than the GL holds is scaled down first; the image itself
+// stays as decoded.
 static unsigned MakeTextureObject(const TextureImage* image) {
     unsigned id = 0;
+    int width, height;
+    FittedTextureSize(image->width, image->height, TextureSideLimit(), &width, &height);
+    std::vector<unsigned char> scaled;
+    if (width != image->width || height != image->height)
+        scaled = ScaleImageDown(image->pixels, image->width, image->height, width, height);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glGenTextures(1, &id);
     glBindTexture(GL_TEXTURE_2D, id);
-    gluBuild2DMipmaps(GL_TEXTURE_2D, 3, image->width, image->height, GL_RGB, GL_UNSIGNED_BYTE,
-                      image->pixels);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, 3, width, height, GL_RGB, GL_UNSIGNED_BYTE,
+                      scaled.empty() ? image->pixels : scaled.data());
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER,
                     linearMagFilter == 1 ? GL_LINEAR : GL_NEAREST);

@@ -26,7 +26,7 @@ void PrintSceneSummary(FILE* out, const std::string& file, long long fileBytes);
 struct TextureCheck {
     bool exists = false;
     int width = 0, height = 0;  // of the decoded image
-    std::string problem;        // empty when the program can use the file
+    std::string problem;        // empty when the program can use the file as it is
 };
 // Checks one texture file: present, and decoded by the program's loader.
 TextureCheck CheckTextureFile(const std::string& path);

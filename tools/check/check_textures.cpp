@@ -3,12 +3,14 @@
 // working folder.
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstring>
 #include <set>
 #include <string>
 
 #include "scene/bitmap.h"
 #include "scene/scene.h"
+#include "scene/texture_fit.h"
 #include "tools/check/check.h"
 #include "tools/lib/png_image.h"
 
@@ -27,6 +29,12 @@ TextureCheck CheckTextureFile(const std::string& path) {
         check.width = image->width;
         check.height = image->height;
         FreeTextureImage(image);
+        if (check.width > TEXTURE_SIDE_PORTABLE || check.height > TEXTURE_SIDE_PORTABLE)
+            check.problem = std::to_string(check.width) + " x " + std::to_string(check.height) +
+                            " is more than many GL drivers hold as a texture (over " +
+                            std::to_string(TEXTURE_SIDE_PORTABLE) +
+                            " on a side): the program scales it down to the GL's limit, "
+                            "losing detail";
     } else {
         std::string text = message;
         while (!text.empty() && text.back() == '\n') text.pop_back();
@@ -73,9 +81,11 @@ int DecodeCommand(const char* bitmapPath, const char* pngPath) {
                      *message && message[strlen(message) - 1] == '\n' ? "" : "\n");
         return 2;
     }
+    errno = 0;
     bool written = WritePngBottomUp(pngPath, image->pixels, image->width, image->height);
     if (written) std::printf("%s: %d x %d\n", bitmapPath, image->width, image->height);
-    else std::fprintf(stderr, "%s: cannot write\n", pngPath);
+    else std::fprintf(stderr, "%s: cannot write%s%s\n", pngPath, errno ? ": " : "",
+                      errno ? std::strerror(errno) : "");
     FreeTextureImage(image);
     return written ? 0 : 2;
 }

@@ -1,13 +1,16 @@
 // main.cpp -- ambler-check [DIR | FILE]: reads a scene file with the
 // program's own reader and reports what a scene author needs to know.
-// Exit status: 0 clean, 1 warnings only, 2 errors. It never creates a file,
+// Exit status: 0 clean, 1 warnings only, 2 errors (or a report that could
+// not be written), 128 + the signal when one cut it short. It never creates a file,
 // never reads standard input and opens no window.
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "app/signals.h"
 #include "scene/scene.h"
 #include "scene/scene_file.h"
 #include "scene/stdin_sizes.h"
@@ -33,15 +36,23 @@ static void ResolveTarget(const std::string& target, std::string* file, std::str
     *dir = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
 }
 
+// A report that did not reach its reader is a failure, whatever it said.
+static int Reported(int status) {
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
+    std::fprintf(stderr, "ambler-check: cannot write the report: %s\n", std::strerror(errno));
+    return 2;
+}
+
 int main(int argc, char** argv) {
+    InstallToolQuitSignals(0);  // nothing to finish: a check cut short just ends
     if (argc >= 2 && !std::strcmp(argv[1], "--decode")) {
         if (argc != 4) return std::fputs(USAGE, stderr), 2;
-        return DecodeCommand(argv[2], argv[3]);
+        return Reported(DecodeCommand(argv[2], argv[3]));
     }
     if (argc > 2 ||
         (argc == 2 && (!std::strcmp(argv[1], "-h") || !std::strcmp(argv[1], "--help")))) {
         std::fputs(USAGE, argc > 2 ? stderr : stdout);
-        return argc > 2 ? 2 : 0;
+        return Reported(argc > 2 ? 2 : 0);
     }
     std::string file, dir;
     ResolveTarget(argc == 2 ? argv[1] : ".", &file, &dir);
@@ -49,7 +60,7 @@ int main(int argc, char** argv) {
     if (stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
         std::printf("%s: error: no scene file there (the program would create an empty one)\n",
                     file.c_str());
-        return 2;
+        return Reported(2);
     }
     ResetSceneModel();
     RememberDefaultSettings();
@@ -60,7 +71,7 @@ int main(int argc, char** argv) {
     sceneDiagnosticHook = nullptr;
     if (!opened) {
         std::printf("%s: error: cannot read the scene file\n", file.c_str());
-        return 2;
+        return Reported(2);
     }
     int errors = 0, warnings = 0;
     PrintSceneSummary(stdout, file, (long long)info.st_size);
@@ -68,5 +79,5 @@ int main(int argc, char** argv) {
     PrintDiagnostics(stdout, file, &errors, &warnings);
     std::printf("%d error%s, %d warning%s\n", errors, errors == 1 ? "" : "s", warnings,
                 warnings == 1 ? "" : "s");
-    return errors ? 2 : warnings ? 1 : 0;
+    return Reported(errors ? 2 : warnings ? 1 : 0);
 }

@@ -12,7 +12,8 @@ struct RgbImage {
 };
 
 // Writes rows given bottom-up (as OpenGL and the bitmap loader produce
-// them) so the picture is upright. False when the file cannot be written.
+// them) so the picture is upright. False (errno says why, when it can)
+// when the file cannot be written; whatever was at path then stays as it was.
 bool WritePngBottomUp(const char* path, const unsigned char* rgb, int width, int height);
 // Writes an image whose rows are top to bottom.
 bool WritePng(const char* path, const RgbImage& image);

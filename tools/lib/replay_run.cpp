@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "app/app.h"
+#include "app/signals.h"
 #include "scene/scene.h"
 
 // Delivers one scripted event through the window procedure, as the window
@@ -12,7 +13,12 @@ static void Deliver(const ReplayEvent& ev) {
     switch (ev.kind) {
         case EV_DOWN: MainWindowProc(mainWindow, WM_KEYDOWN, ev.key, 0); break;
         case EV_UP: MainWindowProc(mainWindow, WM_KEYUP, ev.key, 0); break;
-        case EV_SIZE: MainWindowProc(mainWindow, WM_SIZE, 0, MakeLParam(ev.x, ev.y)); break;
+        case EV_SIZE: {
+            int w = ev.x, h = ev.y;
+            Plat_CapClientSize(&w, &h);  // no window grows past what the GL draws
+            MainWindowProc(mainWindow, WM_SIZE, 0, MakeLParam(w, h));
+            break;
+        }
         case EV_MOVE:
         case EV_LBDOWN:
         case EV_LBUP: {
@@ -66,11 +72,18 @@ int RunReplay(const ReplayOptions& o, bool captureFrames, const ReplayStepHook& 
         return 2;
     }
     size_t next = 0;
+    int status = 0;
     for (long step = 0; step < o.steps; step++) {
+        if (int sig = QuitSignal()) {
+            *error = "stopped by signal " + std::to_string(sig) + " before step " +
+                     std::to_string(step);
+            status = 128 + sig;
+            break;
+        }
         unsigned long before = framesRun;
         bool running = RunStep(o, step, &next);
         if (!afterStep(step, framesRun != before) || !running) break;
     }
     Plat_Quit();
-    return 0;
+    return status;
 }

@@ -21,7 +21,8 @@ typedef std::function<bool(long step, bool ran)> ReplayStepHook;
 
 // Loads the scene in sceneDir (the working directory becomes sceneDir) and
 // runs the steps. Returns the process exit status the tool should use: 0
-// (Esc included), 2 when the scene folder or the window cannot be had.
+// (Esc included), 2 when the scene folder or the window cannot be had, 128
+// + the signal when a quit signal stopped it between steps.
 int RunReplay(const ReplayOptions& options, bool captureFrames, const ReplayStepHook& afterStep,
               std::string* error);
 

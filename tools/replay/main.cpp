@@ -1,12 +1,15 @@
 // main.cpp -- ambler-replay: the program headless on a virtual clock, with
 // scripted input, a JSON Lines trace and PNG shots.
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <string>
-#include <unistd.h>
 
+#include "app/signals.h"
 #include "platform/platform.h"
 #include "tools/lib/png_image.h"
 #include "tools/lib/replay_run.h"
@@ -15,6 +18,9 @@
 static const char USAGE[] =
     "usage: ambler-replay SCENE_DIR [--steps N] [--events FILE] [--trace FILE]\n"
     "                     [--shot STEP:FILE.png]... [--size WxH] [--keep-side-key-mode]\n";
+
+// Steps are milliseconds; a quit signal is noticed at the next one.
+constexpr int REPLAY_GRACE_MS = 250;
 
 struct Arguments {
     ReplayOptions options;
@@ -82,8 +88,10 @@ static std::string ParseArguments(int argc, char** argv, Arguments* a) {
     return a->options.sceneDir.empty() ? "no scene folder given" : "";
 }
 
-// Writes the shots asked for after this step.
-static void WriteShots(const Arguments& a, long step) {
+// Writes the shots asked for after this step; false when one could not be
+// written (it has said why).
+static bool WriteShots(const Arguments& a, long step) {
+    bool written = true;
     auto range = a.shots.equal_range(step);
     for (auto it = range.first; it != range.second; ++it) {
         const unsigned char* rgb;
@@ -91,41 +99,97 @@ static void WriteShots(const Arguments& a, long step) {
         if (!Plat_LastFrame(&rgb, &w, &h)) {
             fprintf(stderr, "ambler-replay: no frame drawn by step %ld for %s\n", step,
                     it->second.c_str());
+            written = false;
             continue;
         }
-        if (!WritePngBottomUp(it->second.c_str(), rgb, w, h))
-            fprintf(stderr, "ambler-replay: cannot write %s\n", it->second.c_str());
+        errno = 0;
+        if (!WritePngBottomUp(it->second.c_str(), rgb, w, h)) {
+            fprintf(stderr, "ambler-replay: cannot write %s%s%s\n", it->second.c_str(),
+                    errno ? ": " : "", errno ? strerror(errno) : "");
+            written = false;
+        }
     }
+    return written;
 }
 
 // Relative output paths are meant from where the tool was started, not
-// from the scene folder it runs in.
-static std::string Absolute(const std::string& path, const std::string& cwd) {
-    if (path.empty() || path == "-" || path[0] == '/') return path;
-    return cwd + "/" + path;
+// from the scene folder it runs in; only they need that folder's name.
+static bool MakeAbsolute(std::string* path, std::string* cwd) {
+    if (path->empty() || *path == "-" || (*path)[0] == '/') return true;
+    if (cwd->empty()) {
+        char* here = getcwd(nullptr, 0);
+        if (!here) return false;
+        *cwd = here;
+        free(here);
+    }
+    *path = *cwd + "/" + *path;
+    return true;
 }
 
+// Says which shots were asked for a step the run never reached.
+static bool EveryShotCame(const Arguments& a, long stepsRun) {
+    bool all = true;
+    for (const auto& shot : a.shots)
+        if (shot.first >= stepsRun) {
+            fprintf(stderr, "ambler-replay: step %ld never ran: %s not written\n", shot.first,
+                    shot.second.c_str());
+            all = false;
+        }
+    return all;
+}
+
+// Flushes and closes the trace; false (with a message) when any of it
+// could not be written.
+static bool FinishTrace(FILE* trace, const std::string& path, bool failedBefore) {
+    if (!trace) return true;
+    bool ok = !failedBefore && fflush(trace) == 0 && !ferror(trace);
+    int error = errno;
+    if (trace != stdout && fclose(trace) != 0 && ok) ok = false, error = errno;
+    if (!ok)
+        fprintf(stderr, "ambler-replay: cannot write the trace to %s: %s\n",
+                path == "-" ? "standard output" : path.c_str(), strerror(error));
+    return ok;
+}
+
+// The tool's exit status: 0, 1 when an output could not be written or a shot
+// never came, 2 for a bad command line, scene folder or window, 128 + the
+// signal that cut the run short.
 int main(int argc, char** argv) {
+    InstallToolQuitSignals(REPLAY_GRACE_MS);
     Arguments a;
-    std::string error = ParseArguments(argc, argv, &a);
+    std::string error;
+    error = ParseArguments(argc, argv, &a);
     if (!error.empty()) return Fail(error);
     if (!a.eventsPath.empty() && !LoadReplayEvents(a.eventsPath.c_str(), &a.options.events, &error))
         return Fail(error);
-    char cwd[4096];
-    if (!getcwd(cwd, sizeof cwd)) return Fail("cannot read the working folder");
-    for (auto& shot : a.shots) shot.second = Absolute(shot.second, cwd);
+    std::string cwd;
+    bool located = MakeAbsolute(&a.tracePath, &cwd);
+    std::multimap<long, std::string> shots;
+    for (auto& shot : a.shots) {
+        std::string path = shot.second;
+        located = MakeAbsolute(&path, &cwd) && located;
+        shots.insert({shot.first, path});
+    }
+    a.shots.swap(shots);
+    if (!located) return Fail(std::string("cannot name the working folder for a relative path: ") +
+                              strerror(errno));
     FILE* trace = nullptr;
     if (a.tracePath == "-") trace = stdout;
-    else if (!a.tracePath.empty() && !(trace = fopen(Absolute(a.tracePath, cwd).c_str(), "w")))
-        return Fail("cannot write " + a.tracePath);
+    else if (!a.tracePath.empty() && !(trace = fopen(a.tracePath.c_str(), "w")))
+        return Fail("cannot write " + a.tracePath + ": " + strerror(errno));
+    bool traceFailed = false, shotsWritten = true;
+    long stepsRun = 0;
     auto afterStep = [&](long step, bool ran) {
-        if (trace) fputs(TraceLine(step, ran).c_str(), trace);
-        WriteShots(a, step);
+        if (trace && !traceFailed && fputs(TraceLine(step, ran).c_str(), trace) == EOF)
+            traceFailed = true;
+        shotsWritten = WriteShots(a, step) && shotsWritten;
+        stepsRun = step + 1;
         return true;
     };
     int status = RunReplay(a.options, !a.shots.empty(), afterStep, &error);
-    if (trace && trace != stdout) fclose(trace);
-    else if (trace) fflush(trace);
+    bool traced = FinishTrace(trace, a.tracePath, traceFailed);
     if (status != 0) fprintf(stderr, "ambler-replay: %s\n", error.c_str());
+    bool complete = EveryShotCame(a, stepsRun);
+    if (status == 0 && !(traced && shotsWritten && complete)) status = 1;
     return status;
 }

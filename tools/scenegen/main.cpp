@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "app/signals.h"
 #include "tools/scenegen/scenegen.h"
 
 int main(int argc, char** argv) {
+    InstallToolQuitSignals(0);
     if (argc < 2 || argv[1][0] == '-') {
         std::fprintf(stderr, "usage: ambler-scenegen OUT_DIR [walk|follow|drive|chase]...\n");
         return 2;

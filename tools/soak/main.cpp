@@ -13,6 +13,7 @@
 #include <random>
 #include <string>
 
+#include "app/signals.h"
 #include "platform/platform.h"
 #include "tools/lib/replay_run.h"
 #include "tools/lib/trace.h"
@@ -30,6 +31,7 @@ struct SoakOptions {
 };
 
 static const unsigned KEYS[] = {VK_CONTROL, VK_SPACE, VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN};
+constexpr int SOAK_GRACE_MS = 250;   // the run stops at the next step after a quit signal
 constexpr long WARM_UP_STEPS = 1000;  // memory must be flat after these
 constexpr int MAX_SIZE = 640;         // resizes reach this size during the warm-up
 
@@ -134,6 +136,7 @@ static void ReturnFreedBlocks() {
 }
 
 int main(int argc, char** argv) {
+    InstallToolQuitSignals(SOAK_GRACE_MS);
     ReturnFreedBlocks();
     SoakOptions o;
     int viewMode = 0;
