@@ -132,11 +132,15 @@ FileReadResult ReadWholeFile(const char* path, const FileReadOptions& options, F
 
 bool CopyToFileBytes(const char* data, size_t length, FileBytes* out) {
     *out = FileBytes();
-    FileReadOptions options = {length, true, false};
-    if (!Reserve(out, length, options)) {
-        ReleaseFileBytes(out);
+    size_t capacity = (length + FILE_PADDING + 4095) & ~(size_t)4095;
+    if (!ChargeSceneMemory(capacity)) return false;
+    void* block = mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (block == MAP_FAILED) {
+        ReturnSceneMemory(capacity);
         return false;
     }
+    out->data = static_cast<char*>(block);
+    out->capacity = out->charged = capacity;
     std::memcpy(out->data, data, length);  // the fresh mapping is zero after it
     out->length = length;
     return true;

@@ -44,12 +44,19 @@ static void CheckTextureFlag(int flag, SceneField field) {
 }
 
 // A marker that could start a number means the vertex line had no name and
-// the next line's numbers were taken for one.
+// the next line's numbers were taken for one. A name longer than its slot is
+// cut, and the program then looks for a file that is not there.
 static void CheckTextureName(SceneField field) {
     if (readStatus != READ_OK) return;
     char marker = *readTokenStart;
     if ((marker >= '0' && marker <= '9') || marker == '-' || marker == '+' || marker == '.')
         ReportSceneDiagnostic(DIAG_NAME_MISSING, field, readTokenStart, 0, 0);
+    const char* name = readTokenStart + 1;
+    const char* lineEnd = readCursor;  // after the line end, or the end of the text
+    if (lineEnd > name && lineEnd[-1] == '\n') --lineEnd;
+    if (lineEnd > name && lineEnd[-1] == '\r') --lineEnd;
+    if (lineEnd - name > TEX_NAME_LENGTH)
+        ReportSceneDiagnostic(DIAG_NAME_CUT, field, name, lineEnd - name, TEX_NAME_LENGTH);
 }
 
 // ---- Obstacles and actors.
