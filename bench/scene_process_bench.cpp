@@ -3,7 +3,8 @@
 // program, each timed from outside as a whole process (exec, read, tables,
 // exit), in interleaved pairs. Prints the ratio's median, minimum and
 // maximum, and ambler-check's peak RSS against the file size plus twice the
-// tables' payload.
+// tables' payload. Given another ambler-check (an earlier build) as its
+// second argument, it also times that one against this one in the same way.
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -23,9 +24,11 @@
 #include "scene/scene_reader.h"
 #include "scene/stdin_sizes.h"
 
-// One finished run: wall seconds and peak resident kilobytes.
+// One finished run: wall seconds, processor seconds (user and system) and
+// peak resident kilobytes.
 struct ProcessRun {
     double seconds;
+    double cpuSeconds;
     long peakKb;
     int status;
 };
@@ -51,7 +54,9 @@ static ProcessRun RunProcess(const std::vector<std::string>& args) {
     wait4(pid, &status, 0, &usage);
     double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    return {seconds, usage.ru_maxrss, status};
+    double cpu = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+                 (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return {seconds, cpu, usage.ru_maxrss, status};
 }
 
 int main(int argc, char** argv) {
@@ -75,7 +80,7 @@ int main(int argc, char** argv) {
 
     std::string check = std::string(AMBLER_BIN_DIR) + "/ambler-check";
     std::string baseline = std::string(AMBLER_BIN_DIR) + "/fscanf_scene_reader";
-    std::vector<double> checkSeconds, baseSeconds, ratios;
+    std::vector<double> checkSeconds, baseSeconds, ratios, cpuRatios;
     long checkPeakKb = 0, basePeakKb = 0;
     bool ran = true;
     for (int pair = 0; pair < PAIRS; ++pair) {
@@ -93,6 +98,7 @@ int main(int argc, char** argv) {
         checkSeconds.push_back(a.seconds);
         baseSeconds.push_back(b.seconds);
         ratios.push_back(b.seconds / a.seconds);
+        cpuRatios.push_back(b.cpuSeconds / a.cpuSeconds);
         checkPeakKb = std::max(checkPeakKb, a.peakKb);
         basePeakKb = std::max(basePeakKb, b.peakKb);
     }
@@ -108,11 +114,38 @@ int main(int argc, char** argv) {
                 *std::max_element(baseSeconds.begin(), baseSeconds.end()));
     std::printf("speed-up per pair: median %.1fx, min %.1fx, max %.1fx (target at least 5x)%s\n",
                 Median(ratios), *lowest, *highest, ran ? "" : " [a run FAILED]");
+    auto [cpuLowest, cpuHighest] = std::minmax_element(cpuRatios.begin(), cpuRatios.end());
+    std::printf("processor time (user + system) per pair: median %.1fx, min %.1fx, max %.1fx\n",
+                Median(cpuRatios), *cpuLowest, *cpuHighest);
     double limitMb = megabytes + 2 * payloadMb;
     std::printf("peak RSS: ambler-check %.1f MB, fscanf reader %.1f MB; limit file %.1f MB + 2 x "
                 "tables %.1f MB = %.1f MB: %s\n",
                 checkPeakKb / 1e3, basePeakKb / 1e3, megabytes, payloadMb, limitMb,
                 checkPeakKb / 1e3 <= limitMb ? "within" : "EXCEEDED");
+    if (argc > 2) {
+        std::vector<double> otherSeconds, thisSeconds, gains, cpuGains;
+        for (int pair = 0; pair < PAIRS; ++pair) {
+            ProcessRun other, ours;
+            if (pair % 2 == 0) {
+                other = RunProcess({argv[2], dir});
+                ours = RunProcess({check, dir});
+            } else {
+                ours = RunProcess({check, dir});
+                other = RunProcess({argv[2], dir});
+            }
+            otherSeconds.push_back(other.seconds);
+            thisSeconds.push_back(ours.seconds);
+            gains.push_back(other.seconds / ours.seconds);
+            cpuGains.push_back(other.cpuSeconds / ours.cpuSeconds);
+        }
+        auto [least, most] = std::minmax_element(gains.begin(), gains.end());
+        std::printf("%s against this ambler-check, %d interleaved pairs:\n", argv[2], PAIRS);
+        std::printf("  that one: median %.3f s; this one: median %.3f s\n", Median(otherSeconds),
+                    Median(thisSeconds));
+        std::printf("  this one is faster by: median %.2fx, min %.2fx, max %.2fx\n",
+                    Median(gains), *least, *most);
+        std::printf("  in processor time: median %.2fx\n", Median(cpuGains));
+    }
     if (!getenv("AMBLER_BENCH_KEEP")) {
         unlink(path.c_str());
         rmdir(dirTemplate);
