@@ -1,12 +1,10 @@
 // bitmap.cpp -- the bitmap loader's file side: the file is read whole with
 // plain reads (a mapping would fault when the file is cut short meanwhile),
-// decoded and released on every path; failures become the loader's message
-// box.
+// decoded and released on every path.
 #include "scene/bitmap.h"
 
 #include <cstdio>
 
-#include "platform/platform.h"
 #include "scene/file_read.h"
 
 // A 16384 x 8192 bitmap of 32-bit pixels is 512 MB; nothing larger can
@@ -36,12 +34,5 @@ TextureImage* ReadBitmapFile(const char* fileName, char* message, size_t message
                                             bytes.length, &failure);
     ReleaseFileBytes(&bytes);
     if (!image) SetMessage(message, messageSize, failure);
-    return image;
-}
-
-TextureImage* LoadBitmapImage(const char* fileName) {
-    char message[BITMAP_MESSAGE_CAPACITY];
-    TextureImage* image = ReadBitmapFile(fileName, message, sizeof message);
-    if (!image) Plat_MessageBox(message, "Error");
     return image;
 }

@@ -1,6 +1,7 @@
-// scene_file.cpp -- LoadScene: the table preparation, the file's fields in
-// order with the sizing they drive, the derived values and the closing
-// sentinels. The per-record readers are in scene_records.cpp.
+// scene_file.cpp -- the scene reader: the table preparation, the file's
+// fields in order with the sizing they drive, and the closing sentinels.
+// The per-record readers are in scene_records.cpp, LoadScene and the
+// derived values in scene_load.cpp.
 #include "scene/scene_file.h"
 
 #include <algorithm>
@@ -12,7 +13,6 @@
 #include "app/app.h"
 #include "motion/motion.h"
 #include "render/render.h"
-#include "platform/platform.h"
 #include "scene/memory_budget.h"
 #include "scene/scene.h"
 #include "scene/scene_diagnostics.h"
@@ -20,8 +20,6 @@
 #include "scene/scene_records.h"
 #include "scene/stdin_sizes.h"
 
-static const char SCENE_FILE_NAME[] = "Hod.pro";
-constexpr double DEG_TO_RAD = 0.017453292519943295;  // pi / 180
 
 static long long waypointRowLimit;  // W: ReadSceneFile; most waypoints the whole file can hold
 
@@ -347,53 +345,6 @@ const char* SceneFileMessage() {
             return SCENE_OUT_OF_MEMORY_MESSAGE;
     }
     return nullptr;
-}
-
-// ---- After the last field.
-
-void ComputeDerivedValues() {
-    heading = -startHeading;
-    followHeading = heading;
-    if (viewMode == 3 || viewMode == 4) {
-        observerX = observerStartX;
-        observerY = observerStartY;
-        observerZ = observerStartZ;
-    }
-    viewerX = startEyeX;
-    viewerEyeY = startEyeY;
-    viewerZ = startEyeZ;
-    bool followView = viewMode == 3 || viewMode == 4;
-    lookTargetX = followView ? viewerX : startTargetX;
-    lookTargetY = followView ? viewerEyeY : startTargetY;
-    lookTargetZ = followView ? viewerZ : startTargetZ;
-    double eyeDx = startEyeX - startTargetX, eyeDz = startEyeZ - startTargetZ;
-    lookDistance = std::sqrt(eyeDx * eyeDx + eyeDz * eyeDz);
-    double boomDx = observerStartX - observerTargetX, boomDz = observerStartZ - observerTargetZ;
-    observerDistance = std::sqrt(boomDx * boomDx + boomDz * boomDz);
-    boomRestLength = observerDistance;
-    degToRad = DEG_TO_RAD;
-    viewAngle = (startHeading - 270.0) * degToRad;
-    followCameraStep = maxWalkSpeed / followCameraSteps;
-    followCameraFastStep = 10.0 * followCameraStep;
-    driveCameraStep = maxDriveSpeed / driveCameraSteps;
-    driveCameraFastStep = 3.0 * driveCameraStep;
-    followCollisionRadius = 2.5 * collisionRadius;
-    if (viewMode == 2) engineShake = engineShake / 2.4;
-    frameTick = lastFrameTime = Plat_GetTickCount();
-    jumpStep = jumpHeight / 8.0;
-    currentAcceleration = driveAcceleration;
-    collisionProbeSpeed = collisionRadius;
-    maxDeflection = maxDeflection * degToRad;
-    driveMaxDeflection = driveMaxDeflection * degToRad;
-    collisionTurnDivisor = (1.0 / collisionTurnDivisor) * 100.0;
-}
-
-void LoadScene() {
-    ReadSceneFile(SCENE_FILE_NAME, true);
-    ResetViewerState();
-    ComputeDerivedValues();
-    BuildObstacleIndex();
-    if (const char* message = SceneFileMessage()) Plat_MessageBox(message, "Error");
 }
 
 // A list whose count is below 1 gets no flag: index n would lie before the
