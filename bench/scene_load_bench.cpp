@@ -1,6 +1,7 @@
 // scene_load_bench.cpp -- loads a large generated scene with the program's
 // reader and with a stdio fscanf reader of the same field order, in one run,
-// and prints the load times, MB/s, their ratio and the reader's peak RSS
+// and prints the load times, MB/s, the median ratio of interleaved pairs
+// with its spread, and the reader's peak RSS
 // against the file size plus twice the tables' payload.
 #include <malloc.h>
 #include <unistd.h>
@@ -12,11 +13,14 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "scene/scene.h"
 #include "scene/scene_file.h"
 #include "scene/scene_reader.h"
 #include "scene/stdin_sizes.h"
+#include "bench/bench_util.h"
 #include "bench/load_bench_common.h"
 
 // ---- Measuring.
@@ -96,45 +100,66 @@ int main() {
         "vertices x 20 joints; 10000 obstacle points; 5000 waypoints\n");
     std::printf("file: %.1f MB, written in %.2f s\n", megabytes, Seconds(start));
 
-    // The first load of each reader is measured for memory, and the best of
-    // RUNS for time, alternating the readers so that both meet the same
-    // machine load.
-    const int RUNS = 3;
-    LoadTime base{1e9, 1e9}, ours{1e9, 1e9};
+    // The first load of each reader is measured for memory. Time is taken
+    // in PAIRS interleaved pairs (A B, then B A), so that both readers meet
+    // the same machine load; the median pair ratio is the figure.
+    const int PAIRS = 7;
+    std::vector<double> baseWall, oursWall, wallRatios, cpuRatios;
     double baselineSum = 0, peakKb = 0;
     long rssBefore = 0;
     bool peakReset = false, agree = true;
     size_t payload = 0;
     sceneStdinText = "";
-    for (int run = 0; run < RUNS; ++run) {
-        ResetSceneModel();
-        malloc_trim(0);
-        LoadTime t = TimeLoad([&] { BaselineLoad(path.c_str()); });
-        base = {std::min(base.wall, t.wall), std::min(base.cpu, t.cpu)};
-        baselineSum = ModelChecksum();
-
-        ResetSceneModel();
-        malloc_trim(0);
-        if (run == 0) {
-            rssBefore = StatusKb("VmRSS");
-            peakReset = ResetPeakRss();
+    for (int pair = 0; pair < PAIRS; ++pair) {
+        LoadTime base{}, ours{};
+        auto loadBase = [&] {
+            ResetSceneModel();
+            malloc_trim(0);
+            base = TimeLoad([&] { BaselineLoad(path.c_str()); });
+            baselineSum = ModelChecksum();
+        };
+        auto loadOurs = [&] {
+            ResetSceneModel();
+            malloc_trim(0);
+            if (pair == 0) {
+                rssBefore = StatusKb("VmRSS");
+                peakReset = ResetPeakRss();
+            }
+            ours = TimeLoad([&] { ReadSceneFile(path.c_str(), false); });
+            if (pair == 0) {
+                peakKb = StatusKb("VmHWM");
+                payload = TablesPayload();
+            }
+            agree = agree && readStatus == READ_OK && ModelChecksum() == baselineSum;
+        };
+        if (pair % 2 == 0) {
+            loadBase();
+            loadOurs();
+        } else {  // the baseline's checksum is from the pair before: the same file
+            loadOurs();
+            loadBase();
         }
-        t = TimeLoad([&] { ReadSceneFile(path.c_str(), false); });
-        ours = {std::min(ours.wall, t.wall), std::min(ours.cpu, t.cpu)};
-        if (run == 0) {
-            peakKb = StatusKb("VmHWM");
-            payload = TablesPayload();
-        }
-        agree = agree && ModelChecksum() == baselineSum && readStatus == READ_OK;
+        baseWall.push_back(base.wall);
+        oursWall.push_back(ours.wall);
+        wallRatios.push_back(base.wall / ours.wall);
+        cpuRatios.push_back(base.cpu / ours.cpu);
     }
 
-    std::printf("best of %d loads     wall time   MB/s    processor time   MB/s\n", RUNS);
-    std::printf("fscanf baseline:   %7.3f s %7.1f      %7.3f s    %7.1f\n", base.wall,
-                megabytes / base.wall, base.cpu, megabytes / base.cpu);
-    std::printf("scene reader:      %7.3f s %7.1f      %7.3f s    %7.1f\n", ours.wall,
-                megabytes / ours.wall, ours.cpu, megabytes / ours.cpu);
-    std::printf("speed-up: %.1fx wall, %.1fx processor time (target at least 5x); results %s\n",
-                base.wall / ours.wall, base.cpu / ours.cpu, agree ? "agree" : "DIFFER");
+    auto spread = [](const std::vector<double>& v) {
+        return std::make_pair(*std::min_element(v.begin(), v.end()),
+                              *std::max_element(v.begin(), v.end()));
+    };
+    std::printf("%d interleaved pairs, in process:\n", PAIRS);
+    std::printf("  fscanf baseline: median %.3f s (%.1f MB/s)\n", Median(baseWall),
+                megabytes / Median(baseWall));
+    std::printf("  scene reader:    median %.3f s (%.1f MB/s)\n", Median(oursWall),
+                megabytes / Median(oursWall));
+    auto [wallMin, wallMax] = spread(wallRatios);
+    auto [cpuMin, cpuMax] = spread(cpuRatios);
+    std::printf("speed-up: wall median %.1fx (min %.1f, max %.1f), processor time median %.1fx "
+                "(min %.1f, max %.1f); target at least 5x; results %s\n",
+                Median(wallRatios), wallMin, wallMax, Median(cpuRatios), cpuMin, cpuMax,
+                agree ? "agree" : "DIFFER");
     double limitMb = megabytes + 2 * payload / 1e6;
     std::printf("peak RSS during the first load: %.1f MB (%.1f MB before it)%s\n", peakKb / 1e3,
                 rssBefore / 1e3, peakReset ? "" : " [peak could not be reset: whole-process peak]");
