@@ -18,4 +18,5 @@ void StartLoadedScene() {
 void LoadScene() {
     ReadSceneFile(SCENE_FILE_NAME, true);
     StartLoadedScene();
+    if (const char* message = SceneFileMessage()) Plat_MessageBox(message, "Error");
 }

@@ -75,7 +75,8 @@ void ReportSceneDiagnostic(DiagnosticKind kind, SceneField field, const char* at
     diagnostic.field = field;
     TextPosition(at, &diagnostic.line, &diagnostic.column);
     CaptureRecord(sceneFieldInfo[field].context, diagnostic.record);
-    bool wholeLine = kind == DIAG_NAME_MISSING || kind == DIAG_TRAILING_CONTENT;
+    bool wholeLine =
+        kind == DIAG_NAME_MISSING || kind == DIAG_TRAILING_CONTENT || kind == DIAG_NAME_CUT;
     CopyToken(at, wholeLine, diagnostic.token, sizeof diagnostic.token);
     diagnostic.value = value;
     diagnostic.limit = limit;

@@ -18,6 +18,8 @@ enum DiagnosticKind {
     DIAG_JOINT_NUMBER,      // warning: a joint number outside 0..19 other than -10
     DIAG_FLAT_LIST_OPEN,    // warning: the plain list's last vertex has no end flag
     DIAG_TRAILING_CONTENT,  // warning: something follows the last field
+    DIAG_NAME_CUT,          // warning: a texture name longer than the slot; value: its length
+    DIAG_KIND_COUNT
 };
 
 struct SceneDiagnostic {

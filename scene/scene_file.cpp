@@ -1,6 +1,7 @@
-// scene_file.cpp -- LoadScene: the table preparation, the file's fields in
-// order with the sizing they drive, the derived values and the closing
-// sentinels. The per-record readers are in scene_records.cpp.
+// scene_file.cpp -- the scene reader: the table preparation, the file's
+// fields in order with the sizing they drive, and the closing sentinels.
+// The per-record readers are in scene_records.cpp; LoadScene, which starts
+// everything on the read scene, is the program's (app/scene_start.cpp).
 #include "scene/scene_file.h"
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "scene/memory_budget.h"
 #include "scene/scene.h"
 #include "scene/scene_diagnostics.h"
 #include "scene/scene_reader.h"
@@ -23,13 +25,12 @@ static int Clamp(long long value, long long lowest, long long highest) {
     return (int)std::min(std::max(value, lowest), highest);
 }
 
-// ---- Table allocation; fresh tables are zeroed.
+// ---- Table allocation; fresh tables are zeroed, and their pages come in as
+// the records reach them (memory_budget.h).
 
-// A table that the file's records fill whole: its pages are provided at once.
 template <typename T>
 static void AllocateFilled(Table<T>& table, size_t n) {
     table.Allocate(n);
-    if (n > 1) ProvidePages(table.data, n * sizeof(T));
 }
 
 static void AllocateTexturedList(size_t n) {
@@ -84,7 +85,7 @@ static void AllocateWaypointTables(size_t rows, size_t actors) {
 // Every dynamic table is released and allocated anew. The counts go back to
 // their defaults with them: a count kept from an earlier scene would index
 // past the fresh one-entry tables.
-static void PrepareSceneTables() {
+static void PrepareSceneTables(bool askStdin) {
     texPolyIndex = avatarPolyIndex = flatPolyIndex = partIndex = 0;
     std::memset(actorPose, 0, sizeof actorPose);
     texPolyVertexCount = flatPolyVertexCount = avatarPolyVertexCount = 0;
@@ -98,7 +99,7 @@ static void PrepareSceneTables() {
     texPolyEnd[0] = flatPolyEnd[0] = avatarPolyEnd[0] = 1;
 
     int columns = 1, lastRow = 1;
-    ReadStdinSizes(columns, lastRow);
+    if (askStdin) ReadStdinSizes(columns, lastRow);
     columns = Clamp(columns, 1, ACTOR_CAPACITY);
     actorPartVertexCount.Allocate(1);
     AllocatePartTables(Clamp(lastRow, 0, PART_CAPACITY) + 1, columns);
@@ -108,7 +109,7 @@ static void PrepareSceneTables() {
     actorWaypointCount.Allocate(columns);
 
     lastRow = 2;
-    ReadStdinSizes(columns, lastRow);
+    if (askStdin) ReadStdinSizes(columns, lastRow);
     AllocateWaypointTables(Clamp(lastRow, 0, waypointRowLimit) + 1,
                            Clamp(columns, 1, ACTOR_CAPACITY));
 }
@@ -265,29 +266,65 @@ static void ReportReadFailure(int status, SceneField field, const char* at, long
     ReportSceneDiagnostic(kind, field, at, value, limit);
 }
 
+SceneFileOutcome sceneFileOutcome;
+
+// The model as an empty file leaves it, after a load that ran out of memory
+// part way: nothing of the partial scene stays, and standard input is not
+// asked again.
+static void ResetAfterOutOfMemory() {
+    CloseSceneText();
+    ResetSceneModel();
+    PrepareSceneTables(false);
+    sceneFileOutcome = SCENE_OUT_OF_MEMORY;
+}
+
 // The table preparation and every field of the text the reader holds.
 static void ReadSceneText() {
     sceneChecking = sceneDiagnosticHook != nullptr;
     readFailureHook = sceneChecking ? ReportReadFailure : nullptr;
     waypointRowLimit = std::max<long long>(2, BytesLeft() / MIN_RECORD_BYTES);
     StartStdinSizes();
-    PrepareSceneTables();
-    ReadSceneFields();
-    if (sceneChecking && readStatus == READ_OK && NextContent() != readEnd)
-        ReportSceneDiagnostic(DIAG_TRAILING_CONTENT, FIELD_AFTER_LAST, NextContent(), 0, 0);
-    CloseSceneText();
+    try {
+        PrepareSceneTables(true);
+        ReadSceneFields();
+        if (sceneChecking && readStatus == READ_OK && NextContent() != readEnd)
+            ReportSceneDiagnostic(DIAG_TRAILING_CONTENT, FIELD_AFTER_LAST, NextContent(), 0, 0);
+        CloseSceneText();
+    } catch (const SceneOutOfMemory&) {
+        ResetAfterOutOfMemory();
+    }
     readFailureHook = nullptr;
     sceneChecking = false;
 }
 
+// How a file that could not be read ends the load.
+static SceneFileOutcome OutcomeOf(FileReadResult result) {
+    switch (result) {
+        case FILE_READ_OK: return SCENE_READ;
+        case FILE_MISSING: return SCENE_MISSING;
+        case FILE_NOT_REGULAR: return SCENE_NOT_REGULAR;
+        case FILE_TOO_LARGE: return SCENE_OUT_OF_MEMORY;
+        case FILE_UNREADABLE: return SCENE_UNREADABLE;
+    }
+    return SCENE_UNREADABLE;
+}
+
 bool ReadSceneFile(const char* path, bool createWhenMissing) {
-    bool opened = OpenSceneText(path, createWhenMissing);
+    FileReadResult result = OpenSceneText(path, createWhenMissing);
+    sceneFileOutcome = OutcomeOf(result);
+    if (sceneFileOutcome == SCENE_MISSING && createWhenMissing) sceneFileOutcome = SCENE_NOT_CREATED;
+    // Anything but a file read goes on as for a missing one: an empty text.
     ReadSceneText();
-    return opened;
+    return sceneFileOutcome == SCENE_READ;
 }
 
 void ReadSceneFromMemory(const char* text, size_t length) {
-    UseSceneText(text, length);
+    sceneFileOutcome = SCENE_READ;
+    try {
+        UseSceneText(text, length);
+    } catch (const SceneOutOfMemory&) {
+        sceneFileOutcome = SCENE_OUT_OF_MEMORY;
+    }
     ReadSceneText();
 }
 
@@ -310,6 +347,23 @@ void ComputeDerivedValues() {
     maxDeflection = maxDeflection * degToRad;
     driveMaxDeflection = driveMaxDeflection * degToRad;
     collisionTurnDivisor = (1.0 / collisionTurnDivisor) * 100.0;
+}
+
+const char* SceneFileMessage() {
+    switch (sceneFileOutcome) {
+        case SCENE_READ:
+        case SCENE_MISSING:  // created empty, or not asked to: nothing to say
+            return nullptr;
+        case SCENE_NOT_REGULAR:
+            return "Hod.pro is not a regular file; the scene is empty.";
+        case SCENE_UNREADABLE:
+            return "Hod.pro cannot be read; the scene is empty.";
+        case SCENE_NOT_CREATED:
+            return "Hod.pro is missing and cannot be created here; the scene is empty.";
+        case SCENE_OUT_OF_MEMORY:
+            return SCENE_OUT_OF_MEMORY_MESSAGE;
+    }
+    return nullptr;
 }
 
 // A list whose count is below 1 gets no flag: index n would lie before the

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 
+#include "scene/file_read.h"
 #include "scene/scene.h"
 #include "scene/scene_fields.h"
 
@@ -38,11 +39,12 @@ typedef void (*ReadFailureHook)(int status, SceneField field, const char* at, lo
                                 long long limit);
 extern ReadFailureHook readFailureHook;
 
-// Reads the whole file into the buffer. Creates an empty file when it is
-// missing and createWhenMissing is set. False when it cannot be opened or
-// read; the text is then empty.
-bool OpenSceneText(const char* path, bool createWhenMissing);
-// Reads from a copy of the given bytes instead of a file (tests, fuzzing).
+// Reads the whole regular file into the buffer (see ReadWholeFile). Creates
+// an empty file when it is missing and createWhenMissing is set (the text is
+// then empty). Anything but FILE_READ_OK leaves the text empty.
+FileReadResult OpenSceneText(const char* path, bool createWhenMissing);
+// Reads from a copy of the given bytes instead of a file (tests, fuzzing);
+// throws SceneOutOfMemory past the budget.
 void UseSceneText(const char* text, size_t length);
 // Releases the buffer; the reader then holds an empty text, and readStatus
 // still tells how the released one ended.

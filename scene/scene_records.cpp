@@ -3,9 +3,6 @@
 // records of the four polygon lists, with the work done while reading.
 #include "scene/scene_records.h"
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -17,17 +14,6 @@
 
 bool sceneChecking;
 
-void ProvidePages(const void* data, size_t bytes) {
-#ifdef MADV_POPULATE_WRITE
-    static const uintptr_t PAGE = (uintptr_t)sysconf(_SC_PAGESIZE);
-    uintptr_t first = ((uintptr_t)data + PAGE - 1) & ~(PAGE - 1);
-    uintptr_t last = ((uintptr_t)data + bytes) & ~(PAGE - 1);
-    if (last > first) madvise((void*)first, last - first, MADV_POPULATE_WRITE);
-#else
-    (void)data;
-    (void)bytes;
-#endif
-}
 
 void ReadCount(int& count, SceneField field, long long lowest, long long highest,
                bool recordsFollow) {
@@ -58,12 +44,19 @@ static void CheckTextureFlag(int flag, SceneField field) {
 }
 
 // A marker that could start a number means the vertex line had no name and
-// the next line's numbers were taken for one.
+// the next line's numbers were taken for one. A name longer than its slot is
+// cut, and the program then looks for a file that is not there.
 static void CheckTextureName(SceneField field) {
     if (readStatus != READ_OK) return;
     char marker = *readTokenStart;
     if ((marker >= '0' && marker <= '9') || marker == '-' || marker == '+' || marker == '.')
         ReportSceneDiagnostic(DIAG_NAME_MISSING, field, readTokenStart, 0, 0);
+    const char* name = readTokenStart + 1;
+    const char* lineEnd = readCursor;  // after the line end, or the end of the text
+    if (lineEnd > name && lineEnd[-1] == '\n') --lineEnd;
+    if (lineEnd > name && lineEnd[-1] == '\r') --lineEnd;
+    if (lineEnd - name > TEX_NAME_LENGTH)
+        ReportSceneDiagnostic(DIAG_NAME_CUT, field, name, lineEnd - name, TEX_NAME_LENGTH);
 }
 
 // ---- Obstacles and actors.
@@ -236,22 +229,8 @@ void ReadAvatarVertices() {
     }
 }
 
-// The rows 0..n of actor i's column in a part grid.
-template <typename T>
-static void ProvideColumn(Grid<T>& grid, int i, int n) {
-    ProvidePages(grid.Column(i), ((size_t)n + 1) * sizeof(T));
-}
-
 // Part vertices of actor i, on that actor's rows of the part grids.
 static void ReadActorParts(int i) {
-    int n = actorPartVertexCount[i];
-    for (Grid<double>* g : {&partColorR, &partColorG, &partColorB, &partX, &partY, &partZ, &partS,
-                            &partT})
-        ProvideColumn(*g, i, n);
-    ProvideColumn(partJoint, i, n);
-    ProvideColumn(partEnd, i, n);
-    ProvideColumn(partTexFlag, i, n);
-    ProvideColumn(partTexName, i, n);
     double *red = partColorR.Column(i), *green = partColorG.Column(i), *blue = partColorB.Column(i);
     double *x = partX.Column(i), *y = partY.Column(i), *z = partZ.Column(i);
     double *s = partS.Column(i), *t = partT.Column(i);

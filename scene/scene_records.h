@@ -21,11 +21,6 @@ constexpr long long MIN_RECORD_BYTES = 4;
 void ReadCount(int& count, SceneField field, long long lowest, long long highest,
                bool recordsFollow);
 
-// Provides the memory pages of [data, data + bytes) in one request: the
-// file is about to write all of them, and that costs less than a fault per
-// page. Only a hint; the contents stay as they are.
-void ProvidePages(const void* data, size_t bytes);
-
 void ReadObstaclePoints();        // obstacleX, obstacleZ
 void ReadActorBlock1();           // actor settings through actorWaypointCount
 void ReadWaypoints();             // actorWaypointX, actorWaypointZ

@@ -3,12 +3,13 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdlib>
-#include <cstring>
-#include <new>
+
+#include "scene/memory_budget.h"
 
 // One-level table. Release() and Allocate() replace the whole block; fresh
-// blocks are zeroed, so entries a short file never supplies read as 0.
+// blocks are zeroed, so entries a short file never supplies read as 0. Every
+// block is charged to the scene's memory budget; Allocate throws
+// SceneOutOfMemory past it.
 template <typename T>
 struct Table {
     T* data = nullptr;
@@ -18,12 +19,11 @@ struct Table {
     void Allocate(size_t n) {
         Release();
         if (n < 1) n = 1;
-        data = static_cast<T*>(std::calloc(n, sizeof(T)));
-        if (!data) throw std::bad_alloc();
+        data = static_cast<T*>(SceneAllocate(n, sizeof(T)));
         size = n;
     }
     void Release() {
-        std::free(data);
+        SceneFree(data, size, sizeof(T));
         data = nullptr;
         size = 0;
     }
@@ -45,13 +45,14 @@ struct Grid {
         Release();
         if (r < 1) r = 1;
         if (c < 1) c = 1;
-        data = static_cast<T*>(std::calloc(r * c, sizeof(T)));
-        if (!data) throw std::bad_alloc();
+        size_t cells;
+        if (__builtin_mul_overflow(r, c, &cells)) throw SceneOutOfMemory();
+        data = static_cast<T*>(SceneAllocate(cells, sizeof(T)));
         rows = r;
         cols = c;
     }
     void Release() {
-        std::free(data);
+        SceneFree(data, rows * cols, sizeof(T));
         data = nullptr;
         rows = cols = 0;
     }

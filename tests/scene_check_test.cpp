@@ -134,6 +134,22 @@ TEST(SceneDiagnostics, OpenPlainListAndTrailingContent) {
     EXPECT_STREQ(found[1].token, "stray");
 }
 
+// The slot keeps 199 characters: a longer name is cut, and the program
+// would look for a file of the cut name. Exactly 199 (with CRLF) is quiet.
+TEST(SceneDiagnostics, TextureNamesLongerThanTheSlotAreWarnedAbout) {
+    std::string fits(199, 'a'), cut(230, 'b');
+    std::string text = "2 0 0 -1 1\n" + SETTINGS + "0\n0 0 0\n" +
+                       "1 1 1 0 0 0 0 0 0 1 #" + fits + "\r\n" +
+                       "0 0 0 1 0 0 1 #" + cut + "\r\n";
+    auto found = Diagnose(text);
+    ASSERT_EQ(found.size(), 1u);
+    ExpectAt(found[0], DIAG_NAME_CUT, FIELD_texPolyTexName, 6, 16);
+    EXPECT_EQ(found[0].value, 230);
+    EXPECT_EQ(found[0].limit, 199);
+    EXPECT_FALSE(found[0].error);
+    EXPECT_EQ(found[0].record[0], 2);
+}
+
 TEST(SceneDiagnostics, JointNumbersInRangeAreQuiet) {
     std::string text = "0 0 4 -1 1\n" + SETTINGS + "0\n0 0 0\n0\n-1\n" +
                        "1 1 1 0 0 0 0 1 0 0 0 #a\n"

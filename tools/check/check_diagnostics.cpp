@@ -87,13 +87,18 @@ static std::string Message(const SceneDiagnostic& d) {
             return "the last plain vertex has end flag " + std::to_string(d.value) + " in " +
                    where + ": its polygon is never closed";
         case DIAG_TRAILING_CONTENT: return "content after the last field is ignored, from " + token;
+        case DIAG_NAME_CUT:
+            return "texture name in " + where + " is " + std::to_string(d.value) +
+                   " characters long: only its first " + std::to_string(d.limit) +
+                   " are kept, so the program looks for a file of that shorter name";
+        case DIAG_KIND_COUNT: break;
     }
     return "";
 }
 
 void PrintDiagnostics(FILE* out, const std::string& file, int* errors, int* warnings) {
-    int shown[DIAG_TRAILING_CONTENT + 1] = {};
-    int hidden[DIAG_TRAILING_CONTENT + 1] = {};
+    int shown[DIAG_KIND_COUNT] = {};
+    int hidden[DIAG_KIND_COUNT] = {};
     for (const SceneDiagnostic& d : checkDiagnostics) {
         ++*(d.error ? errors : warnings);
         if (shown[d.kind] == SHOWN_PER_KIND) {
@@ -104,7 +109,7 @@ void PrintDiagnostics(FILE* out, const std::string& file, int* errors, int* warn
         std::fprintf(out, "%s:%d:%d: %s: %s\n", file.c_str(), d.line, d.column,
                      d.error ? "error" : "warning", Message(d).c_str());
     }
-    for (int kind = 0; kind <= DIAG_TRAILING_CONTENT; ++kind)
+    for (int kind = 0; kind < DIAG_KIND_COUNT; ++kind)
         if (hidden[kind])
             std::fprintf(out, "%s: %d more like the above not shown\n", file.c_str(), hidden[kind]);
 }

@@ -3,7 +3,9 @@
 // Exit status: 0 clean, 1 warnings only, 2 errors (or a report that could
 // not be written), 128 + the signal when one cut it short. It never creates a file,
 // never reads standard input and opens no window.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -11,6 +13,7 @@
 #include <string>
 
 #include "app/signals.h"
+#include "scene/memory_budget.h"
 #include "scene/scene.h"
 #include "scene/scene_file.h"
 #include "scene/stdin_sizes.h"
@@ -43,6 +46,42 @@ static int Reported(int status) {
     return 2;
 }
 
+// What is wrong with a scene file the reader could not use, and what the
+// program would do with it in the working folder.
+static std::string UnusableSceneFile(const std::string& file) {
+    const std::string emptyScene = " (the program would show a message and run an empty scene)";
+    struct stat link;
+    switch (sceneFileOutcome) {
+        case SCENE_MISSING:
+            if (lstat(file.c_str(), &link) == 0 && S_ISLNK(link.st_mode))
+                return "a link to a missing file (the program would not create a file through "
+                       "it; it would show a message and run an empty scene)";
+            return "no scene file there (the program would create an empty one and run an "
+                   "empty scene)";
+        case SCENE_NOT_REGULAR: {
+            struct stat info;
+            const char* kind = stat(file.c_str(), &info) != 0 ? "not a regular file"
+                               : S_ISDIR(info.st_mode)        ? "a folder, not a file"
+                               : S_ISFIFO(info.st_mode)       ? "a FIFO, not a regular file"
+                               : S_ISSOCK(info.st_mode)       ? "a socket, not a regular file"
+                                                               : "a device, not a regular file";
+            return kind + emptyScene;
+        }
+        case SCENE_OUT_OF_MEMORY:
+            return "the scene needs more than its memory budget of " +
+                   std::to_string(SCENE_MEMORY_BUDGET >> 20) +
+                   " MB (the program would show \"Out of memory.\" and run an empty scene)";
+        case SCENE_NOT_CREATED:
+        case SCENE_UNREADABLE:
+        case SCENE_READ:
+            break;
+    }
+    int fd = open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    std::string why = fd < 0 ? std::strerror(errno) : "a read failed";
+    if (fd >= 0) close(fd);
+    return "cannot read the scene file: " + why + emptyScene;
+}
+
 int main(int argc, char** argv) {
     InstallToolQuitSignals(0);  // nothing to finish: a check cut short just ends
     if (argc >= 2 && !std::strcmp(argv[1], "--decode")) {
@@ -56,12 +95,6 @@ int main(int argc, char** argv) {
     }
     std::string file, dir;
     ResolveTarget(argc == 2 ? argv[1] : ".", &file, &dir);
-    struct stat info;
-    if (stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        std::printf("%s: error: no scene file there (the program would create an empty one)\n",
-                    file.c_str());
-        return Reported(2);
-    }
     ResetSceneModel();
     RememberDefaultSettings();
     keepSideKeyMode = 1;  // report the file's own value
@@ -70,11 +103,13 @@ int main(int argc, char** argv) {
     bool opened = ReadSceneFile(file.c_str(), false);
     sceneDiagnosticHook = nullptr;
     if (!opened) {
-        std::printf("%s: error: cannot read the scene file\n", file.c_str());
+        std::printf("%s: error: %s\n", file.c_str(), UnusableSceneFile(file).c_str());
         return Reported(2);
     }
+    struct stat info;
+    long long size = stat(file.c_str(), &info) == 0 ? (long long)info.st_size : 0;
     int errors = 0, warnings = 0;
-    PrintSceneSummary(stdout, file, (long long)info.st_size);
+    PrintSceneSummary(stdout, file, size);
     PrintTextures(stdout, dir, &warnings);
     PrintDiagnostics(stdout, file, &errors, &warnings);
     std::printf("%d error%s, %d warning%s\n", errors, errors == 1 ? "" : "s", warnings,

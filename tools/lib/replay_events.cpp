@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "scene/file_read.h"
 
 struct KeyName {
     const char* name;
@@ -116,17 +117,22 @@ bool ParseReplayEvents(const char* text, size_t length, std::vector<ReplayEvent>
 }
 
 bool LoadReplayEvents(const char* path, std::vector<ReplayEvent>* events, std::string* error) {
-    FILE* f = fopen(path, "rb");
-    if (!f) {
-        *error = std::string(path) + ": " + strerror(errno);
+    // A script of a million events is about 20 MB; a larger "events file"
+    // is something else (a device, a runaway writer) and is refused.
+    const size_t EVENTS_FILE_LIMIT = (size_t)256 << 20;
+    FileBytes bytes;
+    FileReadOptions options = {EVENTS_FILE_LIMIT, false, false};
+    int why = 0;
+    FileReadResult result = ReadWholeFile(path, options, &bytes, &why);
+    if (result != FILE_READ_OK) {
+        *error = std::string(path) + ": " +
+                 (why != 0 ? strerror(why)
+                                                                      : FileReadProblem(result));
         return false;
     }
-    std::string text;
-    char buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
-    fclose(f);
-    if (!ParseReplayEvents(text.data(), text.size(), events, error)) {
+    bool parsed = ParseReplayEvents(bytes.data, bytes.length, events, error);
+    ReleaseFileBytes(&bytes);
+    if (!parsed) {
         *error = std::string(path) + ": " + *error;
         return false;
     }
