@@ -12,7 +12,7 @@ FUZZ_SECONDS ?= 60
 # Everything a fresh Debian 12 machine lacks for building, testing and the
 # window tests (a private X server with a small EWMH window manager).
 PACKAGES := g++ make cmake pkg-config libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev \
-	libgl1-mesa-dri libpng-dev libx11-dev libxrandr-dev libgtest-dev libbenchmark-dev \
+	libgl1-mesa-dri libpng-dev libstb-dev libx11-dev libxrandr-dev libgtest-dev libbenchmark-dev \
 	xvfb xauth xdotool x11-utils x11-apps openbox
 
 .PHONY: all deps build asan run test test-fast bench soak fuzz update-golden scenes clean

@@ -2,6 +2,7 @@
 #include <GL/gl.h>
 
 #include "app/app.h"
+#include "app/author.h"
 #include "render/render.h"
 #include "scene/scene.h"
 
@@ -21,6 +22,7 @@ void DrawFrameStages() {
 }
 
 void FinishFrame() {
+    FinishAuthorFrame();
     glFlush();
     Plat_SwapBuffers(windowDC);
 }
