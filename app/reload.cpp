@@ -133,40 +133,35 @@ static void ReleaseSceneTextures() {
     for (TextureImage* image : images) FreeTextureImage(image);
 }
 
-// Where the person is, kept across a reload.
+// Where the person is, kept across a reload: position, heading and tilt...
+static double* const KEPT_POSITION[] = {&viewerX,       &viewerZ,     &heading,     &viewAngle,
+                                        &moveAngle,     &followHeading, &tilt,      &lookTargetX,
+                                        &lookTargetY,   &lookTargetZ};
+// ...and in the driving and follow view modes the speed and the camera.
+static double* const KEPT_MOTION[] = {&forwardSpeed, &turnDelta,  &observerX,
+                                      &observerY,    &observerZ,  &boomLength};
+constexpr size_t KEPT_POSITION_COUNT = sizeof KEPT_POSITION / sizeof KEPT_POSITION[0];
+constexpr size_t KEPT_MOTION_COUNT = sizeof KEPT_MOTION / sizeof KEPT_MOTION[0];
+
 struct KeptViewer {
     int viewMode;
-    double x, z, heading, viewAngle, moveAngle, followHeading, tilt;
-    double lookX, lookY, lookZ;
-    double forwardSpeed, turnDelta, observerX, observerY, observerZ, boomLength;
+    double position[KEPT_POSITION_COUNT];
+    double motion[KEPT_MOTION_COUNT];
 };
 
 static KeptViewer KeepViewer() {
-    return {viewMode,     viewerX,      viewerZ,      heading,      viewAngle,     moveAngle,
-            followHeading, tilt,        lookTargetX,  lookTargetY,  lookTargetZ,   forwardSpeed,
-            turnDelta,    observerX,    observerY,    observerZ,    boomLength};
+    KeptViewer k{viewMode, {}, {}};
+    for (size_t i = 0; i < KEPT_POSITION_COUNT; i++) k.position[i] = *KEPT_POSITION[i];
+    for (size_t i = 0; i < KEPT_MOTION_COUNT; i++) k.motion[i] = *KEPT_MOTION[i];
+    return k;
 }
 
 // Puts the person back. Speed and camera only carry over within the same
 // driving or follow view mode: another mode means another kind of motion.
 static void RestoreViewer(const KeptViewer& k) {
-    viewerX = k.x;
-    viewerZ = k.z;
-    heading = k.heading;
-    viewAngle = k.viewAngle;
-    moveAngle = k.moveAngle;
-    followHeading = k.followHeading;
-    tilt = k.tilt;
-    lookTargetX = k.lookX;
-    lookTargetY = k.lookY;
-    lookTargetZ = k.lookZ;
+    for (size_t i = 0; i < KEPT_POSITION_COUNT; i++) *KEPT_POSITION[i] = k.position[i];
     if (k.viewMode != viewMode || viewMode < 2 || viewMode > 4) return;
-    forwardSpeed = k.forwardSpeed;
-    turnDelta = k.turnDelta;
-    observerX = k.observerX;
-    observerY = k.observerY;
-    observerZ = k.observerZ;
-    boomLength = k.boomLength;
+    for (size_t i = 0; i < KEPT_MOTION_COUNT; i++) *KEPT_MOTION[i] = k.motion[i];
 }
 
 // Replaces the running scene with the checked text, as window creation
