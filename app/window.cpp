@@ -2,6 +2,7 @@
 // display-mode switch and the shutdown sequence.
 #include "app/app.h"
 #include "app/author.h"
+#include "render/render.h"
 #include "scene/scene.h"
 #include "scene/scene_file.h"
 #include "scene/textures.h"
@@ -35,6 +36,7 @@ static void CreateWindowContents() {
     FinishRenderState();
     SwitchDisplayMode();
     SetupMouseReferences();
+    frameOverlayHook = FinishAuthorFrame;
     if (SceneWatchEnabled()) RememberWatchedFiles();
 }
 

@@ -69,19 +69,6 @@ static void TimeReloads(const std::string& demo) {
     Plat_Quit();
 }
 
-static double ChildCpuSeconds(int pid) {
-    std::string path = "/proc/" + std::to_string(pid) + "/stat";
-    FILE* f = fopen(path.c_str(), "r");
-    char buf[1024];
-    size_t n = f ? fread(buf, 1, sizeof buf - 1, f) : 0;
-    if (f) fclose(f);
-    buf[n] = 0;
-    const char* p = strrchr(buf, ')');
-    unsigned long utime = 0, stime = 0;
-    if (p) sscanf(p + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &utime, &stime);
-    return (double)(utime + stime) / (double)sysconf(_SC_CLK_TCK);
-}
-
 // Percent of one core the program uses over IDLE_SECONDS in dir.
 static double ProgramCpuShare(const char* dir, bool watch) {
     std::string program = std::string(AMBLER_BIN_DIR) + "/ambler";

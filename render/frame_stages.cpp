@@ -2,7 +2,6 @@
 #include <GL/gl.h>
 
 #include "app/app.h"
-#include "app/author.h"
 #include "render/render.h"
 #include "scene/scene.h"
 
@@ -21,8 +20,10 @@ void DrawFrameStages() {
     FinishFrame();
 }
 
+void (*frameOverlayHook)();
+
 void FinishFrame() {
-    FinishAuthorFrame();
+    if (frameOverlayHook) frameOverlayHook();
     glFlush();
     Plat_SwapBuffers(windowDC);
 }

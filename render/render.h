@@ -7,6 +7,9 @@
 
 // ---- Per frame.
 extern unsigned boundTexture;  // W: BindTextureIfChanged; reset by DisplayFrame
+// Runs between the drawing stages and the swap (help, notices, screenshots);
+// set at window creation, so code that only draws never links it.
+extern void (*frameOverlayHook)();
 
 // ---- Joint switching, shared by every figure list; starts at 0.
 extern int actorJointApplied;   // W: actor lists
