@@ -96,9 +96,9 @@ TEST(AuthorReplay, EventsFileNamesTheAddedKeys) {
     EXPECT_EQ(events[4].key, (unsigned)VK_F12);
 }
 
-TEST(AuthorReplay, ReloadKeepsTheTraceOfAnUnchangedScene) {
+TEST(AuthorReplay, ReloadOfAnUnchangedSceneKeepsTheViewerAndRestartsActors) {
     // F5 on an unchanged file: the viewer goes on from where it was, and
-    // Shift+F5 puts it back at the start.
+    // Shift+F5 puts it back at the start; either way the actors start again.
     std::string dir = CopyDemo("walk");
     ReplayResult kept = RunReplayTool(dir, 8, "0 down up\n4 down f5\n");
     ReplayResult restarted = RunReplayTool(dir, 8, "0 down up\n4 down shift\n4 down f5\n");
@@ -111,6 +111,10 @@ TEST(AuthorReplay, ReloadKeepsTheTraceOfAnUnchangedScene) {
     ASSERT_EQ(idle.steps.size(), 1u);
     EXPECT_EQ(restarted.steps[4]["viewerZ"], idle.steps[0]["viewerZ"]);
     EXPECT_EQ(restarted.steps[4]["heading"], idle.steps[0]["heading"]);
+    ASSERT_FALSE(idle.steps[0].actors.empty());
+    EXPECT_EQ(restarted.steps[5].actors, idle.steps[0].actors)
+        << "actors start again: the first frame after the reload moves them as the first frame did";
+    EXPECT_EQ(kept.steps[5].actors, idle.steps[0].actors) << "with a plain F5 too";
     EXPECT_NE(kept.steps[4]["viewerZ"], idle.steps[0]["viewerZ"]) << "plain F5 stays where it was";
 }
 
