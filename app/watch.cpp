@@ -37,8 +37,12 @@ static FileStamp Stamp(const std::string& name) {
     s.exists = true;
     s.inode = (unsigned long long)info.st_ino;
     s.size = (unsigned long long)info.st_size;
+#ifdef _WIN32
+    s.seconds = (long long)info.st_mtime;  // whole seconds; the size and the rename still show
+#else
     s.seconds = (long long)info.st_mtim.tv_sec;
     s.nanoseconds = (long long)info.st_mtim.tv_nsec;
+#endif
     return s;
 }
 
