@@ -21,6 +21,10 @@ void HandleAuthorKeyUp(unsigned key);
 bool ReloadScene(bool fromStart);
 // The summary of the last failed reload; "" after a good one.
 const std::string& ReloadProblem();
+// Deletes the scene's texture objects and images, each distinct one once
+// (slots naming the same file share them); before a reload, and by tests
+// that end the program.
+void ReleaseSceneTextures();
 void ForgetReloadProblem();
 
 // ---- Watching the scene's files (--watch).

@@ -121,9 +121,7 @@ static std::string SummaryOf(const std::string& report) {
     return line;
 }
 
-// Deletes the old scene's texture objects and images: each distinct one once,
-// since slots naming the same file share them.
-static void ReleaseSceneTextures() {
+void ReleaseSceneTextures() {
     std::set<unsigned> ids;
     std::set<TextureImage*> images;
     for (int k = 0; k < texPolyVertexCount && (size_t)k < texPolyTexId.size; k++) {

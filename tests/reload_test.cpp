@@ -110,6 +110,7 @@ protected:
         Plat_CaptureFrames(true);
     }
     void TearDown() override {
+        ReleaseSceneTextures();
         StopHeadlessApp();
         ResetAuthorState();
     }
