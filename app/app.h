@@ -58,6 +58,9 @@ void StepMotion();
 void DrawFrameStages(const HeldKeys& keys);
 // glFlush and the buffer swap, after the drawing stages.
 void FinishFrame();
+// Runs between the drawing stages and the swap (help, notices, screenshots);
+// set at window creation, so code that only draws never links it.
+extern void (*frameOverlayHook)();
 // One frame while paused (resize, button release): pauseState 1 -> 3 -> 1.
 void ForceFrame();
 // Releases the context and the DC, posts quit, restores the display mode.

@@ -46,7 +46,10 @@ void DisplayFrame() {
     FinishFrame();
 }
 
+void (*frameOverlayHook)();
+
 void FinishFrame() {
+    if (frameOverlayHook) frameOverlayHook();
     glFlush();
     Plat_SwapBuffers(windowDC);
 }

@@ -1,6 +1,7 @@
 // keys.cpp -- the key-down and key-up tables. The handlers only set flags
 // and a few speeds; the next frame's motion step reads them.
 #include "app/app.h"
+#include "app/author.h"
 #include "motion/motion.h"
 #include "scene/scene.h"
 
@@ -38,7 +39,7 @@ void HandleKeyDown(unsigned key) {
         case VK_DOWN: heldKeys.downHeld = 1; heldKeys.moveKeyHeld = 1; break;
         case VK_F2: TogglePause(); break;  // every notification, auto-repeats included
         case VK_F3: ToggleMaximised(); break;
-        default: break;
+        default: HandleAuthorKeyDown(key); break;
     }
 }
 
@@ -65,6 +66,6 @@ void HandleKeyUp(unsigned key) {
         case VK_RIGHT: heldKeys.rightHeld = 0; ReleaseSideKey(); break;
         case VK_UP: heldKeys.upHeld = 0; ReleaseMoveKey(); break;
         case VK_DOWN: heldKeys.downHeld = 0; ReleaseMoveKey(); break;
-        default: break;
+        default: HandleAuthorKeyUp(key); break;
     }
 }

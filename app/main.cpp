@@ -1,16 +1,38 @@
 // main.cpp -- process entry of both builds. The build option
 // KEEP_SIDE_KEY_MODE makes the loader keep the file's sideKeyMode.
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
 #include "app/app.h"
+#include "app/author.h"
+#include "app/command_line.h"
 #include "app/signals.h"
 #include "scene/scene.h"
+#include "scene/scene_file.h"
 
-int main() {
+int main(int argc, char** argv) {
     InstallShellQuitSignals();  // first: before any thread exists
 #ifdef KEEP_SIDE_KEY_MODE
     keepSideKeyMode = 1;
 #else
     keepSideKeyMode = 0;
 #endif
+    AmblerCommandLine line;
+    std::string error = ParseAmblerCommandLine(argc, argv, &line);
+    if (!error.empty()) {
+        std::fprintf(stderr, "ambler: %s\n%s", error.c_str(), AMBLER_USAGE);
+        return USAGE_EXIT_STATUS;
+    }
+    if (line.help) return std::fputs(AMBLER_USAGE, stdout), 0;
+    if (line.version) return std::printf("%s\n", VersionLine("ambler").c_str()), 0;
+    if (!line.sceneDir.empty() && chdir(line.sceneDir.c_str()) != 0) {
+        std::fprintf(stderr, "ambler: cannot enter %s\n%s", line.sceneDir.c_str(), AMBLER_USAGE);
+        return USAGE_EXIT_STATUS;
+    }
+    NoteSceneFileMissing(access(SCENE_FILE_NAME, F_OK) != 0);
+    if (line.watch) EnableSceneWatch();
     if (!Plat_Init(PLAT_DESKTOP, 0, 0)) return 1;
     int code = 0;
     if (StartApplication(PLAT_SHOW_NORMAL)) code = RunMessageLoop();

@@ -1,6 +1,8 @@
 // window.cpp -- start-up, the window procedure, the message loop, the
 // display-mode switch and the shutdown sequence.
 #include "app/app.h"
+#include "app/author.h"
+#include "render/render.h"
 #include "scene/scene.h"
 #include "scene/scene_file.h"
 #include "scene/textures.h"
@@ -34,6 +36,8 @@ static void CreateWindowContents() {
     FinishRenderState();
     SwitchDisplayMode();
     SetupMouseReferences();
+    frameOverlayHook = FinishAuthorFrame;
+    if (SceneWatchEnabled()) RememberWatchedFiles();
 }
 
 // The shutdown may run again (a second Esc already queued); it never
@@ -106,7 +110,8 @@ bool StartApplication(int showCommand) {
 // Sleeps until the next frame is due or a message arrives; while paused (or
 // after the shutdown) only a message can change anything.
 static void WaitForNextFrame() {
-    if (pauseState == 1 || !glContext) Plat_WaitMessage(-1);
+    if (pauseState == 1 && glContext && SceneWatchEnabled()) Plat_WaitMessage(WATCH_INTERVAL_MS);
+    else if (pauseState == 1 || !glContext) Plat_WaitMessage(-1);
     else Plat_WaitMessageUntil(lastFrameTime + MIN_FRAME_INTERVAL);
 }
 
@@ -120,6 +125,7 @@ int RunMessageLoop() {
             if (!Plat_GetMessage(&msg)) return (int)msg.wParam;
             Plat_DispatchMessage(&msg);
         }
+        if (glContext) PollSceneWatch(Plat_GetTickCount());
         DisplayFrame();
         WaitForNextFrame();
     }

@@ -1,11 +1,17 @@
 // bench_util.h -- what every benchmark here measures with: a millisecond
-// clock, the median of interleaved runs, and the frame's pixels.
+// clock, the median of interleaved runs, the frame's pixels, and the
+// processor time of a child program.
 #pragma once
 
 #include <GL/gl.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
 #include <vector>
 
 // Milliseconds on the monotonic clock.
@@ -43,4 +49,18 @@ inline void TimeInterleaved(int runs, A timeA, B timeB, std::vector<double>* aMs
             aMs->push_back(timeA());
         }
     }
+}
+
+// Processor seconds a child has used so far, from /proc.
+inline double ChildCpuSeconds(int pid) {
+    std::string path = "/proc/" + std::to_string(pid) + "/stat", text;
+    FILE* f = fopen(path.c_str(), "r");
+    char buf[1024];
+    size_t n = f ? fread(buf, 1, sizeof buf - 1, f) : 0;
+    if (f) fclose(f);
+    buf[n] = 0;
+    const char* p = strrchr(buf, ')');  // fields after the command name
+    unsigned long utime = 0, stime = 0;
+    if (p) sscanf(p + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &utime, &stime);
+    return (double)(utime + stime) / (double)sysconf(_SC_CLK_TCK);
 }

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "bench/bench_util.h"
 #include "scene/scene.h"
 
 static double Seconds(const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; }
@@ -42,20 +43,6 @@ static void PollingLoop(double seconds) {
 // SIGALRM ends the real loop the way a desktop session does: SIGTERM,
 // which the platform turns into a close request.
 static void OnAlarm(int) { kill(getpid(), SIGTERM); }
-
-// Processor seconds a child has used so far, from /proc.
-static double ChildCpuSeconds(int pid) {
-    std::string path = "/proc/" + std::to_string(pid) + "/stat", text;
-    FILE* f = fopen(path.c_str(), "r");
-    char buf[1024];
-    size_t n = f ? fread(buf, 1, sizeof buf - 1, f) : 0;
-    if (f) fclose(f);
-    buf[n] = 0;
-    const char* p = strrchr(buf, ')');  // fields after the command name
-    unsigned long utime = 0, stime = 0;
-    if (p) sscanf(p + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &utime, &stime);
-    return (double)(utime + stime) / (double)sysconf(_SC_CLK_TCK);
-}
 
 // The installed program itself, started in an empty folder: its processor
 // use over the same time, read from outside.

@@ -14,6 +14,7 @@
 
 #include "app/signals.h"
 #include "scene/memory_budget.h"
+#include "app/command_line.h"
 #include "scene/scene.h"
 #include "scene/scene_file.h"
 #include "scene/stdin_sizes.h"
@@ -22,6 +23,7 @@
 static const char USAGE[] =
     "usage: ambler-check [DIR | FILE]\n"
     "       ambler-check --decode FILE.bmp OUT.png\n"
+    "       ambler-check --help | --version\n"
     "Checks DIR/Hod.pro (default: ./Hod.pro) or the given scene file, or writes\n"
     "a bitmap as the program decodes it.\n";
 
@@ -88,10 +90,14 @@ int main(int argc, char** argv) {
         if (argc != 4) return std::fputs(USAGE, stderr), 2;
         return Reported(DecodeCommand(argv[2], argv[3]));
     }
-    if (argc > 2 ||
-        (argc == 2 && (!std::strcmp(argv[1], "-h") || !std::strcmp(argv[1], "--help")))) {
-        std::fputs(USAGE, argc > 2 ? stderr : stdout);
-        return Reported(argc > 2 ? 2 : 0);
+    if (argc == 2 && !std::strcmp(argv[1], "--version"))
+        return std::printf("%s\n", VersionLine("ambler-check").c_str()), Reported(0);
+    bool help = argc == 2 && (!std::strcmp(argv[1], "-h") || !std::strcmp(argv[1], "--help"));
+    bool unknownOption = argc == 2 && !help && argv[1][0] == '-' && argv[1][1] != 0;
+    if (argc > 2 || help || unknownOption) {
+        if (unknownOption) std::fprintf(stderr, "ambler-check: unknown option %s\n", argv[1]);
+        std::fputs(USAGE, help ? stdout : stderr);
+        return Reported(help ? 0 : USAGE_EXIT_STATUS);
     }
     std::string file, dir;
     ResolveTarget(argc == 2 ? argv[1] : ".", &file, &dir);

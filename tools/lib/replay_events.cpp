@@ -17,7 +17,8 @@ struct KeyName {
 static const KeyName KEY_NAMES[] = {
     {"ctrl", VK_CONTROL}, {"esc", VK_ESCAPE}, {"space", VK_SPACE}, {"left", VK_LEFT},
     {"up", VK_UP},        {"right", VK_RIGHT}, {"down", VK_DOWN},  {"f2", VK_F2},
-    {"f3", VK_F3},
+    {"f3", VK_F3},        {"f1", VK_F1},       {"f5", VK_F5},      {"f12", VK_F12},
+    {"shift", VK_SHIFT},
 };
 
 // Splits a line into blank-separated words.

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/signals.h"
+#include "app/command_line.h"
 #include "platform/platform.h"
 #include "tools/lib/png_image.h"
 #include "tools/lib/replay_run.h"
@@ -17,12 +18,15 @@
 
 static const char USAGE[] =
     "usage: ambler-replay SCENE_DIR [--steps N] [--events FILE] [--trace FILE]\n"
-    "                     [--shot STEP:FILE.png]... [--size WxH] [--keep-side-key-mode]\n";
+    "                     [--shot STEP:FILE.png]... [--size WxH] [--keep-side-key-mode]\n"
+    "       ambler-replay --help | --version\n"
+    "SCENE_DIR may also name the folder's Hod.pro.\n";
 
 // Steps are milliseconds; a quit signal is noticed at the next one.
 constexpr int REPLAY_GRACE_MS = 250;
 
 struct Arguments {
+    bool help = false, version = false;
     ReplayOptions options;
     std::string eventsPath, tracePath;
     std::multimap<long, std::string> shots;
@@ -61,11 +65,19 @@ static bool ParseShot(const char* s, Arguments* a) {
 
 // Fills a from argv; returns an error message or "".
 static std::string ParseArguments(int argc, char** argv, Arguments* a) {
+    bool sceneGiven = false;
+    std::string folderError;
     for (int i = 1; i < argc; i++) {
         std::string arg = argv[i];
         bool hasValue = i + 1 < argc;
         if (arg == "--keep-side-key-mode") {
             a->options.keepSideKeyMode = true;
+        } else if (arg == "--help" || arg == "-h") {
+            a->help = true;
+        } else if (arg == "--version") {
+            a->version = true;
+        } else if (arg == "--watch") {
+            return "--watch has no meaning here: the replay reads its scene once and reloads only on f5";
         } else if (arg == "--steps" || arg == "--events" || arg == "--trace" || arg == "--shot" ||
                    arg == "--size") {
             if (!hasValue) return arg + " needs a value";
@@ -79,13 +91,16 @@ static std::string ParseArguments(int argc, char** argv, Arguments* a) {
                 return "bad --size '" + std::string(v) + "'";
         } else if (arg.size() > 1 && arg[0] == '-') {
             return "unknown option " + arg;
-        } else if (a->options.sceneDir.empty()) {
-            a->options.sceneDir = arg;
+        } else if (!sceneGiven) {
+            sceneGiven = true;
+            folderError = SceneFolderOf(arg, &a->options.sceneDir);
         } else {
             return "more than one scene folder";
         }
     }
-    return a->options.sceneDir.empty() ? "no scene folder given" : "";
+    if (a->help || a->version) return "";
+    if (!sceneGiven) return "no scene folder given";
+    return folderError;
 }
 
 // Writes the shots asked for after this step; false when one could not be
@@ -160,6 +175,8 @@ int main(int argc, char** argv) {
     std::string error;
     error = ParseArguments(argc, argv, &a);
     if (!error.empty()) return Fail(error);
+    if (a.help) return fputs(USAGE, stdout), 0;
+    if (a.version) return printf("%s\n", VersionLine("ambler-replay").c_str()), 0;
     if (!a.eventsPath.empty() && !LoadReplayEvents(a.eventsPath.c_str(), &a.options.events, &error))
         return Fail(error);
     std::string cwd;

@@ -1,0 +1,102 @@
+// author_frame.cpp -- the keys F1, F5, Shift+F5 and F12, the help text of
+// each view mode, and the notices drawn over the frame.
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "app/app.h"
+#include "app/author.h"
+#include "render/text_overlay.h"
+#include "scene/scene.h"
+
+constexpr uint32_t SCREENSHOT_NOTICE_MS = 3000;  // long enough to read the name, then out of the way
+
+static bool helpVisible;             // W: F1
+static bool shiftHeld;               // W: Shift down and up
+static bool screenshotRequested;     // W: F12; cleared by the next frame
+static bool sceneFileCreated;        // W: start; cleared by the next good reload
+static std::string screenshotNotice; // W: FinishAuthorFrame
+static uint32_t screenshotNoticeTick;
+
+void NoteSceneFileMissing(bool missing) { sceneFileCreated = missing; }
+bool HelpVisible() { return helpVisible; }
+void RequestScreenshot() { screenshotRequested = true; }
+
+void HandleAuthorKeyDown(unsigned key) {
+    switch (key) {
+        case VK_SHIFT: shiftHeld = true; break;
+        case VK_F1: helpVisible = !helpVisible; break;
+        case VK_F5: ReloadScene(shiftHeld); break;
+        case VK_F12: RequestScreenshot(); break;
+        default: break;
+    }
+}
+
+void HandleAuthorKeyUp(unsigned key) {
+    if (key == VK_SHIFT) shiftHeld = false;
+}
+
+// The controls of the README's table, for this view mode and build.
+std::vector<std::string> HelpLines() {
+    std::vector<std::string> lines;
+    const char* side = sideKeyMode == 1 ? "sidestep" : "turn";
+    if (viewMode == 1 || viewMode == 3) {
+        lines.push_back(viewMode == 1 ? "Walk (view mode 1)" : "Follow (view mode 3)");
+        lines.push_back("Up / Down: walk forward / back");
+        lines.push_back(std::string("Left / Right: ") + side);
+        lines.push_back("Down with Left / Right: mirrored");
+        if (viewMode == 1) {
+            lines.push_back("Ctrl: crouch   Space: jump");
+            lines.push_back("Mouse: turn, look up and down");
+        } else {
+            lines.push_back("Mouse: turn, raise the camera");
+        }
+    } else {
+        lines.push_back(viewMode == 2 ? "Drive (view mode 2)" : "Chase (view mode 4)");
+        lines.push_back("Up: accelerate   Down: brake");
+        lines.push_back("Left / Right: steer");
+        lines.push_back("Ctrl: boost, no steering");
+        lines.push_back("Space: handbrake (+Left/Right)");
+    }
+    lines.push_back("F2: pause   drag: move window");
+    lines.push_back("F3: full screen   Esc: quit");
+    lines.push_back("F5: reload   Shift+F5: restart");
+    lines.push_back("F12: screenshot   F1: close help");
+    return lines;
+}
+
+std::vector<std::string> NoticeLines(uint32_t now) {
+    std::vector<std::string> lines;
+    if (sceneFileCreated)
+        lines.push_back("No Hod.pro here: an empty one was made. Try make run, or ambler-import "
+                        "to convert a model.");
+    if (!ReloadProblem().empty()) lines.push_back(ReloadProblem());
+    if (!screenshotNotice.empty() && now - screenshotNoticeTick < SCREENSHOT_NOTICE_MS)
+        lines.push_back(screenshotNotice);
+    return lines;
+}
+
+void FinishAuthorFrame() {
+    uint32_t now = Plat_GetTickCount();
+    if (screenshotRequested) {
+        screenshotRequested = false;
+        std::string name = WriteScreenshot();
+        screenshotNotice = name.empty() ? "screenshot failed: cannot write here" : "saved " + name;
+        screenshotNoticeTick = now;
+        char folder[4096];
+        if (name.empty() || !getcwd(folder, sizeof folder))
+            std::fprintf(stderr, "ambler: %s\n", screenshotNotice.c_str());
+        else
+            std::fprintf(stderr, "ambler: saved %s/%s\n", folder, name.c_str());
+    }
+    std::vector<std::string> help;
+    if (helpVisible) help = HelpLines();
+    DrawTextOverlay(help, NoticeLines(now));
+}
+
+void ResetAuthorState() {
+    helpVisible = shiftHeld = screenshotRequested = sceneFileCreated = false;
+    screenshotNotice.clear();
+    ForgetReloadProblem();
+    ResetSceneWatch();
+}

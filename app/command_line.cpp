@@ -1,0 +1,72 @@
+// command_line.cpp -- parsing of the scene argument and the options.
+#include "app/command_line.h"
+
+#include "scene/scene_file.h"
+
+#include <sys/stat.h>
+
+#ifndef AMBLER_VERSION
+#define AMBLER_VERSION "unversioned"  // built outside the project's CMake
+#endif
+
+
+const char AMBLER_USAGE[] =
+    "usage: ambler [--watch] [DIR | DIR/Hod.pro]\n"
+    "       ambler --help | --version\n"
+    "Walks the scene in DIR (default: the working folder). With --watch, a\n"
+    "save of Hod.pro or of a texture it names reloads the scene. Keys: F1 help,\n"
+    "F5 reload (Shift+F5 from the start position), F12 screenshot.\n";
+
+static bool IsFolder(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string SceneFolderOf(const std::string& argument, std::string* folder) {
+    if (argument.empty()) return "empty scene argument";
+    if (IsFolder(argument)) {
+        *folder = argument;
+        return "";
+    }
+    size_t slash = argument.find_last_of('/');
+    std::string name = slash == std::string::npos ? argument : argument.substr(slash + 1);
+    std::string parent = slash == std::string::npos ? "." : slash == 0 ? "/" : argument.substr(0, slash);
+    if (name != SCENE_FILE_NAME) {
+        struct stat info;
+        if (stat(argument.c_str(), &info) == 0)
+            return argument + " is not a folder or a file named " + SCENE_FILE_NAME;
+        return "no folder " + argument;
+    }
+    // DIR/Hod.pro may be missing: the program creates it, as with a folder.
+    if (!IsFolder(parent)) return "no folder " + parent;
+    *folder = parent;
+    return "";
+}
+
+std::string ParseAmblerCommandLine(int argc, char** argv, AmblerCommandLine* line) {
+    bool sceneGiven = false;
+    std::string folderError;
+    for (int i = 1; i < argc; i++) {
+        std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            line->help = true;
+        } else if (arg == "--version") {
+            line->version = true;
+        } else if (arg == "--watch") {
+            line->watch = true;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return "unknown option " + arg;
+        } else if (sceneGiven) {
+            return "more than one scene given";
+        } else {
+            sceneGiven = true;
+            folderError = SceneFolderOf(arg, &line->sceneDir);
+        }
+    }
+    // --help and --version answer even beside a bad folder.
+    return line->help || line->version ? "" : folderError;
+}
+
+std::string VersionLine(const char* program) {
+    return std::string(program) + " " + AMBLER_VERSION;
+}

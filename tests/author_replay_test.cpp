@@ -1,0 +1,162 @@
+// author_replay_test.cpp -- the added keys through the replay tool on the
+// demo scenes: F12's picture is the frame without its notice, F1's help
+// shows and hides without changing the motion or the following frames, the
+// events file knows the new keys, and the help fits the smallest window.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "app/author.h"
+#include "platform/platform.h"
+#include "render/text_overlay.h"
+#include "scene/scene.h"
+#include "tests/support/image_compare.h"
+#include "tests/support/replay_harness.h"
+#include "tests/support/temp_scene.h"
+#include "tools/lib/replay_events.h"
+
+namespace {
+
+// A copy of a demo scene in a fresh folder, so that screenshots land there.
+std::string CopyDemo(const std::string& name) {
+    std::string dir = MakeTempDir();
+    std::filesystem::copy(std::string(AMBLER_SOURCE_DIR) + "/scenes/" + name, dir,
+                          std::filesystem::copy_options::recursive);
+    return dir;
+}
+
+RgbImage ReadImage(const std::string& path) {
+    RgbImage image;
+    std::string error;
+    EXPECT_TRUE(ReadPng(path.c_str(), &image, &error)) << path << ": " << error;
+    return image;
+}
+
+bool SamePixels(const RgbImage& a, const RgbImage& b) {
+    return a.width == b.width && a.height == b.height && a.rgb == b.rgb;
+}
+
+// Walking and turning on every demo, so the shots show motion; the runs
+// with the added keys interleave them with these events.
+const char MOTION[] = "0 down up\n4 down left\n6 up left\n";
+
+TEST(AuthorReplay, ScreenshotIsTheFrameWithoutItsNotice) {
+    for (const char* demo : {"walk", "drive"}) {
+        SCOPED_TRACE(demo);
+        std::string dir = CopyDemo(demo);
+        std::string plainShot = dir + "/plain.png", keyedShot = dir + "/keyed.png";
+        ReplayResult plain =
+            RunReplayTool(dir, 9, MOTION, "--size 320x240 --shot 5:" + plainShot);
+        ReplayResult keyed = RunReplayTool(dir, 9, "0 down up\n4 down left\n5 down f12\n6 up left\n8 down f12\n",
+                                           "--size 320x240 --shot 5:" + keyedShot);
+        ASSERT_EQ(keyed.status, 0) << keyed.errors;
+        EXPECT_EQ(plain.traceText, keyed.traceText) << "F12 changes nothing in the motion";
+        ASSERT_TRUE(FileExists(dir + "/ambler-0001.png")) << keyed.errors;
+        EXPECT_TRUE(FileExists(dir + "/ambler-0002.png")) << "the next free number";
+        EXPECT_NE(keyed.errors.find("saved " + dir + "/ambler-0001.png"), std::string::npos)
+            << keyed.errors;
+        RgbImage screenshot = ReadImage(dir + "/ambler-0001.png");
+        EXPECT_TRUE(SamePixels(screenshot, ReadImage(plainShot)))
+            << "the screenshot is the frame as drawn without F12";
+        EXPECT_FALSE(SamePixels(ReadImage(keyedShot), ReadImage(plainShot)))
+            << "the window shows where it went";
+        EXPECT_EQ(screenshot.width, 320);
+        EXPECT_EQ(screenshot.height, 240);
+    }
+}
+
+TEST(AuthorReplay, HelpShowsAndHidesWithoutChangingMotionOrLaterFrames) {
+    for (const char* demo : {"walk", "follow", "drive", "chase"}) {
+        SCOPED_TRACE(demo);
+        std::string dir = CopyDemo(demo);
+        std::string shots = " --shot 4:" + dir + "/shown.png --shot 8:" + dir + "/after.png";
+        ReplayResult plain = RunReplayTool(dir, 9, MOTION, "--shot 4:" + dir + "/plain4.png --shot 8:" +
+                                                               dir + "/plain8.png");
+        ReplayResult help = RunReplayTool(dir, 9, "0 down up\n2 down f1\n4 down left\n6 up left\n7 down f1\n", shots);
+        ASSERT_EQ(help.status, 0) << help.errors;
+        EXPECT_EQ(plain.traceText, help.traceText) << "the overlay changes nothing in the motion";
+        RgbImage shown = ReadImage(dir + "/shown.png"), plain4 = ReadImage(dir + "/plain4.png");
+        EXPECT_GT(CompareImages(shown, plain4).Share(), 0.05) << "the help covers part of the frame";
+        EXPECT_TRUE(SamePixels(ReadImage(dir + "/after.png"), ReadImage(dir + "/plain8.png")))
+            << "once hidden, frames are bit-identical to a run that never showed it";
+    }
+}
+
+TEST(AuthorReplay, EventsFileNamesTheAddedKeys) {
+    std::vector<ReplayEvent> events;
+    std::string error;
+    const char text[] = "0 down f1\n0 down shift\n1 down f5\n1 up shift\n2 down f12\n";
+    ASSERT_TRUE(ParseReplayEvents(text, sizeof text - 1, &events, &error)) << error;
+    ASSERT_EQ(events.size(), 5u);
+    EXPECT_EQ(events[0].key, (unsigned)VK_F1);
+    EXPECT_EQ(events[1].key, (unsigned)VK_SHIFT);
+    EXPECT_EQ(events[2].key, (unsigned)VK_F5);
+    EXPECT_EQ(events[3].kind, EV_UP);
+    EXPECT_EQ(events[4].key, (unsigned)VK_F12);
+}
+
+TEST(AuthorReplay, ReloadOfAnUnchangedSceneKeepsTheViewerAndRestartsActors) {
+    // F5 on an unchanged file: the viewer goes on from where it was, and
+    // Shift+F5 puts it back at the start; either way the actors start again.
+    std::string dir = CopyDemo("walk");
+    ReplayResult kept = RunReplayTool(dir, 8, "0 down up\n4 down f5\n");
+    ReplayResult restarted = RunReplayTool(dir, 8, "0 down up\n4 down shift\n4 down f5\n");
+    ASSERT_EQ(kept.status, 0) << kept.errors;
+    ASSERT_EQ(kept.steps.size(), 8u);
+    ASSERT_EQ(restarted.steps.size(), 8u);
+    EXPECT_EQ(kept.steps[4]["viewerZ"], kept.steps[3]["viewerZ"]) << "no frame runs in the reload's step";
+    EXPECT_NE(kept.steps[5]["viewerZ"], kept.steps[0]["viewerZ"]);
+    ReplayResult idle = RunReplayTool(dir, 1, "");
+    ASSERT_EQ(idle.steps.size(), 1u);
+    EXPECT_EQ(restarted.steps[4]["viewerZ"], idle.steps[0]["viewerZ"]);
+    EXPECT_EQ(restarted.steps[4]["heading"], idle.steps[0]["heading"]);
+    ASSERT_FALSE(idle.steps[0].actors.empty());
+    EXPECT_EQ(restarted.steps[5].actors, idle.steps[0].actors)
+        << "actors start again: the first frame after the reload moves them as the first frame did";
+    EXPECT_EQ(kept.steps[5].actors, idle.steps[0].actors) << "with a plain F5 too";
+    EXPECT_NE(kept.steps[4]["viewerZ"], idle.steps[0]["viewerZ"]) << "plain F5 stays where it was";
+}
+
+TEST(HelpText, FitsTheSmallestWindowInEveryViewModeAndGrowsWithTheWindow) {
+    for (int mode = 1; mode <= 4; mode++)
+        for (int side = 1; side <= 2; side++) {
+            viewMode = mode;
+            sideKeyMode = side;
+            std::vector<std::string> lines = HelpLines();
+            ASSERT_GE(lines.size(), 6u);
+            EXPECT_LE(lines.size() * TEXT_LINE_HEIGHT + 6, 150.0) << "mode " << mode;
+            for (const std::string& line : lines)
+                EXPECT_LE(TextWidth(line) + 6, 200.0) << "mode " << mode << ": " << line;
+            bool sidestep = false;
+            for (const std::string& line : lines) sidestep |= line.find("sidestep") != std::string::npos;
+            EXPECT_EQ(sidestep, side == 1 && (mode == 1 || mode == 3)) << "mode " << mode;
+        }
+    ResetSceneModel();
+    EXPECT_EQ(OverlayTextScale(200, 150), 1.0);
+    EXPECT_EQ(OverlayTextScale(120, 90), 1.0) << "never below one pixel per font unit";
+    EXPECT_EQ(OverlayTextScale(640, 480), 3.0);
+    EXPECT_EQ(OverlayTextScale(1920, 1080), 4.0);
+}
+
+TEST(HelpText, WrapKeepsEveryWordWithinTheWidth) {
+    std::string text = "Hod.pro:10:1: error: malformed number \"oops\" in fieldOfView; reading stops here";
+    std::vector<std::string> lines = WrapText(text, 120);
+    ASSERT_GT(lines.size(), 1u);
+    std::string joined;
+    for (const std::string& line : lines) {
+        EXPECT_LE(TextWidth(line), 120.0) << line;
+        joined += (joined.empty() ? "" : " ") + line;
+    }
+    EXPECT_EQ(joined, text);
+    std::vector<std::string> cut = WrapText(std::string(80, 'W'), 50);
+    ASSERT_GT(cut.size(), 1u);
+    size_t total = 0;
+    for (const std::string& line : cut) {
+        EXPECT_LE(TextWidth(line), 50.0);
+        total += line.size();
+    }
+    EXPECT_EQ(total, 80u) << "an overlong word is cut, not lost";
+}
+
+}  // namespace

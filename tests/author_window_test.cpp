@@ -1,0 +1,163 @@
+// author_window_test.cpp -- the real program in a real window, opened by
+// path from elsewhere with --watch: a save by rename shows without a
+// restart, a broken save keeps the scene and is reported with its line and
+// column, F12 writes the picture, F1 shows the help and hides it, and a
+// folder without a scene says what to do.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "scene/scene.h"
+#include "tests/support/desktop.h"
+#include "tests/support/image_compare.h"
+#include "tests/support/temp_scene.h"
+#include "tests/support/xwd_image.h"
+#include "tests/walk_scene.h"
+
+namespace {
+
+// Starts ambler with arguments from the root folder, stdin from /dev/null
+// and stderr into errPath.
+int StartAmbler(const std::vector<std::string>& args, const std::string& errPath) {
+    std::string program = std::string(AMBLER_BIN_DIR) + "/ambler";
+    int pid = fork();
+    if (pid == 0) {
+        if (chdir("/") != 0) _exit(127);
+        int null = open("/dev/null", O_RDONLY);
+        int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(null, 0);
+        dup2(err, 2);
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+RgbImage WindowPicture(const std::string& window) {
+    RgbImage screen;
+    std::string error;
+    EXPECT_TRUE(CaptureScreen(&screen, &error)) << error;
+    WindowGeometry g = GetGeometry(window);
+    return CropImage(screen, g.x, g.y, g.width, g.height);
+}
+
+// Mean of a channel over the whole picture.
+double Mean(const RgbImage& image, int channel) {
+    return MeanChannel(image, channel, 0, 0, image.width, image.height);
+}
+
+// A scene of nothing but its clear colour.
+std::string ClearScene(double r, double g, double b) {
+    ResetSceneModel();
+    SceneDescription scene;
+    CopySettingsFromModel(scene);
+    for (const auto& [name, value] : WalkSceneBase()) SetSettingByName(scene, name, value);
+    scene.clear[0] = r;
+    scene.clear[1] = g;
+    scene.clear[2] = b;
+    ResetSceneModel();
+    return FormatScene(scene);
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+TEST(AuthorWindow, WatchReloadsSavesScreenshotsAndHelp) {
+    TempDir dir("author-window");
+    TempDir logs("author-window-log");
+    std::string err = logs.File("stderr");
+    ASSERT_TRUE(SaveTextFile(dir.File("Hod.pro"), ClearScene(1, 0, 0)));
+    MovePointer(5, 5);
+    int pid = StartAmbler({"--watch", dir.File("Hod.pro")}, err);
+    std::string window = WaitForWindow(pid, 5000);
+    ASSERT_FALSE(window.empty()) << "no window appeared";
+    PauseMs(700);
+    RgbImage red = WindowPicture(window);
+    EXPECT_GT(Mean(red, 0), 200) << "the scene was read from the folder named";
+    EXPECT_LT(Mean(red, 2), 50);
+
+    // A save by rename, as editors make it: the window turns blue by itself.
+    std::string blueText = ClearScene(0, 0, 1);
+    ASSERT_TRUE(SaveTextFile(dir.File("Hod.pro.tmp"), blueText));
+    auto saved = std::chrono::steady_clock::now();
+    ASSERT_EQ(rename(dir.File("Hod.pro.tmp").c_str(), dir.File("Hod.pro").c_str()), 0);
+    RgbImage blue;
+    do {
+        blue = WindowPicture(window);
+    } while (Mean(blue, 2) < 200 && SecondsSince(saved) < 5);
+    std::printf("save to the new picture on screen: %.0f ms (screen captures included)\n",
+                1000 * SecondsSince(saved));
+    EXPECT_GT(Mean(blue, 2), 200) << "the saved edit appears without a restart";
+    EXPECT_LT(Mean(blue, 0), 50);
+
+    // A broken save: the blue scene stays and the problem names its place.
+    ASSERT_TRUE(SaveTextFile(dir.File("Hod.pro.tmp"), "0\n0\nzero\n"));
+    ASSERT_EQ(rename(dir.File("Hod.pro.tmp").c_str(), dir.File("Hod.pro").c_str()), 0);
+    PauseMs(1000);
+    std::string log = ReadWholeFile(err);
+    EXPECT_NE(log.find(dir.File("Hod.pro") + ":3:1: error"), std::string::npos) << log;
+    RgbImage kept = WindowPicture(window);
+    EXPECT_GT(MeanChannel(kept, 2, 0, 0, kept.width, kept.height / 2), 200)
+        << "the old scene keeps running above the one-line summary";
+    EXPECT_GT(CompareImages(kept, blue).Share(), 0.02) << "the summary shows in the window";
+
+    // Fixed again; then F12 writes the window's picture into the scene folder.
+    ASSERT_TRUE(SaveTextFile(dir.File("Hod.pro"), blueText));
+    PauseMs(1000);
+    SendKey(window, "F12");
+    PauseMs(800);
+    RgbImage shot;
+    std::string error;
+    ASSERT_TRUE(ReadPng(dir.File("ambler-0001.png").c_str(), &shot, &error)) << error << ReadWholeFile(err);
+    EXPECT_EQ(shot.width, 200);
+    EXPECT_EQ(shot.height, 150);
+    EXPECT_GT(Mean(shot, 2), 250) << "all scene, no notice in the picture";
+    EXPECT_LT(Mean(shot, 0), 5);
+    EXPECT_NE(ReadWholeFile(err).find("saved " + dir.File("ambler-0001.png")), std::string::npos);
+
+    // F1 shows the help over the scene and F1 hides it again.
+    PauseMs(3200);  // the screenshot's notice has gone
+    RgbImage before = WindowPicture(window);
+    SendKey(window, "F1");
+    PauseMs(400);
+    RgbImage help = WindowPicture(window);
+    SendKey(window, "F1");
+    PauseMs(400);
+    RgbImage after = WindowPicture(window);
+    EXPECT_GT(CompareImages(before, help).Share(), 0.1) << "the help covers part of the window";
+    EXPECT_GT(MeanChannel(help, 0, 0, 0, help.width, help.height / 2), 10) << "white text over blue";
+    EXPECT_EQ(CompareImages(before, after).differing, 0) << "and leaves nothing behind";
+
+    SendKey(window, "Escape");
+    EXPECT_EQ(WaitForExit(pid, 5000), 0);
+}
+
+TEST(AuthorWindow, AFolderWithoutASceneSaysWhatToDo) {
+    TempDir dir("author-window-empty");
+    TempDir logs("author-window-log");
+    MovePointer(5, 5);
+    int pid = StartAmbler({dir.path}, logs.File("stderr"));
+    std::string window = WaitForWindow(pid, 5000);
+    ASSERT_FALSE(window.empty()) << "no window appeared";
+    PauseMs(700);
+    EXPECT_TRUE(FileExists(dir.File("Hod.pro"))) << "the empty scene is made in the folder named";
+    RgbImage picture = WindowPicture(window);
+    int band = picture.height / 3;
+    EXPECT_GT(MeanChannel(picture, 0, 0, picture.height - band, picture.width, band), 10)
+        << "a notice at the bottom of the empty (black) scene";
+    EXPECT_LT(MeanChannel(picture, 0, 0, 0, picture.width, band), 2) << "nothing else is drawn";
+    SendKey(window, "Escape");
+    EXPECT_EQ(WaitForExit(pid, 5000), 0);
+}
+
+}  // namespace
