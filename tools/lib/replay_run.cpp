@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "app/app.h"
+#include "platform/headless.h"
 #include "scene/scene.h"
 
 // Delivers one scripted event through the window procedure, as the window

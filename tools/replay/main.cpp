@@ -7,7 +7,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "platform/platform.h"
+#include "platform/headless.h"
 #include "tools/lib/png_image.h"
 #include "tools/lib/replay_run.h"
 #include "tools/lib/trace.h"
