@@ -3,6 +3,8 @@
 # Only the system's own DLLs at run time: the C and C++ runtimes and the
 # thread library are linked in.
 add_link_options(-static -static-libgcc -static-libstdc++)
+# sin, cos and tan of the system's C runtime (platform/win32/crt_math.cpp).
+add_link_options(LINKER:--wrap=sin,--wrap=cos,--wrap=tan,--wrap=sincos)
 # Files outside the platform layer see the few POSIX names they use, and
 # the GL headers without windows.h. Our sys/mman.h stands in for the one
 # the Windows C library lacks.

@@ -5,7 +5,7 @@
 # cross-compiling emulator. AMBLER_WINEPREFIX names the prefix; the default
 # lies in build-windows/ beside this repository's other builds.
 root=$(cd "$(dirname "$0")/.." && pwd)
-export WINEPREFIX=${AMBLER_WINEPREFIX:-$root/build-windows/wineprefix}
+export WINEPREFIX=$(realpath -m "${AMBLER_WINEPREFIX:-$root/build-windows/wineprefix}")
 export WINEDEBUG=-all
 # No downloads of wine's .NET and HTML engines: the programs need neither.
 export WINEDLLOVERRIDES="mscoree,mshtml="
