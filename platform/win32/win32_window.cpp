@@ -85,12 +85,13 @@ bool Plat_Init(PlatBackend backend, int headlessWidth, int headlessHeight) {
     return true;
 }
 
-// WS_POPUP with a sizing frame: borderless, resizable, no caption; the
-// 200 x 150 is the outer size. Headless, the window stays hidden and its
-// client area is the headless screen.
+// A topmost WS_POPUP: no caption and no frame, so the client area is the
+// whole 200 x 150, as on Linux. (A sizing frame would take 3 pixels from
+// each side and shift every drag by its width.) Headless, the window stays
+// hidden and its client area is the headless screen.
 PlatWindow Plat_CreateWindow(PlatWindowProc proc, int x, int y, int width, int height) {
     if (!win.initialised) return 0;
-    DWORD style = WS_POPUP | WS_THICKFRAME, exStyle = WS_EX_TOPMOST;
+    DWORD style = WS_POPUP, exStyle = WS_EX_TOPMOST;
     if (WinHeadless()) {
         style = WS_POPUP;
         exStyle = WS_EX_TOOLWINDOW;  // hidden, and never on the taskbar

@@ -10,3 +10,14 @@ std::string ToolCommand(const std::string& name) {
     if (standIn && *standIn) return standIn;
     return "'" + std::string(AMBLER_BIN_DIR) + "/" + name + "'";
 }
+
+std::string ProgramPath(const std::string& name) {
+    const char* dir = getenv("AMBLER_PROGRAM_DIR");
+    return std::string(dir && *dir ? dir : AMBLER_BIN_DIR) + "/" + name;
+}
+
+int WindowWaitScale() {
+    const char* scale = getenv("AMBLER_WINDOW_WAIT_SCALE");
+    int n = scale ? atoi(scale) : 1;
+    return n > 1 ? n : 1;
+}
