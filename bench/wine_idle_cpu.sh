@@ -20,12 +20,12 @@ cd "$root/scenes/$scene" || exit 1
 "$root/tools/wine-run.sh" "$bin/ambler.exe" < /dev/null > /dev/null 2>&1 &
 pid=$!
 sleep 5
-# The prefix's own server works in /tmp/.wine-UID/server-DEV-INODE.
+# The prefix's own server works in a folder named server-DEV-INODE.
 prefix=$(realpath -m "$AMBLER_WINEPREFIX")
-serverdir=$(printf '/tmp/.wine-%d/server-%x-%x' "$(id -u)" "$(stat -c %d "$prefix")" "$(stat -c %i "$prefix")")
+serverdir=$(printf 'server-%x-%x' "$(stat -c %d "$prefix")" "$(stat -c %i "$prefix")")
 server=0
-for p in $(pgrep -x wineserver); do
-    [ "$(readlink "/proc/$p/cwd")" = "$serverdir" ] && server=$p
+for p in $(pgrep -x 'wineserver(64)?'); do
+    [ "$(basename "$(readlink "/proc/$p/cwd")")" = "$serverdir" ] && server=$p
 done
 program=() wine_server=()
 for _ in $(seq "$samples"); do
