@@ -2,6 +2,7 @@
 // for the scene and bitmap readers of the Windows build.
 #include <fcntl.h>
 #include <io.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -9,9 +10,15 @@
 #include "platform/win32/win32_internal.h"
 
 // Every file is opened in binary: the scene text and the bitmaps must reach
-// the readers byte for byte (no CR LF folding, no end at Ctrl+Z).
+// the readers byte for byte (no CR LF folding, no end at Ctrl+Z), and the
+// reports and traces on standard output and error are the Linux build's,
+// byte for byte.
 static struct BinaryFiles {
-    BinaryFiles() { _fmode = _O_BINARY; }
+    BinaryFiles() {
+        _fmode = _O_BINARY;
+        _setmode(_fileno(stdout), _O_BINARY);
+        _setmode(_fileno(stderr), _O_BINARY);
+    }
 } binaryFiles;
 
 void* mmap(void*, size_t length, int protection, int flags, int fd, off_t offset) {

@@ -20,6 +20,14 @@ trace=""
 shot=0
 while [ $# -gt 0 ]; do
     case $1 in
+    --trace | --shot)
+        if [ $# -lt 2 ] || { [ "$1" = --shot ] && [[ $2 != *:* ]]; }; then
+            # A malformed option goes to both programs as it is.
+            linux_args+=("$1")
+            windows_args+=("$1")
+            shift
+            continue
+        fi ;;&
     --trace)
         trace=$2
         if [ "$2" = - ]; then linux_args+=(--trace -); else linux_args+=(--trace "$work/linux.trace"); fi
