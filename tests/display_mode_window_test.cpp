@@ -22,7 +22,7 @@ int Occurrences(const std::string& all, const std::string& text) {
 }
 
 TEST(DisplayModeWindow, SwitchIsUndoneAtEscOrRefusedOnceAndTheProgramGoesOn) {
-    TempDir dir;
+    TempDir dir("display-mode");
     SceneDescription scene;
     ResetSceneModel();
     CopySettingsFromModel(scene);

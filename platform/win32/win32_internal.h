@@ -21,7 +21,6 @@ struct Win32State {
     bool initialised = false;
     HINSTANCE instance = nullptr;
     HWND window = nullptr;
-    HWND dispatching = nullptr;  // the window whose message the program handles now
     HDC dc = nullptr;
     HGLRC context = nullptr;
     PlatWindowProc proc = nullptr;

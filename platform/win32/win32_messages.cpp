@@ -78,14 +78,13 @@ void Plat_WaitMessageUntil(uint32_t tick) {
 }
 
 intptr_t Plat_DefWindowProc(PlatWindow, unsigned message, uintptr_t wParam, intptr_t lParam) {
-    HWND target = win.dispatching ? win.dispatching : win.window;
-    if (WinHeadless() || !target) {
+    if (WinHeadless() || !win.window) {
         // Alt+F4 and a close request as the system handles them.
         if (message == WM_SYSKEYDOWN && wParam == VK_F4) Plat_PostMessage(WM_CLOSE, 0, 0);
         if (message == WM_CLOSE && win.window) DestroyWindow(win.window);
         return 0;
     }
-    return DefWindowProcA(target, message, wParam, lParam);
+    return DefWindowProcA(win.window, message, wParam, lParam);
 }
 
 // timeGetTime counts milliseconds since system start and wraps at 2^32 as

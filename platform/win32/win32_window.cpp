@@ -36,13 +36,9 @@ static void RestoreAtExit() { WinRestoreSystemState(); }
 // what it does not handle back to DefWindowProc. Headless, only creation
 // and destruction reach the program: its input is scripted.
 static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) win.window = hwnd;
     if (!win.proc || (WinHeadless() && message != WM_CREATE && message != WM_DESTROY))
         return DefWindowProcA(hwnd, message, wParam, lParam);
-    // The program's default processing goes to the window the message is
-    // for, which has no handle of ours yet while it is being created.
-    HWND outer = win.dispatching;
-    win.dispatching = hwnd;
-    LRESULT result = 0;
     if (message == WM_PAINT) {
         // The program only draws; the paint request is validated here, drawn
         // or not, so that it does not come back at once.
@@ -50,12 +46,10 @@ static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
         BeginPaint(hwnd, &paint);
         WinSend(message, wParam, lParam);
         EndPaint(hwnd, &paint);
-    } else {
-        if (message == WM_CREATE) win.window = hwnd;
-        result = WinSend(message, wParam, lParam);
-        if (message == WM_DESTROY) win.window = nullptr;
+        return 0;
     }
-    win.dispatching = outer;
+    LRESULT result = WinSend(message, wParam, lParam);
+    if (message == WM_DESTROY) win.window = nullptr;
     return result;
 }
 
