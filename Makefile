@@ -3,6 +3,7 @@
 
 SHELL := /bin/bash
 BUILD ?= build
+WIN_BUILD ?= build-windows
 ASAN_BUILD ?= build-asan
 SCENE ?= walk
 JOBS ?= $(shell nproc)
@@ -14,9 +15,10 @@ FUZZ_SECONDS ?= 60
 PACKAGES := g++ make cmake pkg-config libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev \
 	libgl1-mesa-dri libpng-dev libx11-dev libxrandr-dev libgtest-dev libbenchmark-dev \
 	xvfb xauth xdotool x11-utils x11-apps openbox \
-	libassimp-dev assimp-testmodels libstb-dev libmeshoptimizer-dev
+	libassimp-dev assimp-testmodels libstb-dev libmeshoptimizer-dev \
+	g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine zip
 
-.PHONY: all deps build asan run test test-fast bench soak fuzz update-golden scenes clean
+.PHONY: all deps build asan windows run test test-fast test-windows bench soak fuzz update-golden scenes clean
 
 all: build
 
@@ -33,6 +35,13 @@ asan: deps
 		-DAMBLER_BENCH=OFF > /dev/null
 	@cmake --build $(ASAN_BUILD) -j$(JOBS)
 
+# The Windows programs, cross-built with MinGW-w64 (no compiler cache: the
+# toolchain file names the compilers), and dist/ambler-windows-x64.zip.
+windows: deps
+	@env -u CMAKE_CXX_COMPILER_LAUNCHER -u CMAKE_C_COMPILER_LAUNCHER cmake -S . -B $(WIN_BUILD) \
+		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release > /dev/null
+	@cmake --build $(WIN_BUILD) -j$(JOBS) --target windows-zip
+
 run: build
 	@if [ ! -f scenes/$(SCENE)/Hod.pro ]; then \
 		echo "no demo scene '$(SCENE)'; try: $$(ls scenes | tr '\n' ' ')"; exit 2; fi
@@ -41,7 +50,11 @@ run: build
 # All tests in the normal build (window tests included, under a private X
 # display when none is set), then the unit and replay tests again from the
 # sanitizer build.
-test: build asan
+# The Windows build goes alongside the two Linux builds; its pass runs in
+# the normal build's tests (label "windows").
+test: deps
+	@$(MAKE) --no-print-directory -j3 build asan windows JOBS=$$(( ($(JOBS) + 2) / 3 ))
+	@cmake -S . -B $(BUILD) -DAMBLER_WINDOWS_BIN=$(CURDIR)/$(WIN_BUILD)/bin > /dev/null
 	@bash tools/with-display.sh ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
 	@bash tools/with-display.sh env ASAN_OPTIONS=detect_leaks=1 \
 		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
@@ -50,7 +63,12 @@ test: build asan
 
 # The normal build's tests only (quicker while working).
 test-fast: build
-	@bash tools/with-display.sh ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
+	@bash tools/with-display.sh ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS) -LE windows
+
+# The Windows pass alone: cross build, then its tests under wine.
+test-windows: build windows
+	@cmake -S . -B $(BUILD) -DAMBLER_WINDOWS_BIN=$(CURDIR)/$(WIN_BUILD)/bin > /dev/null
+	@bash tools/with-display.sh ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS) -L windows
 
 bench: build
 	@for b in $(BUILD)/bin/*_bench; do echo "== $$b"; bash tools/with-display.sh $$b || exit 1; done
@@ -69,4 +87,4 @@ scenes: build
 	@$(BUILD)/bin/ambler-scenegen scenes
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(WIN_BUILD) dist/ambler-windows-x64.zip

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include <stb/stb_image_write.h>
+#include <stb_image_write.h>
 
 #include "app/author.h"
 

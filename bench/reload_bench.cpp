@@ -14,6 +14,7 @@
 #include "app/app.h"
 #include "app/author.h"
 #include "bench/bench_util.h"
+#include "platform/headless.h"
 #include "scene/scene.h"
 
 constexpr int RELOADS = 9;      // per demo; odd, for the median

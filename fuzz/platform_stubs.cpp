@@ -1,16 +1,9 @@
-// platform_stubs.cpp -- the few window-system and GL entry points that the
-// loader and the frame code call, as no-ops, so that the fuzz targets run
-// without SDL, a display or a GL driver. Only what the targets link needs.
+// platform_stubs.cpp -- the GL entry points that the loader and the frame
+// code call, as no-ops, so that the fuzz targets run without a GL driver.
+// The window system is the null backend (platform/null/). Only what the
+// targets link needs.
 #include <GL/gl.h>
 #include <GL/glu.h>
-
-#include "platform/platform.h"
-
-static uint32_t fuzzTick;  // W: Plat_GetTickCount; a clock that moves 40 ms per call
-
-uint32_t Plat_GetTickCount() { return fuzzTick += 40; }
-void Plat_MessageBox(const char*, const char*) {}
-void Plat_SwapBuffers(PlatDC) {}
 
 // Texture names are handed out as the driver would: nonzero and distinct.
 static GLuint nextTextureName = 1;  // W: glGenTextures

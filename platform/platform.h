@@ -1,10 +1,12 @@
 // platform.h -- the window-system layer: every call the program makes into
 // the desktop goes through here. Nothing outside platform/ sees SDL or X11.
 //
-// Two backends share this interface. The desktop backend is a real window on
-// SDL2. The headless backend (tools and tests) has a virtual clock, a hidden
-// window with a real GL context, a screen the size of the client area, and
-// input that the caller posts as messages.
+// Backends: the desktop one on SDL2 (Linux) or on the Windows API
+// (platform/win32/), each with a headless mode for tools and tests (a virtual
+// clock, a hidden window with a real GL context, a screen the size of the
+// client area, input that the caller posts as messages; its own controls are
+// in platform/headless.h); and platform/null/, which does nothing and is the
+// template for a new port.
 #pragma once
 
 #include <cstdint>
@@ -126,14 +128,3 @@ void Plat_ChangeDisplayMode(const PlatDisplayMode* mode);
 // ---- Messages to the user: a box with the caption, copied to stderr. The
 // headless backend only writes stderr.
 void Plat_MessageBox(const char* text, const char* caption);
-
-// ---- Headless backend controls (no effect on the desktop backend).
-void Plat_SetVirtualTick(uint32_t tick);
-void Plat_SetHeadlessCursor(int x, int y);  // where a scripted event leaves the cursor
-// Keeps a copy of every frame's back buffer before its swap (for shots).
-void Plat_CaptureFrames(bool enable);
-// The last captured frame: RGB rows bottom-up; false when none was drawn.
-bool Plat_LastFrame(const unsigned char** rgb, int* width, int* height);
-// The modelview matrix of the current context, or the one it held when it
-// was deleted.
-void Plat_GetModelview(double matrix[16]);

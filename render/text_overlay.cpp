@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include <stb/stb_easy_font.h>
+#include <stb_easy_font.h>
 
 constexpr double SMALLEST_WIDTH = 200.0, SMALLEST_HEIGHT = 150.0;  // the window's start size
 constexpr double MAX_TEXT_SCALE = 4.0;  // beyond this the help covers the scene for no gain

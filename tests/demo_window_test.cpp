@@ -12,12 +12,13 @@
 #include "tests/support/desktop.h"
 #include "tests/support/image_compare.h"
 #include "tests/support/temp_scene.h"
+#include "tests/support/tool_command.h"
 #include "tests/support/xwd_image.h"
 #include "tools/lib/scene_writer.h"
 
 namespace {
 
-std::string Program(const char* name) { return std::string(AMBLER_BIN_DIR) + "/" + name; }
+std::string Program(const char* name) { return ProgramPath(name); }
 std::string WalkDemo() { return std::string(AMBLER_SOURCE_DIR) + "/scenes/walk"; }
 
 struct Shot {

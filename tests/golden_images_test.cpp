@@ -13,6 +13,7 @@
 #include "tests/support/desktop.h"
 #include "tests/support/image_compare.h"
 #include "tests/support/temp_scene.h"
+#include "tests/support/tool_command.h"
 
 namespace {
 
@@ -43,8 +44,8 @@ std::string FailureDir() {
 // depend on which X server (if any) the tests run under.
 void PlayScene(const GoldenRun& run, const std::string& outDir) {
     std::string scene = run.scene;
-    std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY '" + std::string(AMBLER_BIN_DIR) +
-                          "/ambler-replay' '" + AMBLER_SOURCE_DIR + "/scenes/" + scene + "' --steps " +
+    std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY " + ToolCommand("ambler-replay") +
+                          " '" + AMBLER_SOURCE_DIR + "/scenes/" + scene + "' --steps " +
                           std::to_string(STEPS) + " --events '" + GoldenDir() + "/" + scene +
                           ".events' --size " + SHOT_SIZE;
     for (long step : run.shots)

@@ -14,6 +14,7 @@
 #include "app/app.h"
 #include "app/author.h"
 #include "motion/motion.h"
+#include "platform/headless.h"
 #include "render/render.h"
 #include "scene/scene.h"
 #include "tests/support/headless_app.h"

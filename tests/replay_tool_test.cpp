@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "tests/support/replay_harness.h"
+#include "tests/support/tool_command.h"
 #include "tools/lib/png_image.h"
 
 static const char* VIEWER_FIELDS[] = {
@@ -20,7 +21,7 @@ static const char* VIEWER_FIELDS[] = {
 // Runs the tool with its own arguments; returns the exit status and output.
 static int Tool(const std::string& args, std::string* out, std::string* err = nullptr) {
     std::string dir = MakeTempDir();
-    std::string cmd = std::string(AMBLER_BIN_DIR) + "/ambler-replay " + args + " 2> " + dir +
+    std::string cmd = ToolCommand("ambler-replay") + " " + args + " 2> " + dir +
                       "/err < /dev/null";
     FILE* p = popen(cmd.c_str(), "r");
     char buf[4096];

@@ -12,6 +12,7 @@
 #include "scene/scene_diagnostics.h"
 #include "scene/scene_file.h"
 #include "tests/support/temp_scene.h"
+#include "tests/support/tool_command.h"
 #include "tools/lib/bitmap_writer.h"
 #include "tools/lib/png_image.h"
 #include "tools/lib/scene_writer.h"
@@ -171,8 +172,8 @@ struct CheckRun {
 
 CheckRun RunCheck(const std::string& workDir, const std::string& argument) {
     std::string outFile = workDir + "/check-output.txt";
-    std::string command = "cd '" + workDir + "' && '" AMBLER_BIN_DIR "/ambler-check' " + argument +
-                          " > '" + outFile + "' 2>&1 < /dev/null";
+    std::string command = "cd '" + workDir + "' && " + ToolCommand("ambler-check") + " " +
+                          argument + " > '" + outFile + "' 2>&1 < /dev/null";
     int raw = std::system(command.c_str());
     CheckRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadWholeFile(outFile)};
     RemoveTree(outFile);

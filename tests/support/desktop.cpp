@@ -15,6 +15,8 @@
 #include <sstream>
 #include <thread>
 
+#include "tests/support/tool_command.h"
+
 std::string Shell(const std::string& command, int* status) {
     std::string out;
     FILE* p = popen(command.c_str(), "r");
@@ -64,6 +66,7 @@ static void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseco
 void PauseMs(int ms) { SleepMs(ms); }
 
 std::string WaitForWindow(int pid, int timeoutMs) {
+    timeoutMs *= WindowWaitScale();
     for (int waited = 0; waited <= timeoutMs; waited += 50) {
         std::string out = Shell("xdotool search --onlyvisible --pid " + std::to_string(pid) +
                                 " 2>/dev/null | head -n 1");
@@ -98,6 +101,7 @@ void GetScreenSize(int* width, int* height) {
 
 bool WaitForGeometry(const std::string& window, int timeoutMs,
                      bool (*want)(const WindowGeometry&, int, int)) {
+    timeoutMs *= WindowWaitScale();
     int sw, sh;
     GetScreenSize(&sw, &sh);
     for (int waited = 0; waited <= timeoutMs; waited += 50) {
@@ -124,6 +128,7 @@ void MovePointer(int x, int y) {
 void PressLeftButton(bool down) { Shell(std::string("xdotool ") + (down ? "mousedown 1" : "mouseup 1")); }
 
 int WaitForExit(int pid, int timeoutMs) {
+    timeoutMs *= WindowWaitScale();
     for (int waited = 0; waited <= timeoutMs; waited += 10) {
         int status;
         if (waitpid(pid, &status, WNOHANG) == pid)

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "app/app.h"
+#include "platform/headless.h"
 #include "motion/motion.h"
 #include "scene/scene.h"
 #include "tests/support/replay_harness.h"

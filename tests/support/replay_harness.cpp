@@ -12,6 +12,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/support/tool_command.h"
+
 double TraceStep::operator[](const std::string& name) const {
     auto it = v.find(name);
     EXPECT_TRUE(it != v.end()) << "trace has no field " << name;
@@ -138,7 +140,7 @@ ReplayResult RunReplayTool(const std::string& sceneDir, long steps, const std::s
     std::string errPath = work + "/stderr.txt", inPath = work + "/stdin.txt";
     WriteTextFile(eventsPath, events);
     WriteTextFile(inPath, stdinText);
-    std::string cmd = std::string(AMBLER_BIN_DIR) + "/ambler-replay '" + sceneDir + "' --steps " +
+    std::string cmd = ToolCommand("ambler-replay") + " '" + sceneDir + "' --steps " +
                       std::to_string(steps) + " --events '" + eventsPath + "' --trace '" +
                       tracePath + "' " + extraArgs + " < '" + inPath + "' 2> '" + errPath + "'";
     int status = system(cmd.c_str());

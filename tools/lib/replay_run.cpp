@@ -5,6 +5,7 @@
 
 #include "app/app.h"
 #include "app/signals.h"
+#include "platform/headless.h"
 #include "scene/scene.h"
 
 // Delivers one scripted event through the window procedure, as the window

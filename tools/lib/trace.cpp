@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/app.h"
+#include "platform/headless.h"
 #include "motion/motion.h"
 #include "render/render.h"
 #include "scene/scene.h"

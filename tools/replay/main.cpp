@@ -12,6 +12,7 @@
 #include "app/signals.h"
 #include "app/command_line.h"
 #include "platform/platform.h"
+#include "platform/headless.h"
 #include "tools/lib/png_image.h"
 #include "tools/lib/replay_run.h"
 #include "tools/lib/trace.h"

@@ -1,0 +1,22 @@
+# windows.cmake -- compiler and linker settings of the Windows build.
+
+# Only the system's own DLLs at run time: the C and C++ runtimes and the
+# thread library are linked in.
+add_link_options(-static -static-libgcc -static-libstdc++)
+# sin, cos and tan of the system's C runtime (platform/win32/crt_math.cpp).
+add_link_options(LINKER:--wrap=sin,--wrap=cos,--wrap=tan,--wrap=sincos)
+# Files outside the platform layer see the few POSIX names they use, and
+# the GL headers without windows.h. Our sys/mman.h stands in for the one
+# the Windows C library lacks.
+add_compile_options("SHELL:-include ${CMAKE_SOURCE_DIR}/platform/win32/posix/posix_compat.h")
+include_directories(BEFORE SYSTEM ${CMAKE_SOURCE_DIR}/platform/win32/posix)
+# M_PI and the other math constants, as glibc gives them.
+add_compile_definitions(_USE_MATH_DEFINES)
+
+set(GL_LIBRARIES opengl32 glu32)
+set(PNG_LIBRARIES "")
+
+# The stb headers (libstb-dev) are plain C and serve any target; they lie
+# outside the MinGW sysroot.
+find_path(STB_INCLUDE_DIR stb_image_write.h PATHS /usr/include/stb NO_CMAKE_FIND_ROOT_PATH
+          REQUIRED)

@@ -1,0 +1,24 @@
+// posix_compat.h -- read before every file of the Windows build outside the
+// platform layer: the few POSIX names the readers use that the Windows C
+// library lacks, and the GL header without windows.h (whose macros would
+// clash with the program's own names).
+#pragma once
+
+#ifndef WINGDIAPI
+#define WINGDIAPI __declspec(dllimport)
+#endif
+#ifndef APIENTRY
+#define APIENTRY __stdcall
+#endif
+#ifndef CALLBACK
+#define CALLBACK __stdcall
+#endif
+
+#include <fcntl.h>
+
+#ifndef O_CLOEXEC
+#define O_CLOEXEC _O_NOINHERIT  // the handle is not inherited by child processes
+#endif
+#ifndef O_NONBLOCK
+#define O_NONBLOCK 0  // opening a Windows file never blocks on a reader
+#endif

@@ -1,0 +1,66 @@
+// posix_mman.cpp -- mmap and its relatives on the Windows memory manager,
+// for the scene and bitmap readers of the Windows build.
+#include <fcntl.h>
+#include <io.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "platform/win32/posix/sys/mman.h"
+#include "platform/win32/win32_internal.h"
+
+// Every file is opened in binary: the scene text and the bitmaps must reach
+// the readers byte for byte (no CR LF folding, no end at Ctrl+Z), and the
+// reports and traces on standard output and error are the Linux build's,
+// byte for byte.
+static struct BinaryFiles {
+    BinaryFiles() {
+        _fmode = _O_BINARY;
+        _setmode(_fileno(stdout), _O_BINARY);
+        _setmode(_fileno(stderr), _O_BINARY);
+    }
+} binaryFiles;
+
+void* mmap(void*, size_t length, int protection, int flags, int fd, off_t offset) {
+    if (length == 0) return MAP_FAILED;
+    if (flags & MAP_ANONYMOUS) {
+        void* block = VirtualAlloc(nullptr, length, MEM_RESERVE | MEM_COMMIT,
+                                   (protection & PROT_WRITE) ? PAGE_READWRITE : PAGE_READONLY);
+        return block ? block : MAP_FAILED;
+    }
+    if (protection & PROT_WRITE) return MAP_FAILED;  // the readers only read files
+    HANDLE file = (HANDLE)_get_osfhandle(fd);
+    if (file == INVALID_HANDLE_VALUE) return MAP_FAILED;
+    HANDLE mapping = CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    if (!mapping) return MAP_FAILED;
+    // The view holds the mapping open; the rest of its last page reads as zeros.
+    void* view = MapViewOfFile(mapping, FILE_MAP_READ, (DWORD)((uint64_t)offset >> 32),
+                               (DWORD)offset, length);
+    CloseHandle(mapping);
+    return view ? view : MAP_FAILED;
+}
+
+int munmap(void* address, size_t) {
+    MEMORY_BASIC_INFORMATION info;
+    if (!address || !VirtualQuery(address, &info, sizeof info)) return -1;
+    BOOL ok = info.Type == MEM_MAPPED ? UnmapViewOfFile(info.AllocationBase)
+                                      : VirtualFree(info.AllocationBase, 0, MEM_RELEASE);
+    return ok ? 0 : -1;
+}
+
+void* mremap(void* address, size_t oldLength, size_t newLength, int flags, ...) {
+    if (!(flags & MREMAP_MAYMOVE)) return MAP_FAILED;
+    void* bigger = mmap(nullptr, newLength, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
+                        -1, 0);
+    if (bigger == MAP_FAILED) return MAP_FAILED;
+    memcpy(bigger, address, oldLength < newLength ? oldLength : newLength);
+    munmap(address, oldLength);
+    return bigger;
+}
+
+long sysconf(int name) {
+    if (name != _SC_PAGESIZE) return -1;
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    return (long)info.dwPageSize;
+}

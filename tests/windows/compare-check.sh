@@ -1,0 +1,29 @@
+#!/bin/bash
+# compare-check.sh ARGS... -- stands in for ambler-check in the Windows
+# pass: runs ambler-check.exe under wine (what the calling test sees) and
+# the Linux build's ambler-check with the same arguments and input; their
+# output (the FILE:LINE:COLUMN reports) and exit status must be the same,
+# or the status is 99 with the difference on stderr. Written files
+# (--decode) are the Windows program's.
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d "${TMPDIR:-/tmp}/ambler-wine-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+cat > "$work/stdin"
+
+"$AMBLER_LINUX_BIN/ambler-check" "$@" < "$work/stdin" > "$work/linux.out" 2>&1
+linux_status=$?
+[ -n "$AMBLER_WINE_DISPLAY" ] && export DISPLAY=$AMBLER_WINE_DISPLAY
+"$here/../../tools/wine-run.sh" "$AMBLER_WINDOWS_BIN/ambler-check.exe" "$@" < "$work/stdin" \
+    > "$work/windows.out" 2>&1
+status=$?
+cat "$work/windows.out"
+if [ "$status" != "$linux_status" ]; then
+    echo "compare-check: exit status $status on Windows, $linux_status on Linux" >&2
+    exit 99
+fi
+if ! cmp -s "$work/linux.out" "$work/windows.out"; then
+    echo "compare-check: the reports differ:" >&2
+    diff "$work/linux.out" "$work/windows.out" | head -20 >&2
+    exit 99
+fi
+exit "$status"

@@ -1,0 +1,71 @@
+#!/bin/bash
+# compare-replay.sh ARGS... -- stands in for ambler-replay in the Windows
+# pass: runs ambler-replay.exe under wine with ARGS (its trace, shots,
+# output and status are what the calling test sees), and the Linux build's
+# ambler-replay on the same arguments and standard input into a folder of
+# its own. The two traces must agree (integers exactly, doubles to 1e-9
+# relative) and the statuses must match; otherwise the status is 99, with
+# the difference on stderr. Each compared trace adds a line to
+# $AMBLER_TRACE_LOG.
+#
+# Environment: AMBLER_LINUX_BIN, AMBLER_WINDOWS_BIN (the two bin folders),
+# AMBLER_WINE_DISPLAY (the X display for wine, which tests may unset).
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d "${TMPDIR:-/tmp}/ambler-wine-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+cat > "$work/stdin"
+
+linux_args=()
+trace=""
+shot=0
+while [ $# -gt 0 ]; do
+    case $1 in
+    --trace | --shot)
+        if [ $# -lt 2 ] || { [ "$1" = --shot ] && [[ $2 != *:* ]]; }; then
+            # A malformed option goes to both programs as it is.
+            linux_args+=("$1")
+            windows_args+=("$1")
+            shift
+            continue
+        fi ;;&
+    --trace)
+        trace=$2
+        if [ "$2" = - ]; then linux_args+=(--trace -); else linux_args+=(--trace "$work/linux.trace"); fi
+        windows_args+=("$1" "$2")
+        shift 2 ;;
+    --shot)
+        shot=$((shot + 1))
+        linux_args+=(--shot "${2%%:*}:$work/linux-$shot.png")
+        windows_args+=("$1" "$2")
+        shift 2 ;;
+    *)
+        linux_args+=("$1")
+        windows_args+=("$1")
+        shift ;;
+    esac
+done
+
+"$AMBLER_LINUX_BIN/ambler-replay" "${linux_args[@]}" < "$work/stdin" > "$work/linux.out" \
+    2> "$work/linux.err"
+linux_status=$?
+[ -n "$AMBLER_WINE_DISPLAY" ] && export DISPLAY=$AMBLER_WINE_DISPLAY
+"$here/../../tools/wine-run.sh" "$AMBLER_WINDOWS_BIN/ambler-replay.exe" "${windows_args[@]}" \
+    < "$work/stdin" > "$work/windows.out"
+status=$?
+cat "$work/windows.out"
+
+fail() {
+    echo "compare-replay: $*" >&2
+    [ -n "$AMBLER_TRACE_LOG" ] && echo "differ $* :: ${windows_args[*]}" >> "$AMBLER_TRACE_LOG"
+    exit 99
+}
+[ "$status" = "$linux_status" ] || fail "exit status $status on Windows, $linux_status on Linux"
+if [ -n "$trace" ]; then
+    if [ "$trace" = - ]; then a=$work/linux.out b=$work/windows.out
+    else a=$work/linux.trace b=$trace; fi
+    if [ -f "$a" ] || [ -f "$b" ]; then
+        diff=$("$AMBLER_LINUX_BIN/ambler-trace-compare" "$a" "$b" 2>&1) || fail "$diff"
+        [ -n "$AMBLER_TRACE_LOG" ] && echo "equal :: ${windows_args[*]}" >> "$AMBLER_TRACE_LOG"
+    fi
+fi
+exit "$status"
