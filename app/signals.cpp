@@ -18,8 +18,6 @@
 #include <ctime>
 #include <mutex>
 
-#include "app/app.h"
-
 static QuitSignalPolicy policy;
 static sigset_t quitSet;
 static std::atomic<int> receivedSignal{0};
@@ -116,26 +114,6 @@ void InstallQuitSignals(const QuitSignalPolicy& p) {
         pthread_detach(watcher);
     else
         pthread_sigmask(SIG_UNBLOCK, &quitSet, nullptr);  // the defaults at least end it
-}
-
-// Long enough for the close that the wake starts to finish in the message
-// loop (a few tens of ms), short enough to count as prompt for a user.
-constexpr int SHELL_GRACE_MS = 250;
-
-// Runs on the signal thread while the main thread is stuck where it reads
-// no message, so the close never ran: the screen gets its mode back.
-static void RestoreDisplayModeAtForcedEnd() {
-    if (displayModeSwitched) Plat_ChangeDisplayMode(&savedDisplayMode);
-}
-
-void InstallShellQuitSignals() {
-    QuitSignalPolicy shell;
-    shell.exitStatus = 0;  // the program has no exit status but 0
-    shell.graceMs = SHELL_GRACE_MS;
-    shell.wake = Plat_RequestClose;
-    shell.lastWords = RestoreDisplayModeAtForcedEnd;
-    shell.killChildren = true;
-    InstallQuitSignals(shell);
 }
 
 void InstallToolQuitSignals(int graceMs) {
