@@ -13,7 +13,14 @@
 
 // ---- Frame pacing and pause.
 constexpr int MIN_FRAME_INTERVAL = 40;  // ms between frame starts: 25 frames per second
-extern int pauseState;          // 0 running, 1 paused, 3 one forced frame while paused
+// The frame loop's pause: frames run, stop, or run once while stopped.
+// DisplayFrame compares with PAUSE_PAUSED only, so a forced frame is whole.
+enum PauseState : int {
+    PAUSE_RUNNING = 0,       // cursor hidden, the mouse turns the view
+    PAUSE_PAUSED = 1,        // cursor shown, a left drag moves the window
+    PAUSE_FORCED_FRAME = 3,  // one frame while paused (resize, button release)
+};
+extern int pauseState;          // a PauseState
 extern uint32_t frameTick;      // tick of the last frame attempt
 extern uint32_t lastFrameTime;  // tick of the last frame that ran
 extern unsigned long framesRun; // frames that passed the pacing since start (tools read it)

@@ -39,20 +39,20 @@ void HandleAuthorKeyUp(unsigned key) {
 // The controls of the README's table, for this view mode and build.
 std::vector<std::string> HelpLines() {
     std::vector<std::string> lines;
-    const char* side = sideKeyMode == 1 ? "sidestep" : "turn";
-    if (viewMode == 1 || viewMode == 3) {
-        lines.push_back(viewMode == 1 ? "Walk (view mode 1)" : "Follow (view mode 3)");
+    const char* side = sideKeyMode == SIDE_KEYS_SIDESTEP ? "sidestep" : "turn";
+    if (viewMode == VIEW_WALK || viewMode == VIEW_FOLLOW_WALKER) {
+        lines.push_back(viewMode == VIEW_WALK ? "Walk (view mode 1)" : "Follow (view mode 3)");
         lines.push_back("Up / Down: walk forward / back");
         lines.push_back(std::string("Left / Right: ") + side);
         lines.push_back("Down with Left / Right: mirrored");
-        if (viewMode == 1) {
+        if (viewMode == VIEW_WALK) {
             lines.push_back("Ctrl: crouch   Space: jump");
             lines.push_back("Mouse: turn, look up and down");
         } else {
             lines.push_back("Mouse: turn, raise the camera");
         }
     } else {
-        lines.push_back(viewMode == 2 ? "Drive (view mode 2)" : "Chase (view mode 4)");
+        lines.push_back(viewMode == VIEW_DRIVE ? "Drive (view mode 2)" : "Chase (view mode 4)");
         lines.push_back("Up: accelerate   Down: brake");
         lines.push_back("Left / Right: steer");
         lines.push_back("Ctrl: boost, no steering");

@@ -9,9 +9,9 @@
 #include "scene/scene.h"
 
 void StepMotion() {
-    if (viewMode == 1) {
+    if (viewMode == VIEW_WALK) {
         if (StepVerticalMotion(heldKeys)) StepWalkingViewer(heldKeys);
-    } else if (viewMode == 3) {
+    } else if (viewMode == VIEW_FOLLOW_WALKER) {
         StepFollowViewer(heldKeys);
     } else {
         StepDrivingViewer(heldKeys);
@@ -34,7 +34,7 @@ void DrawFrameStages(const HeldKeys& keys) {
 }
 
 void DisplayFrame() {
-    if (pauseState == 1) return;
+    if (pauseState == PAUSE_PAUSED) return;
     if (!glContext) return;  // after the shutdown there is nothing to draw with
     frameTick = Plat_GetTickCount();
     if ((int32_t)(frameTick - lastFrameTime) < MIN_FRAME_INTERVAL) return;
@@ -55,7 +55,7 @@ void FinishFrame() {
 }
 
 void ForceFrame() {
-    if (pauseState == 1) pauseState = 3;
+    if (pauseState == PAUSE_PAUSED) pauseState = PAUSE_FORCED_FRAME;
     DisplayFrame();
-    if (pauseState == 3) pauseState = 1;
+    if (pauseState == PAUSE_FORCED_FRAME) pauseState = PAUSE_PAUSED;
 }

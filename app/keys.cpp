@@ -7,11 +7,11 @@
 
 // F2: pause (cursor shown) or resume (cursor hidden, a frame at once).
 static void TogglePause() {
-    if (pauseState == 0) {
-        pauseState = 1;
+    if (pauseState == PAUSE_RUNNING) {
+        pauseState = PAUSE_PAUSED;
         Plat_ShowCursor(true);
-    } else if (pauseState == 1) {
-        pauseState = 0;
+    } else if (pauseState == PAUSE_PAUSED) {
+        pauseState = PAUSE_RUNNING;
         Plat_ShowCursor(false);
         DisplayFrame();
     }
@@ -48,7 +48,7 @@ void HandleKeyDown(unsigned key) {
 static void ReleaseMoveKey() {
     if (heldKeys.upHeld || heldKeys.downHeld) return;
     heldKeys.moveKeyHeld = 0;
-    if (viewMode == 1 || viewMode == 3) forwardSpeed = 0;
+    if (viewMode == VIEW_WALK || viewMode == VIEW_FOLLOW_WALKER) forwardSpeed = 0;
 }
 
 // Releasing the last of Left and Right stops sidestepping in every mode.

@@ -12,11 +12,11 @@ void SetupMouseReferences() {
 }
 
 void HandleMouseMove(intptr_t lParam) {
-    if (pauseState == 1) {
+    if (pauseState == PAUSE_PAUSED) {
         if (dragActive == 1) FollowCursor();
         return;
     }
-    if (viewMode == 1 || viewMode == 3) MouseLook(lParam);
+    if (viewMode == VIEW_WALK || viewMode == VIEW_FOLLOW_WALKER) MouseLook(lParam);
 }
 
 void HandleLeftButtonDown(intptr_t lParam) {
@@ -27,7 +27,7 @@ void HandleLeftButtonDown(intptr_t lParam) {
 
 void HandleLeftButtonUp() {
     dragActive = 0;
-    if (pauseState == 1) ForceFrame();
+    if (pauseState == PAUSE_PAUSED) ForceFrame();
 }
 
 // The borderless window has no caption to drag by: while paused it follows

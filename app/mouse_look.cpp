@@ -79,10 +79,10 @@ void MouseLook(intptr_t lParam) {
     Plat_GetCursorPos(&cursorPoint);
     Plat_ScreenToClient(mainWindow, &cursorPoint);
     TurnAndTilt();
-    if (viewMode == 1) {
+    if (viewMode == VIEW_WALK) {
         EndViewerMouseLook();
-    } else if (viewMode == 3) {
-        avatarPose = 3;  // the follow view's lag catches up from the next frame
+    } else if (viewMode == VIEW_FOLLOW_WALKER) {
+        avatarPose = POSE_TURNING;  // the follow view's lag catches up from the next frame
     }
 }
 

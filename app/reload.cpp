@@ -169,7 +169,7 @@ static KeptViewer KeepViewer() {
 // driving or follow view mode: another mode means another kind of motion.
 static void RestoreViewer(const KeptViewer& k) {
     for (size_t i = 0; i < KEPT_POSITION_COUNT; i++) *KEPT_POSITION[i] = k.position[i];
-    if (k.viewMode != viewMode || viewMode < 2 || viewMode > 4) return;
+    if (k.viewMode != viewMode || viewMode < VIEW_DRIVE || viewMode > VIEW_FOLLOW_VEHICLE) return;
     for (size_t i = 0; i < KEPT_MOTION_COUNT; i++) *KEPT_MOTION[i] = k.motion[i];
 }
 

@@ -110,8 +110,9 @@ bool StartApplication(int showCommand) {
 // Sleeps until the next frame is due or a message arrives; while paused (or
 // after the shutdown) only a message can change anything.
 static void WaitForNextFrame() {
-    if (pauseState == 1 && glContext && SceneWatchEnabled()) Plat_WaitMessage(WATCH_INTERVAL_MS);
-    else if (pauseState == 1 || !glContext) Plat_WaitMessage(-1);
+    bool paused = pauseState == PAUSE_PAUSED;
+    if (paused && glContext && SceneWatchEnabled()) Plat_WaitMessage(WATCH_INTERVAL_MS);
+    else if (paused || !glContext) Plat_WaitMessage(-1);
     else Plat_WaitMessageUntil(lastFrameTime + MIN_FRAME_INTERVAL);
 }
 

@@ -184,7 +184,7 @@ void StepActor(int i) {
         actorTimer[i]++;
         return;
     }
-    actorPose[i] = 1;
+    actorPose[i] = ACTOR_POSE_WALKING;
     actorMoveAngle = -actorHeading[i] * degToRad;
     ApplyActorSpeedRule(i);
     TakeActorStep(i, actorMoveAngle, actorSpeed[i]);

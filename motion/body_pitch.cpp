@@ -31,8 +31,8 @@ static void StepPitchSpring(double& p, double& q, double c) {
         }
     }
     if (q == 0) {
-        if (viewMode == 4) p -= engineShake;
-        if (viewMode == 2 || viewMode == 4) engineShake = -engineShake;
+        if (viewMode == VIEW_FOLLOW_VEHICLE) p -= engineShake;
+        if (viewMode == VIEW_DRIVE || viewMode == VIEW_FOLLOW_VEHICLE) engineShake = -engineShake;
         return;
     }
     if (forwardSpeed != 0 && braking != 1) return;  // the spring runs stopped or braking

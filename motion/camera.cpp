@@ -76,7 +76,7 @@ void LoadWindowCameras(int width, int height) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluPerspective((double)fieldOfView, aspect, 1.0, farPlane);
-    if (viewMode == 3 || viewMode == 4) {
+    if (viewMode == VIEW_FOLLOW_WALKER || viewMode == VIEW_FOLLOW_VEHICLE) {
         LoadObserverCamera();
         return;
     }

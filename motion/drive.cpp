@@ -14,7 +14,7 @@ constexpr double ROLL_PER_DRIFT_DEGREE = 1.5;  // handbrake turns roll by turnDe
 // Turns the heading; the driver's seat keeps it in range and looks along it.
 void TurnVehicle(double degrees) {
     heading = heading + degrees;
-    if (viewMode != 2) return;  // view mode 4's lag sets viewAngle itself
+    if (viewMode != VIEW_DRIVE) return;  // view mode 4's lag sets viewAngle itself
     CorrectHeading();
     viewAngle = -(heading - 90) * degToRad;
 }
@@ -236,7 +236,7 @@ static void Coast() {
 // One frame of the vehicle: lag (view mode 4), a handbrake turn alone, or
 // steering then exactly one of handbrake, drive or coast.
 void StepDrivingViewer(const HeldKeys& keys) {
-    if (viewMode == 4) LagFollowHeading(false);
+    if (viewMode == VIEW_FOLLOW_VEHICLE) LagFollowHeading(false);
     if (keys.sideKeyHeld == 1 && keys.spaceHeld == 1) {
         HandbrakeTurn(keys);
         return;

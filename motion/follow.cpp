@@ -8,7 +8,7 @@
 // Sidestepping with the follow view's larger square; false when the
 // deflection search gave up.
 static bool FollowSidestep(const HeldKeys& keys) {
-    avatarPose = 4;
+    avatarPose = POSE_SIDESTEPPING;
     moveAngle = (90 - heading) * degToRad;
     ApplySidestepSpeedRule(keys);
     return MoveWithDeflection(SIDESTEP_PROBES, moveAngle, followCollisionRadius, false);
@@ -16,7 +16,7 @@ static bool FollowSidestep(const HeldKeys& keys) {
 
 // The arrow turn; the heading range is left to the camera's snap.
 static void FollowTurn(const HeldKeys& keys) {
-    avatarPose = 3;
+    avatarPose = POSE_TURNING;
     TurnByKeys(keys);
 }
 
@@ -25,11 +25,11 @@ static void FollowTurn(const HeldKeys& keys) {
 static void FollowWalk(const HeldKeys& keys) {
     moveAngle = -heading * degToRad;
     if (keys.upHeld == 1) {
-        avatarPose = 1;
+        avatarPose = POSE_WALKING_FORWARD;
         ApplyForwardSpeedRule();
     }
     if (keys.downHeld == 1) {
-        avatarPose = 2;
+        avatarPose = POSE_WALKING_BACK;
         ApplyBackwardSpeedRule();
     }
     MoveWithDeflection(WALK_PROBES, moveAngle, followCollisionRadius, false);
@@ -38,9 +38,9 @@ static void FollowWalk(const HeldKeys& keys) {
 // One frame of view mode 3: the lag, then sidestep, turn and walk in order.
 void StepFollowViewer(const HeldKeys& keys) {
     LagFollowHeading(true);
-    if (sideKeyMode == 1 && keys.sideKeyHeld == 1) {
+    if (sideKeyMode == SIDE_KEYS_SIDESTEP && keys.sideKeyHeld == 1) {
         if (!FollowSidestep(keys)) return;
     }
-    if (sideKeyMode == 2 && keys.sideKeyHeld == 1) FollowTurn(keys);
+    if (sideKeyMode == SIDE_KEYS_TURN && keys.sideKeyHeld == 1) FollowTurn(keys);
     if (keys.moveKeyHeld == 1) FollowWalk(keys);
 }

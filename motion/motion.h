@@ -39,7 +39,17 @@ extern int jumpSpent;         // W: vertical step (set), key-up of Space (clear)
 
 // ---- Follow view (view mode 3) and the lag shared with view mode 4.
 extern double followHeading;  // W: camera lag; trails heading
-extern int avatarPose;        // W: follow step, mouse, standing rule when drawing
+// The avatar's poses: each is a row of the avatar's joint tables.
+enum AvatarPose : int {
+    POSE_STANDING = 0,
+    POSE_WALKING_FORWARD = 1,
+    POSE_WALKING_BACK = 2,
+    POSE_TURNING = 3,
+    POSE_SIDESTEPPING = 4,
+};
+// The pose every active actor walks in (a row of the actor's joint tables).
+constexpr int ACTOR_POSE_WALKING = 1;
+extern int avatarPose;        // W: follow step, mouse, standing rule when drawing; an AvatarPose
 constexpr double FOLLOW_TURN_DIVISOR = 2.0;   // the lag closes half the gap per frame
 constexpr double FOLLOW_TURN_MIN_STEP = 3.0;  // ...but never less than 3 degrees
 

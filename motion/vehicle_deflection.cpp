@@ -10,7 +10,7 @@ constexpr double FULL_TURN = 2 * M_PI;    // probes beyond a full turn only repe
 
 // The obstacle half-size: the trailing view's larger square in view mode 4.
 static double VehicleObstacleRadius() {
-    return viewMode == 4 ? followCollisionRadius : collisionRadius;
+    return viewMode == VIEW_FOLLOW_VEHICLE ? followCollisionRadius : collisionRadius;
 }
 
 // The search's reach; NaN and anything past a full turn count as a full turn,
@@ -59,7 +59,7 @@ static void RedirectAlongProbe() {
 static void CompleteVehicleStep() {
     walkedZ = walkedZ - stepZ;
     walkedX = walkedX - stepX;
-    if (viewMode != 2) return;
+    if (viewMode != VIEW_DRIVE) return;
     UpdateLookTarget();
     PlaceViewerLights();
 }

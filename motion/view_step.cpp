@@ -27,9 +27,10 @@ static void StepDriverSeat() {
 
 // View mode 3: the standing pose, the boom and its target.
 static void StepFollowWalker(const HeldKeys& keys) {
-    if (keys.moveKeyHeld == 0 && keys.sideKeyHeld == 0 && followHeading == heading) avatarPose = 0;
+    if (keys.moveKeyHeld == 0 && keys.sideKeyHeld == 0 && followHeading == heading)
+        avatarPose = POSE_STANDING;
     FindBoomLength(followCameraStep);
-    if (keys.sideKeyHeld == 1 && sideKeyMode == 1) {
+    if (keys.sideKeyHeld == 1 && sideKeyMode == SIDE_KEYS_SIDESTEP) {
         boomLength = boomRestLength;  // sidestepping: the boom follows at once
     } else {
         EaseBoom(followCameraFastStep, maxWalkSpeed);
@@ -48,9 +49,9 @@ static void StepFollowVehicle() {
 
 void StepViewCamera(const HeldKeys& keys) {
     switch (viewMode) {
-        case 2: StepDriverSeat(); break;
-        case 3: StepFollowWalker(keys); break;
-        case 4: StepFollowVehicle(); break;
+        case VIEW_DRIVE: StepDriverSeat(); break;
+        case VIEW_FOLLOW_WALKER: StepFollowWalker(keys); break;
+        case VIEW_FOLLOW_VEHICLE: StepFollowVehicle(); break;
         default: break;
     }
 }

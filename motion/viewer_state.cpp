@@ -45,7 +45,7 @@ void ResetViewerState() {
     crouchOffset = jumpOffset = 0.0;
     jumpRising = jumpFalling = jumpSpent = 0;
     followHeading = 0.0;
-    avatarPose = 0;
+    avatarPose = POSE_STANDING;
     currentAcceleration = 0.0;
     bodyPitch = bodyPitchPeak = bodyRoll = 0.0;
     braking = driftTurn = 0;
@@ -58,7 +58,7 @@ void ResetViewerState() {
 void PlaceViewerAtStart() {
     heading = -startHeading;
     followHeading = heading;
-    bool followView = viewMode == 3 || viewMode == 4;
+    bool followView = viewMode == VIEW_FOLLOW_WALKER || viewMode == VIEW_FOLLOW_VEHICLE;
     if (followView) {
         observerX = observerStartX;
         observerY = observerStartY;

@@ -69,10 +69,10 @@ static bool Sidestep(const HeldKeys& keys) {
 // Sidestep (mode 1) or turn (mode 2), then walk; each completed move places
 // the camera, and a frame without keys leaves the last matrix in force.
 void StepWalkingViewer(const HeldKeys& keys) {
-    if (sideKeyMode == 1 && keys.sideKeyHeld == 1) {
+    if (sideKeyMode == SIDE_KEYS_SIDESTEP && keys.sideKeyHeld == 1) {
         if (!Sidestep(keys)) return;
     }
-    if (sideKeyMode == 2 && keys.sideKeyHeld == 1) {
+    if (sideKeyMode == SIDE_KEYS_TURN && keys.sideKeyHeld == 1) {
         TurnByKeys(keys);
         CorrectHeading();
         viewAngle = -(heading - 90) * degToRad;

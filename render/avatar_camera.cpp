@@ -76,10 +76,10 @@ static void PlaceFollowVehicle() {
 // After StepViewCamera: the avatar placement of the view mode.
 void PlaceAvatar() {
     switch (viewMode) {
-        case 1: PlaceWalker(); break;
-        case 2: PlaceDriverSeat(); break;
-        case 3: PlaceFollowWalker(); break;
-        case 4: PlaceFollowVehicle(); break;
+        case VIEW_WALK: PlaceWalker(); break;
+        case VIEW_DRIVE: PlaceDriverSeat(); break;
+        case VIEW_FOLLOW_WALKER: PlaceFollowWalker(); break;
+        case VIEW_FOLLOW_VEHICLE: PlaceFollowVehicle(); break;
         default: break;
     }
 }
@@ -103,10 +103,10 @@ static void UnplaceDriverSeat() {
 // view modes 3 and 4 the camera the next frame draws with.
 void UnplaceAvatar() {
     switch (viewMode) {
-        case 1: glPopMatrix(); break;
-        case 2: UnplaceDriverSeat(); break;
-        case 3:
-        case 4:
+        case VIEW_WALK: glPopMatrix(); break;
+        case VIEW_DRIVE: UnplaceDriverSeat(); break;
+        case VIEW_FOLLOW_WALKER:
+        case VIEW_FOLLOW_VEHICLE:
             glPopMatrix();
             LoadFollowCamera();
             break;

@@ -196,12 +196,12 @@ static void ResetSettings() {
     startTargetX = startTargetY = startTargetZ = 0.0;
     startHeading = 0.0;
     collisionRadius = 8.0;
-    viewMode = 2;
+    viewMode = VIEW_DRIVE;
     followCameraSteps = 20;
     driveCameraSteps = 10;
     observerStartX = observerStartY = observerStartZ = 0.0;
     observerTargetX = observerTargetY = observerTargetZ = 0.0;
-    sideKeyMode = 1;
+    sideKeyMode = SIDE_KEYS_SIDESTEP;
     maxWalkSpeed = 2.0; turnStep = 5.0; walkAcceleration = 1.0;
     tiltMax = 70.0; tiltMin = 70.0;
     crouchDepth = 6.0; jumpHeight = 20.0;

@@ -139,6 +139,21 @@ extern Table<double> obstacleX, obstacleZ;
 extern int texPolyIndex, flatPolyIndex, avatarPolyIndex, partIndex;
 extern int actorIndex, jointIndex, obstacleIndex, waypointIndex;
 
+// The values of the file's viewMode: what the user moves and how the
+// camera follows.
+enum ViewMode : int {
+    VIEW_WALK = 1,            // the viewer walks; the camera is the eye
+    VIEW_DRIVE = 2,           // the viewer drives; the camera sits in the car
+    VIEW_FOLLOW_WALKER = 3,   // the avatar walks; the camera trails it
+    VIEW_FOLLOW_VEHICLE = 4,  // the avatar drives; the camera trails it
+};
+// The values of the file's sideKeyMode: what Left and Right do in view
+// modes 1 and 3.
+enum SideKeyMode : int {
+    SIDE_KEYS_SIDESTEP = 1,
+    SIDE_KEYS_TURN = 2,
+};
+
 // ---- Settings, in file order (defaults apply when the file is silent).
 extern int displayModeIndex;
 extern int light0Enabled, light1Enabled;
@@ -155,12 +170,12 @@ extern double startEyeX, startEyeY, startEyeZ;
 extern double startTargetX, startTargetY, startTargetZ;
 extern double startHeading;
 extern double collisionRadius;
-extern int viewMode;
+extern int viewMode;  // a ViewMode; the file may hold any value, which moves nothing
 extern int followCameraSteps;
 extern int driveCameraSteps;
 extern double observerStartX, observerStartY, observerStartZ;
 extern double observerTargetX, observerTargetY, observerTargetZ;
-extern int sideKeyMode;
+extern int sideKeyMode;  // a SideKeyMode; any other value does nothing
 extern double maxWalkSpeed, turnStep, walkAcceleration;
 extern double tiltMax, tiltMin;
 extern double crouchDepth, jumpHeight;

@@ -182,13 +182,13 @@ struct SceneFieldInfo {
 // Indexed by SceneField; FIELD_AFTER_LAST names whatever follows the last field.
 extern const SceneFieldInfo sceneFieldInfo[FIELD_COUNT];
 
-// One scalar setting of fields 6 to 62 (exactly one target is set).
+// One scalar setting, displayModeIndex to engineShake (exactly one target is set).
 struct SettingSlot {
     SceneField field;
     int* intValue;
     double* decimalValue;
 };
-// The settings of fields 6 to 62 in file order; the clear colour and the
+// The settings from displayModeIndex to engineShake in file order; the clear colour and the
 // avatar heading offset, which the file gives later, are not in it.
 constexpr int SCENE_SETTING_COUNT = FIELD_engineShake - FIELD_displayModeIndex + 1;
 extern const SettingSlot sceneSettingSlots[SCENE_SETTING_COUNT];

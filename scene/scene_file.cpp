@@ -114,7 +114,7 @@ static void PrepareSceneTables(bool askStdin) {
                            Clamp(columns, 1, ACTOR_CAPACITY));
 }
 
-// Fields 1 to 3: each list count sizes its tables when it is at least 1.
+// The three list counts: each sizes its tables when it is at least 1.
 static void ReadListCounts() {
     ReadCount(texPolyVertexCount, FIELD_texPolyVertexCount, INT32_MIN, TEX_POLY_CAPACITY, true);
     if (texPolyVertexCount >= 1) AllocateTexturedList((size_t)texPolyVertexCount + 10);
@@ -133,7 +133,7 @@ static void ReadListCounts() {
     avatarPolyIndex = 0;
 }
 
-// Fields 4 and 5, and the part tables they size. Standard input may ask for
+// actorLastIndex and partCapacity, and the part tables they size. Standard input may ask for
 // larger tables, never for smaller ones or beyond the capacities.
 static void ReadActorCounts() {
     ReadCount(actorLastIndex, FIELD_actorLastIndex, INT32_MIN, ACTOR_CAPACITY - 1, false);
@@ -150,7 +150,8 @@ static void ReadActorCounts() {
     }
 }
 
-// Sizes the waypoint tables after field 65 for the longest waypoint list.
+// Sizes the waypoint tables, once every actorWaypointCount is read, for the
+// longest waypoint list.
 static void SizeWaypointTables() {
     int longest = 0;
     for (int i = 0; i <= actorLastIndex; ++i) longest = std::max(longest, actorWaypointCount[i]);
@@ -164,7 +165,7 @@ static void SizeWaypointTables() {
 
 // ---- Scalar fields.
 
-// Fields 6 to 62.
+// The settings, displayModeIndex to engineShake.
 static void ReadSettings() {
     ReadInt(displayModeIndex, FIELD_displayModeIndex);
     ReadInt(light0Enabled, FIELD_light0Enabled);
@@ -198,7 +199,7 @@ static void ReadSettings() {
     ReadDecimal(observerTargetZ, FIELD_observerTargetZ);
     ReadInt(sideKeyMode, FIELD_sideKeyMode);
     // The one statement in which the two builds differ.
-    if (!keepSideKeyMode) sideKeyMode = 2;
+    if (!keepSideKeyMode) sideKeyMode = SIDE_KEYS_TURN;
     ReadDecimal(maxWalkSpeed, FIELD_maxWalkSpeed);
     ReadDecimal(turnStep, FIELD_turnStep);
     ReadDecimal(walkAcceleration, FIELD_walkAcceleration);
@@ -227,7 +228,7 @@ static void ReadSettings() {
     ReadDecimal(engineShake, FIELD_engineShake);
 }
 
-// Fields 1 to 78 in file order.
+// Every field in file order.
 static void ReadSceneFields() {
     ReadListCounts();
     ReadActorCounts();
@@ -341,7 +342,7 @@ void ComputeDerivedValues() {
     driveCameraStep = maxDriveSpeed / driveCameraSteps;
     driveCameraFastStep = 3.0 * driveCameraStep;
     followCollisionRadius = 2.5 * collisionRadius;
-    if (viewMode == 2) engineShake = engineShake / 2.4;
+    if (viewMode == VIEW_DRIVE) engineShake = engineShake / 2.4;
     jumpStep = jumpHeight / 8.0;
     collisionProbeSpeed = collisionRadius;
     maxDeflection = maxDeflection * degToRad;

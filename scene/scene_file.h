@@ -22,7 +22,7 @@ enum SceneFileOutcome {
 };
 extern SceneFileOutcome sceneFileOutcome;  // W: ReadSceneFile, ReadSceneFromMemory
 
-// The table preparation and fields 1 to 78 from the file at path, without
+// The table preparation and every field from the file at path, without
 // the derived values. Creates an empty file when it is missing only when
 // createWhenMissing is set. False when the file could not be used (the
 // model is then prepared and holds what an empty file gives; see

@@ -19,7 +19,7 @@
 
 namespace {
 
-// Fields 6 to 62 as the defaults give them.
+// The settings, displayModeIndex to engineShake, as the defaults give them.
 const char* DEFAULT_SETTINGS =
     "1 0 0 0 0 0 0 0 1000 0 1 0 0 0 0 0 0 0 0 0 8 2 20 10 0 0 0 0 0 0 1 "
     "2 5 1 70 70 6 20 3 1.2 5 7 0.07 0.3 0.4 0.4 0.7 0.01 0.2 0.5 1.5 0.8 50 2 60 4 0.17";
@@ -37,14 +37,15 @@ std::string Settings(const std::vector<std::pair<SceneField, std::string>>& chan
     return line + "\n";
 }
 
-// One actor (N = 0, M = 1) with one part vertex; avatarFields holds fields
-// 70 to 72 and the avatar vertices when n_A is not 0.
+// One actor (N = 0, M = 1) with one part vertex; avatarFields holds
+// avatarHeadingOffset, the avatar joints and the avatar vertices when n_A is
+// not 0.
 std::string OneActorScene(int avatarCount, const std::string& avatarFields) {
     return "0 0 " + std::to_string(avatarCount) + " 0 1\n" + Settings() +
            "0\n"                                       // no obstacles
            "1 0 1 100 0 200 0\n"                       // actor block 1
            "0.1 0.2 0.3\n" +                           // clear colour
-           avatarFields +                              // fields 70 to 73
+           avatarFields +                              // heading offset to the avatar list
            "1 10 0 20 11 0 21 45 90\n"                 // actor block 2
            "0.5 0.25 0.75 -10 1 2 3 1 0 1 1 #p.bmp\n"  // its part vertex
            "2.5 6 -1\n";                               // actor block 3, no joints
@@ -92,7 +93,7 @@ TEST(SceneLoad, EmptyFileKeepsEveryDefault) {
     EXPECT_EQ(viewMode, 2);
     EXPECT_EQ(cullDistance, 1000);
     EXPECT_EQ(collisionRadius, 8.0);
-    EXPECT_EQ(sideKeyMode, 2);  // the standard build's statement runs at field 36 regardless
+    EXPECT_EQ(sideKeyMode, 2);  // the standard build's statement runs right after the field, regardless
     EXPECT_EQ(texPolyEnd.size, 1u);
     EXPECT_EQ(texPolyEnd[0], 1);
     EXPECT_EQ(flatPolyEnd[0], 1);

@@ -64,7 +64,7 @@ std::string SceneText(const PixelScene& scene) {
         return std::to_string(n);
     };
     std::string text = count(scene.textured) + " " + count(scene.flat) + " 0 -1 1\n";
-    // Fields 6 to 18.
+    // displayModeIndex to light1Level.
     text += "1 " + scene.Setting("light0Enabled", "0") + " 0 0 60 0 0 1000 " +
             scene.Setting("cullDistance", "1000") + " " + scene.Setting("cullEnabled", "0") + " " +
             scene.Setting("linearMagFilter", "0") + " " + scene.Setting("light0Level", "0") + " 0\n";

@@ -18,7 +18,7 @@
 #include "tests/support/temp_scene.h"
 #include "tools/lib/scene_writer.h"
 
-// Fields 6 to 62 of an ordinary walkable scene: lit, culled at 1000, the
+// The settings (displayModeIndex to engineShake) of an ordinary walkable scene: lit, culled at 1000, the
 // viewer at z = -300 looking down -z towards the obstacles, the observer
 // behind it.
 static const char* const BASE_SETTINGS[] = {

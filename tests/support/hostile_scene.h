@@ -35,7 +35,7 @@ struct SceneParts {
     std::string actorStartXToken;      // actor 0's start x
     std::vector<std::string> texNames; // names of the first textured vertices
 
-    std::vector<std::string> settings;  // fields 6 to 62, as written
+    std::vector<std::string> settings;  // displayModeIndex to engineShake, as written
     void Set(SceneField field, const std::string& token);
 
     std::string Text() const;

@@ -58,7 +58,7 @@ static void PutSettings(SceneOutput& out, const SceneDescription& scene) {
     }
 }
 
-// Fields 6 to 62 hold at most 57 values; the index is the field's place.
+// The settings hold at most 57 values; the index is the field's place.
 static int SettingIndex(SceneField field) { return field - FIELD_displayModeIndex; }
 
 static int PartCapacityOf(const SceneDescription& scene) {

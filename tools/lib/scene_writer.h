@@ -64,7 +64,7 @@ struct SceneDescription {
     std::vector<SceneVertex> avatarVertices;  // none: the file has no avatar fields
     std::vector<SceneActor> actors;
     int partCapacity = 0;  // 0: the longest part list (at least 1 with actors)
-    double settings[SCENE_SETTING_COUNT] = {};  // fields 6 to 62, ints held exactly
+    double settings[SCENE_SETTING_COUNT] = {};  // displayModeIndex to engineShake, ints held exactly
     std::vector<ScenePoint> obstacles;
     double clear[3] = {};
     double avatarHeadingOffset = 0;
@@ -78,7 +78,7 @@ struct SceneWriteOptions {
 // Sets the description's settings, clear colour and avatar heading offset
 // to the values the scene model holds now (after ResetSceneModel: defaults).
 void CopySettingsFromModel(SceneDescription& scene);
-// Value of one setting of fields 6 to 62, and its change.
+// Value of one setting (displayModeIndex to engineShake), and its change.
 double GetSetting(const SceneDescription& scene, SceneField field);
 void SetSetting(SceneDescription& scene, SceneField field, double value);
 
