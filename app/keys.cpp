@@ -30,7 +30,10 @@ static void ToggleMaximised() {
 
 void HandleKeyDown(unsigned key) {
     switch (key) {
-        case VK_CONTROL: heldKeys.ctrlHeld = 1; currentAcceleration = boostAcceleration; break;
+        case VK_CONTROL:
+            heldKeys.ctrlHeld = 1;
+            viewer.currentAcceleration = boostAcceleration;
+            break;
         case VK_ESCAPE: ShutdownSequence(); break;
         case VK_SPACE: heldKeys.spaceHeld = 1; break;
         case VK_LEFT: heldKeys.leftHeld = 1; heldKeys.sideKeyHeld = 1; break;
@@ -48,20 +51,26 @@ void HandleKeyDown(unsigned key) {
 static void ReleaseMoveKey() {
     if (heldKeys.upHeld || heldKeys.downHeld) return;
     heldKeys.moveKeyHeld = 0;
-    if (viewMode == VIEW_WALK || viewMode == VIEW_FOLLOW_WALKER) forwardSpeed = 0;
+    if (viewMode == VIEW_WALK || viewMode == VIEW_FOLLOW_WALKER) viewer.forwardSpeed = 0;
 }
 
 // Releasing the last of Left and Right stops sidestepping in every mode.
 static void ReleaseSideKey() {
     if (heldKeys.leftHeld || heldKeys.rightHeld) return;
     heldKeys.sideKeyHeld = 0;
-    sidestepSpeed = 0;
+    viewer.sidestepSpeed = 0;
 }
 
 void HandleKeyUp(unsigned key) {
     switch (key) {
-        case VK_CONTROL: heldKeys.ctrlHeld = 0; currentAcceleration = driveAcceleration; break;
-        case VK_SPACE: heldKeys.spaceHeld = 0; jumpSpent = 0; break;
+        case VK_CONTROL:
+            heldKeys.ctrlHeld = 0;
+            viewer.currentAcceleration = driveAcceleration;
+            break;
+        case VK_SPACE:
+            heldKeys.spaceHeld = 0;
+            viewer.jumpSpent = 0;
+            break;
         case VK_LEFT: heldKeys.leftHeld = 0; ReleaseSideKey(); break;
         case VK_RIGHT: heldKeys.rightHeld = 0; ReleaseSideKey(); break;
         case VK_UP: heldKeys.upHeld = 0; ReleaseMoveKey(); break;

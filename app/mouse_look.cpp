@@ -22,16 +22,18 @@ static void RecentreRow() {
 
 // Upper limit first, then the lower one.
 static void ClampTilt() {
-    if (tilt > tiltMax) tilt = tiltMax;
-    if (tilt < -tiltMin) tilt = -tiltMin;
+    if (viewer.tilt > tiltMax) viewer.tilt = tiltMax;
+    if (viewer.tilt < -tiltMin) viewer.tilt = -tiltMin;
 }
 
 // The horizontal distance from the reference, in degrees.
-static void TurnFromMouse() { turnDelta = (double)(lastMouseX - mouseX) / MOUSE_TURN_DIVISOR; }
+static void TurnFromMouse() {
+    viewer.turnDelta = (double)(lastMouseX - mouseX) / MOUSE_TURN_DIVISOR;
+}
 
 // The vertical distance from the reference, clamped.
 static void TiltFromMouse(double divisor) {
-    tilt += (double)(lastMouseY - mouseY) / divisor;
+    viewer.tilt += (double)(lastMouseY - mouseY) / divisor;
     ClampTilt();
 }
 
@@ -60,15 +62,15 @@ static void TurnAndTilt() {
         TiltFromMouse(MOUSE_TILT_DIVISOR);
         lastMouseY = mouseY;
     }
-    heading += turnDelta;
+    viewer.heading += viewer.turnDelta;
 }
 
 // View mode 1: a walking frame that is not blocked places the camera
 // itself, so the mouse leaves it to that frame.
 static void EndViewerMouseLook() {
     CorrectHeading();
-    viewAngle = -(heading - 90) * degToRad;
-    if (heldKeys.moveKeyHeld == 1 && blocked == 0) return;
+    viewer.viewAngle = -(viewer.heading - 90) * degToRad;
+    if (heldKeys.moveKeyHeld == 1 && viewer.blocked == 0) return;
     PlaceMouseLookCamera();
 }
 
@@ -82,7 +84,7 @@ void MouseLook(intptr_t lParam) {
     if (viewMode == VIEW_WALK) {
         EndViewerMouseLook();
     } else if (viewMode == VIEW_FOLLOW_WALKER) {
-        avatarPose = POSE_TURNING;  // the follow view's lag catches up from the next frame
+        viewer.avatarPose = POSE_TURNING;  // the follow view's lag catches up from the next frame
     }
 }
 
@@ -90,12 +92,12 @@ void MouseLook(intptr_t lParam) {
 // applied once about each pivot that is off the ground, or once at 0.
 void PlaceMouseLookCamera() {
     UpdateLookTarget();
-    LoadViewerLookAt(crouchOffset);
-    if (jumpOffset == 0 && crouchOffset == 0) {
+    LoadViewerLookAt(viewer.crouchOffset);
+    if (viewer.jumpOffset == 0 && viewer.crouchOffset == 0) {
         RotateTiltAboutPivot(0);
     } else {
-        if (jumpOffset != 0) RotateTiltAboutPivot(-jumpOffset);
-        if (crouchOffset != 0) RotateTiltAboutPivot(crouchOffset);
+        if (viewer.jumpOffset != 0) RotateTiltAboutPivot(-viewer.jumpOffset);
+        if (viewer.crouchOffset != 0) RotateTiltAboutPivot(viewer.crouchOffset);
     }
     PlaceViewerLights();
 }

@@ -143,12 +143,13 @@ void ReleaseSceneTextures() {
 }
 
 // Where the person is, kept across a reload: position, heading and tilt...
-static double* const KEPT_POSITION[] = {&viewerX,       &viewerZ,     &heading,     &viewAngle,
-                                        &moveAngle,     &followHeading, &tilt,      &lookTargetX,
-                                        &lookTargetY,   &lookTargetZ};
+static double* const KEPT_POSITION[] = {
+    &viewer.viewerX,     &viewer.viewerZ,       &viewer.heading, &viewer.viewAngle,
+    &viewer.moveAngle,   &viewer.followHeading, &viewer.tilt,    &viewer.lookTargetX,
+    &viewer.lookTargetY, &viewer.lookTargetZ};
 // ...and in the driving and follow view modes the speed and the camera.
-static double* const KEPT_MOTION[] = {&forwardSpeed, &turnDelta,  &observerX,
-                                      &observerY,    &observerZ,  &boomLength};
+static double* const KEPT_MOTION[] = {&viewer.forwardSpeed, &viewer.turnDelta, &observerX,
+                                      &observerY,           &observerZ,        &boomLength};
 constexpr size_t KEPT_POSITION_COUNT = sizeof KEPT_POSITION / sizeof KEPT_POSITION[0];
 constexpr size_t KEPT_MOTION_COUNT = sizeof KEPT_MOTION / sizeof KEPT_MOTION[0];
 

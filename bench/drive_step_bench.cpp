@@ -52,11 +52,11 @@ static void BuildScene() {
 // The viewer at (x, z) facing -z with the given speed, nothing blocked.
 static void PlaceViewer(double x, double z, double speed) {
     ResetViewerState();
-    viewerX = x;
-    viewerZ = z;
-    forwardSpeed = speed;
-    currentAcceleration = 0;  // Up held keeps the speed
-    viewAngle = M_PI / 2;
+    viewer.viewerX = x;
+    viewer.viewerZ = z;
+    viewer.forwardSpeed = speed;
+    viewer.currentAcceleration = 0;  // Up held keeps the speed
+    viewer.viewAngle = M_PI / 2;
 }
 
 // Milliseconds per frame of one batch of frames.
@@ -85,9 +85,9 @@ int main() {
     };
 
     driveGivingUp();
-    bool gaveUp = forwardSpeed == 0 && blocked == 1;
+    bool gaveUp = viewer.forwardSpeed == 0 && viewer.blocked == 1;
     driveDeflected();
-    bool deflected = std::fabs(heading + 4) < 1e-9 && blocked == 0;
+    bool deflected = std::fabs(viewer.heading + 4) < 1e-9 && viewer.blocked == 0;
     if (!gaveUp || !deflected) {
         std::printf("set-up error: gave up %d, deflected %d\n", gaveUp, deflected);
         return 1;

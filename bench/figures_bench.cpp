@@ -253,11 +253,12 @@ static void RecordBare() {
         EmitTranslate(-x, -y, -z);
     }
     // The avatar in view mode 1 (tilt 0 and no jump here).
-    float x = (float)(startEyeX + walkedX), y = (float)(startEyeY - jumpOffset);
-    float z = (float)(startEyeZ + walkedZ), turn = (float)(heading + avatarHeadingOffset);
+    float x = (float)(startEyeX + viewer.walkedX), y = (float)(startEyeY - viewer.jumpOffset);
+    float z = (float)(startEyeZ + viewer.walkedZ),
+          turn = (float)(viewer.heading + avatarHeadingOffset);
     EmitTranslate(x, y, z);
-    EmitRotate((float)-(cos(viewAngle) * tilt), 0, 0, 1);
-    EmitRotate((float)-(sin(viewAngle) * tilt), 1, 0, 0);
+    EmitRotate((float)-(cos(viewer.viewAngle) * viewer.tilt), 0, 0, 1);
+    EmitRotate((float)-(sin(viewer.viewAngle) * viewer.tilt), 1, 0, 0);
     EmitRotate(-turn, 0, 1, 0);
     AnimateJoints(AVATAR_FIGURE);
     ListView A{avatarPolyVertexCount, avatarPolyX.data, avatarPolyY.data, avatarPolyZ.data,
@@ -266,8 +267,8 @@ static void RecordBare() {
                avatarPolyTexFlag.data, avatarPolyTexId.data};
     RecordList(AVATAR_FIGURE, A);
     EmitRotate(turn, 0, 1, 0);
-    EmitRotate((float)(sin(viewAngle) * tilt), 1, 0, 0);
-    EmitRotate((float)(cos(viewAngle) * tilt), 0, 0, 1);
+    EmitRotate((float)(sin(viewer.viewAngle) * viewer.tilt), 1, 0, 0);
+    EmitRotate((float)(cos(viewer.viewAngle) * viewer.tilt), 0, 0, 1);
     EmitTranslate(-x, -y, -z);
 }
 
@@ -315,7 +316,7 @@ static double TimeFrame(void (*draw)(), bool finish) {
     Restore(start);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    gluLookAt(viewerX, viewerEyeY, viewerZ, 0, 0, 0, 0, -1, 0);
+    gluLookAt(viewer.viewerX, viewer.viewerEyeY, viewer.viewerZ, 0, 0, 0, 0, -1, 0);
     glDisable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, 0);
     glFinish();

@@ -51,11 +51,11 @@ void SetUpViewer() {
     collisionRadius = collisionProbeSpeed = 8;
     maxDeflection = 60 * degToRad;
     deflectionDamping = 3;
-    viewerX = viewerZ = 0;
-    forwardSpeed = 2;
-    blocked = 0;
-    walkProbePhase = 1;
-    walkDeflection = 0;
+    viewer.viewerX = viewer.viewerZ = 0;
+    viewer.forwardSpeed = 2;
+    viewer.blocked = 0;
+    viewer.walkProbePhase = 1;
+    viewer.walkDeflection = 0;
 }
 
 // The probe positions of one search in their order: the plain step, then
@@ -95,8 +95,8 @@ double TimeRealSearch(int frames, bool* gaveUp) {
     auto start = std::chrono::steady_clock::now();
     for (int f = 0; f < frames; f++) {
         SetUpViewer();
-        moveAngle = MOVE_ANGLE;
-        *gaveUp &= !MoveWithDeflection(WALK_PROBES, moveAngle, collisionRadius, false);
+        viewer.moveAngle = MOVE_ANGLE;
+        *gaveUp &= !MoveWithDeflection(WALK_PROBES, viewer.moveAngle, collisionRadius, false);
     }
     std::chrono::duration<double, std::milli> spent = std::chrono::steady_clock::now() - start;
     return spent.count() / frames;

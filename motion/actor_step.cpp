@@ -81,7 +81,8 @@ bool ActorHitsObstacle(int i, double r) { return WaypointNear(i, r) || ObstacleP
 // The viewer point strictly inside the active square around the actor point.
 static bool ViewerWithinActiveRange(int i) {
     double ax = actorStartX[i] + actorWalkedX[i], az = actorStartZ[i] + actorWalkedZ[i];
-    return WithinSquare(startEyeX + walkedX, startEyeZ + walkedZ, ax, az, actorActiveRange[i]);
+    return WithinSquare(startEyeX + viewer.walkedX, startEyeZ + viewer.walkedZ, ax, az,
+                        actorActiveRange[i]);
 }
 
 // Speeds up towards actorMaxSpeed (or backwards while braking); the limit

@@ -16,7 +16,7 @@ static void SettleIfSmall(double& p, double& q, double threshold) {
 // One frame of the spring on pitch p and peak q; c recentres at speed.
 static void StepPitchSpring(double& p, double& q, double c) {
     const double s = PITCH_STEP, t = PITCH_STEP * PITCH_SETTLE_FACTOR;
-    if (forwardSpeed != 0 && fastDriving == 1) {
+    if (viewer.forwardSpeed != 0 && viewer.fastDriving == 1) {
         if (p > 0) {
             p -= c * s;
             if (p < 0) p = 0;
@@ -35,7 +35,8 @@ static void StepPitchSpring(double& p, double& q, double c) {
         if (viewMode == VIEW_DRIVE || viewMode == VIEW_FOLLOW_VEHICLE) engineShake = -engineShake;
         return;
     }
-    if (forwardSpeed != 0 && braking != 1) return;  // the spring runs stopped or braking
+    if (viewer.forwardSpeed != 0 && viewer.braking != 1)
+        return;  // the spring runs stopped or braking
     if (p < q) {
         p -= s * PITCH_SWING_FACTOR;
         SettleIfSmall(p, q, t);
@@ -55,8 +56,8 @@ static void StepPitchSpring(double& p, double& q, double c) {
 
 // One frame of the spring on bodyPitch and bodyPitchPeak.
 void SettleBodyPitch(double recentreFactor) {
-    double p = bodyPitch, q = bodyPitchPeak;
+    double p = viewer.bodyPitch, q = viewer.bodyPitchPeak;
     StepPitchSpring(p, q, recentreFactor);
-    bodyPitch = p;
-    bodyPitchPeak = q;
+    viewer.bodyPitch = p;
+    viewer.bodyPitchPeak = q;
 }

@@ -14,27 +14,27 @@
 // The tilt turns the view about a pivot that walks with the viewer; the
 // view angle splits it between the x and z axes.
 void RotateTiltAboutPivot(double pivotOffset) {
-    float px = (float)(startEyeX + walkedX);
+    float px = (float)(startEyeX + viewer.walkedX);
     float py = (float)(startEyeY + pivotOffset);
-    float pz = (float)(startEyeZ + walkedZ);
+    float pz = (float)(startEyeZ + viewer.walkedZ);
     glTranslatef(px, py, pz);
-    glRotatef((float)(sin(viewAngle) * tilt), 1.0f, 0.0f, 0.0f);
-    glRotatef((float)(cos(viewAngle) * tilt), 0.0f, 0.0f, 1.0f);
+    glRotatef((float)(sin(viewer.viewAngle) * viewer.tilt), 1.0f, 0.0f, 0.0f);
+    glRotatef((float)(cos(viewer.viewAngle) * viewer.tilt), 0.0f, 0.0f, 1.0f);
     glTranslatef(-px, -py, -pz);
 }
 
 // The target at lookDistance along the view angle (its height stays).
 void UpdateLookTarget() {
-    lookTargetX = viewerX + cos(viewAngle) * lookDistance;
-    lookTargetZ = viewerZ - sin(viewAngle) * lookDistance;
+    viewer.lookTargetX = viewer.viewerX + cos(viewer.viewAngle) * lookDistance;
+    viewer.lookTargetZ = viewer.viewerZ - sin(viewer.viewAngle) * lookDistance;
 }
 
 // Identity, then the look-at with eye and centre lowered by eyeOffset.
 void LoadViewerLookAt(double eyeOffset) {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    gluLookAt(viewerX, viewerEyeY + eyeOffset, viewerZ, lookTargetX, lookTargetY + eyeOffset,
-              lookTargetZ, 0.0, -1.0, 0.0);
+    gluLookAt(viewer.viewerX, viewer.viewerEyeY + eyeOffset, viewer.viewerZ, viewer.lookTargetX,
+              viewer.lookTargetY + eyeOffset, viewer.lookTargetZ, 0.0, -1.0, 0.0);
 }
 
 // The whole view-mode-1 placement: target, look-at, tilt.
@@ -48,13 +48,13 @@ void PlaceViewerCamera(double eyeOffset, double pivotOffset, bool updateTarget) 
 // viewer; the eye offsets of crouch and jump are left out on purpose.
 void PlaceViewerLights() {
     if (light0Enabled == 1) {
-        const GLfloat position[] = {(float)viewerX, (float)(viewerEyeY + 150.0f),
-                                    (float)(viewerZ + 200.0f), 1.0f};
+        const GLfloat position[] = {(float)viewer.viewerX, (float)(viewer.viewerEyeY + 150.0f),
+                                    (float)(viewer.viewerZ + 200.0f), 1.0f};
         glLightfv(GL_LIGHT0, GL_POSITION, position);
     }
     if (light1Enabled == 1) {
-        const GLfloat position[] = {(float)viewerX, (float)viewerEyeY,
-                                    (float)(viewerZ + 5000.0f), 1.0f};
+        const GLfloat position[] = {(float)viewer.viewerX, (float)viewer.viewerEyeY,
+                                    (float)(viewer.viewerZ + 5000.0f), 1.0f};
         glLightfv(GL_LIGHT1, GL_POSITION, position);
     }
 }
@@ -63,11 +63,12 @@ void PlaceViewerLights() {
 static void LoadObserverCamera() {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    gluLookAt(observerX, observerY, observerZ, lookTargetX, lookTargetY, lookTargetZ, 0, -1, 0);
+    gluLookAt(observerX, observerY, observerZ, viewer.lookTargetX, viewer.lookTargetY,
+              viewer.lookTargetZ, 0, -1, 0);
 }
 
 void LoadFollowCamera() {
-    observerY = tan(tilt * degToRad) * boomLength + observerStartY;
+    observerY = tan(viewer.tilt * degToRad) * boomLength + observerStartY;
     LoadObserverCamera();
 }
 

@@ -31,16 +31,18 @@ static double FollowStep(double gap, bool wholeDegrees) {
 // Moves followHeading toward heading by one catch-up step, or snaps it there
 // (correcting the heading) when the gap is below a step; sets viewAngle.
 void LagFollowHeading(bool wholeDegrees) {
-    if (heading == followHeading) return;
-    double s = FollowStep(heading - followHeading, wholeDegrees);
-    if (s <= heading - followHeading || s <= followHeading - heading) {
+    if (viewer.heading == viewer.followHeading) return;
+    double s = FollowStep(viewer.heading - viewer.followHeading, wholeDegrees);
+    if (s <= viewer.heading - viewer.followHeading || s <= viewer.followHeading - viewer.heading) {
         // One direction only: a step that rounds a hair past the heading
         // must not be taken back, or the camera would never arrive.
-        if (followHeading < heading) followHeading = followHeading + s;
-        else if (followHeading > heading) followHeading = followHeading - s;
+        if (viewer.followHeading < viewer.heading)
+            viewer.followHeading = viewer.followHeading + s;
+        else if (viewer.followHeading > viewer.heading)
+            viewer.followHeading = viewer.followHeading - s;
     } else {
         CorrectHeading();
-        followHeading = heading;
+        viewer.followHeading = viewer.heading;
     }
-    viewAngle = -(followHeading - 90) * degToRad;
+    viewer.viewAngle = -(viewer.followHeading - 90) * degToRad;
 }

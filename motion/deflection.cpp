@@ -19,9 +19,10 @@ struct ProbeVariables {
 // The globals behind one set.
 ProbeVariables VariablesOf(ProbeSet set) {
     if (set == SIDESTEP_PROBES)
-        return {&sidestepSpeed, &sidestepProbePhase, &sidestepDeflection, &sidestepSpeedBeforeProbe,
-                &sidestepProbeAngle};
-    return {&forwardSpeed, &walkProbePhase, &walkDeflection, &walkSpeedBeforeProbe, &walkProbeAngle};
+        return {&viewer.sidestepSpeed, &viewer.sidestepProbePhase, &viewer.sidestepDeflection,
+                &viewer.sidestepSpeedBeforeProbe, &viewer.sidestepProbeAngle};
+    return {&viewer.forwardSpeed, &viewer.walkProbePhase, &viewer.walkDeflection,
+            &viewer.walkSpeedBeforeProbe, &viewer.walkProbeAngle};
 }
 
 constexpr double PROBE_TURN = 0.01;  // radians between two probe directions
@@ -67,16 +68,16 @@ void TakeDampedProbeStep(const ProbeVariables& v) {
 
 // Moves the viewer against the direction of angle; the step is kept for its undo.
 void TakeStep(double angle, double speed) {
-    stepX = sin(angle) * speed;
-    stepZ = cos(angle) * speed;
-    viewerX -= stepX;
-    viewerZ -= stepZ;
+    viewer.stepX = sin(angle) * speed;
+    viewer.stepZ = cos(angle) * speed;
+    viewer.viewerX -= viewer.stepX;
+    viewer.viewerZ -= viewer.stepZ;
 }
 
 // Takes back the last step.
 void UndoStep() {
-    viewerX += stepX;
-    viewerZ += stepZ;
+    viewer.viewerX += viewer.stepX;
+    viewer.viewerZ += viewer.stepZ;
 }
 
 // The step, then probes a probe step long at +0.01, +0.02 ... and -0.01 ...
@@ -89,13 +90,13 @@ bool MoveWithDeflection(ProbeSet set, double angle, double radius, bool placeCam
     *v.speedBeforeProbe = *v.speed;
     while (FindObstacleHit(radius)) {
         UndoStep();
-        blocked = 1;
+        viewer.blocked = 1;
         *v.speed = *v.speedBeforeProbe < 0 ? -collisionProbeSpeed : collisionProbeSpeed;
         if (!AdvanceProbe(v, limit)) {
             *v.phase = 1;
             *v.deflection = 0;
-            forwardSpeed = 0;
-            sidestepSpeed = 0;
+            viewer.forwardSpeed = 0;
+            viewer.sidestepSpeed = 0;
             return false;
         }
         *v.probeAngle = angle + *v.deflection;
@@ -106,13 +107,13 @@ bool MoveWithDeflection(ProbeSet set, double angle, double radius, bool placeCam
     // obstacle) must not send this frame's free step along a stale probe
     // direction: only a probe of this frame redirects the step.
     if (probed) TakeDampedProbeStep(v);
-    blocked = 0;
+    viewer.blocked = 0;
     *v.deflection = 0;
     *v.phase = 1;
-    walkedZ -= stepZ;
-    walkedX -= stepX;
+    viewer.walkedZ -= viewer.stepZ;
+    viewer.walkedX -= viewer.stepX;
     if (placeCamera) {
-        PlaceViewerCamera(crouchOffset, 0, true);
+        PlaceViewerCamera(viewer.crouchOffset, 0, true);
         PlaceViewerLights();
     }
     return true;

@@ -8,31 +8,31 @@
 // Sidestepping with the follow view's larger square; false when the
 // deflection search gave up.
 static bool FollowSidestep(const HeldKeys& keys) {
-    avatarPose = POSE_SIDESTEPPING;
-    moveAngle = (90 - heading) * degToRad;
+    viewer.avatarPose = POSE_SIDESTEPPING;
+    viewer.moveAngle = (90 - viewer.heading) * degToRad;
     ApplySidestepSpeedRule(keys);
-    return MoveWithDeflection(SIDESTEP_PROBES, moveAngle, followCollisionRadius, false);
+    return MoveWithDeflection(SIDESTEP_PROBES, viewer.moveAngle, followCollisionRadius, false);
 }
 
 // The arrow turn; the heading range is left to the camera's snap.
 static void FollowTurn(const HeldKeys& keys) {
-    avatarPose = POSE_TURNING;
+    viewer.avatarPose = POSE_TURNING;
     TurnByKeys(keys);
 }
 
 // Walking along the true heading, so the figure goes where it faces while
 // the camera catches up.
 static void FollowWalk(const HeldKeys& keys) {
-    moveAngle = -heading * degToRad;
+    viewer.moveAngle = -viewer.heading * degToRad;
     if (keys.upHeld == 1) {
-        avatarPose = POSE_WALKING_FORWARD;
+        viewer.avatarPose = POSE_WALKING_FORWARD;
         ApplyForwardSpeedRule();
     }
     if (keys.downHeld == 1) {
-        avatarPose = POSE_WALKING_BACK;
+        viewer.avatarPose = POSE_WALKING_BACK;
         ApplyBackwardSpeedRule();
     }
-    MoveWithDeflection(WALK_PROBES, moveAngle, followCollisionRadius, false);
+    MoveWithDeflection(WALK_PROBES, viewer.moveAngle, followCollisionRadius, false);
 }
 
 // One frame of view mode 3: the lag, then sidestep, turn and walk in order.

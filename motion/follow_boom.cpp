@@ -11,8 +11,8 @@ double boomLength, boomRestLength;
 
 // The eye length behind the viewer, against the view direction.
 void PlaceBoomEye(double length) {
-    observerX = viewerX - cos(viewAngle) * length;
-    observerZ = viewerZ + sin(viewAngle) * length;
+    observerX = viewer.viewerX - cos(viewer.viewAngle) * length;
+    observerZ = viewer.viewerZ + sin(viewer.viewAngle) * length;
 }
 
 // A step that is not a positive number would never reach observerDistance,
@@ -45,7 +45,7 @@ void FindBoomLength(double step) {
 // Grows slowly; shrinks quickly, the more so while the camera's heading
 // still lags behind the viewer's.
 void EaseBoom(double grow, double shrinkBase) {
-    double gap = fabs(followHeading - heading);
+    double gap = fabs(viewer.followHeading - viewer.heading);
     if (boomLength < boomRestLength) {
         boomLength += grow;
         if (boomLength > boomRestLength) boomLength = boomRestLength;

@@ -10,36 +10,7 @@
 #include "motion/camera.h"
 #include "motion/input.h"
 
-// ---- Viewer state.
-extern double viewerX, viewerZ;      // W: every step that moves the viewer
-extern double viewerEyeY;            // R: never changed by motion
-extern double heading;               // W: turning (keys, mouse), lag snaps, vehicle deflection
-extern double viewAngle;             // W: radians, -(heading - 90) * degToRad (or from followHeading)
-extern double moveAngle;             // W: radians, direction of the viewer's last step
-extern double lookTargetX, lookTargetY, lookTargetZ;  // W: camera placements; Y never by motion
-extern double tilt;                  // W: mouse only; R: camera placements
-extern double turnDelta;             // W: arrow turning, mouse, steering
-extern double forwardSpeed;          // W: walking/driving speed rules, key-up, give-ups
-extern double sidestepSpeed;         // W: sidestep speed rule, key-up, give-ups
-extern double stepX, stepZ;          // scratch: the viewer's last step, kept for its undo
-extern double walkedX, walkedZ;      // W: sum of completed steps (each subtracts its step)
-extern int blocked;                  // W: 1 after a collision; survives between frames
-
-// ---- Deflection search, one variable set each for walking and sidestepping.
-extern int walkProbePhase, sidestepProbePhase;            // W: 1 or 2
-extern double walkDeflection, sidestepDeflection;         // W: radians
-extern double walkSpeedBeforeProbe, sidestepSpeedBeforeProbe;  // scratch
-extern double walkProbeAngle, sidestepProbeAngle;         // W: direction of the last probe
-
-// ---- Crouch and jump (view mode 1).
-extern double crouchOffset;   // W: vertical step; 0..crouchDepth, lowers the eye
-extern double jumpOffset;     // W: vertical step; 0..jumpHeight, lifts the eye
-extern int jumpRising, jumpFalling;  // W: vertical step
-extern int jumpSpent;         // W: vertical step (set), key-up of Space (clear)
-
-// ---- Follow view (view mode 3) and the lag shared with view mode 4.
-extern double followHeading;  // W: camera lag; trails heading
-// The avatar's poses: each is a row of the avatar's joint tables.
+// The poses of the avatar: each is a row of the avatar's joint tables.
 enum AvatarPose : int {
     POSE_STANDING = 0,
     POSE_WALKING_FORWARD = 1,
@@ -49,22 +20,60 @@ enum AvatarPose : int {
 };
 // The pose every active actor walks in (a row of the actor's joint tables).
 constexpr int ACTOR_POSE_WALKING = 1;
-extern int avatarPose;        // W: follow step, mouse, standing rule when drawing; an AvatarPose
+
+// The viewer and its motion: what a load resets as a whole (by assignment
+// from these initialisers) and every frame carries on.
+struct ViewerState {
+    // ---- Position and direction.
+    double viewerX = 0, viewerZ = 0;  // W: every step that moves the viewer
+    double viewerEyeY = 0;            // R: never changed by motion
+    double heading = 0;               // W: turning (keys, mouse), lag snaps, vehicle deflection
+    double viewAngle = 0;             // W: radians, -(heading - 90) * degToRad (or followHeading's)
+    double moveAngle = 0;             // W: radians, direction of the viewer's last step
+    double lookTargetX = 0, lookTargetY = 0,
+           lookTargetZ = 0;           // W: camera placements; Y not by motion
+    double tilt = 0;                  // W: mouse only; R: camera placements
+    double turnDelta = 0;             // W: arrow turning, mouse, steering
+    double forwardSpeed = 0;          // W: walking/driving speed rules, key-up, give-ups
+    double sidestepSpeed = 0;         // W: sidestep speed rule, key-up, give-ups
+    double stepX = 0, stepZ = 0;      // scratch: the viewer's last step, kept for its undo
+    double walkedX = 0, walkedZ = 0;  // W: sum of completed steps (each subtracts its step)
+    int blocked = 0;                  // W: 1 after a collision; survives between frames
+
+    // ---- Deflection search, one variable set each for walking and sidestepping.
+    int walkProbePhase = 1, sidestepProbePhase = 1;                 // W: 1 or 2
+    double walkDeflection = 0, sidestepDeflection = 0;              // W: radians
+    double walkSpeedBeforeProbe = 0, sidestepSpeedBeforeProbe = 0;  // scratch
+    double walkProbeAngle = 0, sidestepProbeAngle = 0;  // W: direction of the last probe
+
+    // ---- Crouch and jump (view mode 1).
+    double crouchOffset = 0;              // W: vertical step; 0..crouchDepth, lowers the eye
+    double jumpOffset = 0;                // W: vertical step; 0..jumpHeight, lifts the eye
+    int jumpRising = 0, jumpFalling = 0;  // W: vertical step
+    int jumpSpent = 0;                    // W: vertical step (set), key-up of Space (clear)
+
+    // ---- Follow view (view mode 3) and the lag shared with view mode 4.
+    double followHeading = 0;        // W: camera lag; trails heading
+    int avatarPose = POSE_STANDING;  // W: follow step, mouse, standing rule when drawing
+
+    // ---- Driving (view modes 2 and 4).
+    double currentAcceleration = 0;              // W: Ctrl key handlers; R: drive branch
+    double bodyPitch = 0, bodyPitchPeak = 0;     // W: key-driven changes here, spring when drawing
+    double bodyRoll = 0;                         // W: after steps; returns to 0
+    int braking = 0;                             // W: handbrake, reverse braking; cleared by drive
+    int driftTurn = 0;                           // W: 1 after a handbrake turn
+    int fastDriving = 1;                         // W: acceleration
+    double steerLimit = 0, driftSteerLimit = 0;  // scratch
+};
+extern ViewerState viewer;
+
 constexpr double FOLLOW_TURN_DIVISOR = 2.0;   // the lag closes half the gap per frame
 constexpr double FOLLOW_TURN_MIN_STEP = 3.0;  // ...but never less than 3 degrees
 
-// ---- Driving (view modes 2 and 4).
-extern double currentAcceleration;  // W: Ctrl key handlers; R: drive branch
-extern double bodyPitch, bodyPitchPeak;  // W: key-driven changes here, spring when drawing
-extern double bodyRoll;             // W: after steps; returns to 0
-extern int braking;                 // W: handbrake, reverse braking; cleared by drive
-extern int driftTurn;               // W: 1 after a handbrake turn
-extern int fastDriving;             // W: acceleration
-extern double steerLimit, driftSteerLimit;  // scratch
 constexpr double STEER_PER_SPEED = 1.5;  // steering limit per unit of speed
 constexpr double PITCH_STEP = 0.2;       // degrees of body pitch per key-driven change
 
-// Puts the viewer at its start and clears every motion state; run by the
+// Puts the viewer at its start and resets every motion state; run by the
 // loader before it computes the derived values.
 void ResetViewerState();
 // The viewer (and follow camera) at the scene's start, after the scene's

@@ -182,4 +182,4 @@ bool ObstacleNear(double x, double z, double r) {
 }
 
 // The viewer's own position against every obstacle square.
-bool FindObstacleHit(double radius) { return ObstacleNear(viewerX, viewerZ, radius); }
+bool FindObstacleHit(double radius) { return ObstacleNear(viewer.viewerX, viewer.viewerZ, radius); }

@@ -22,16 +22,16 @@ static double VehicleDeflectionLimit() {
 // Next probe direction: +0.1, +0.2, ... below the limit, then -0.1, -0.2, ...
 // above minus the limit. False when both sides are spent.
 static bool NextVehicleDeflection(double limit) {
-    if (walkProbePhase == 1) {
-        walkDeflection = walkDeflection + DRIVE_PROBE_STEP;
-        if (walkDeflection >= limit) {
-            walkProbePhase = 2;
-            walkDeflection = 0;
+    if (viewer.walkProbePhase == 1) {
+        viewer.walkDeflection = viewer.walkDeflection + DRIVE_PROBE_STEP;
+        if (viewer.walkDeflection >= limit) {
+            viewer.walkProbePhase = 2;
+            viewer.walkDeflection = 0;
         }
     }
-    if (walkProbePhase != 1) {
-        walkDeflection = walkDeflection - DRIVE_PROBE_STEP;
-        if (walkDeflection <= -limit) return false;
+    if (viewer.walkProbePhase != 1) {
+        viewer.walkDeflection = viewer.walkDeflection - DRIVE_PROBE_STEP;
+        if (viewer.walkDeflection <= -limit) return false;
     }
     return true;
 }
@@ -41,24 +41,24 @@ static bool NextVehicleDeflection(double limit) {
 // the damped deflection.
 static void RedirectAlongProbe() {
     UndoStep();
-    double t = std::fabs(forwardSpeed / collisionTurnDivisor);
-    if (walkDeflection >= 0) {
+    double t = std::fabs(viewer.forwardSpeed / collisionTurnDivisor);
+    if (viewer.walkDeflection >= 0) {
         TurnVehicle(-t);
     } else {
-        walkDeflection = -walkDeflection;
+        viewer.walkDeflection = -viewer.walkDeflection;
         TurnVehicle(t);
     }
-    walkDeflection = walkDeflection * driveDeflectionDamping;
-    if (walkDeflection < 1.0) walkDeflection = 1.0;
-    forwardSpeed = walkSpeedBeforeProbe / walkDeflection;
-    TakeStep(walkProbeAngle, forwardSpeed);
+    viewer.walkDeflection = viewer.walkDeflection * driveDeflectionDamping;
+    if (viewer.walkDeflection < 1.0) viewer.walkDeflection = 1.0;
+    viewer.forwardSpeed = viewer.walkSpeedBeforeProbe / viewer.walkDeflection;
+    TakeStep(viewer.walkProbeAngle, viewer.forwardSpeed);
 }
 
 // The step stands: the walked sums follow it, and the driver's seat keeps its
 // look target and lights with the vehicle.
 static void CompleteVehicleStep() {
-    walkedZ = walkedZ - stepZ;
-    walkedX = walkedX - stepX;
+    viewer.walkedZ = viewer.walkedZ - viewer.stepZ;
+    viewer.walkedX = viewer.walkedX - viewer.stepX;
     if (viewMode != VIEW_DRIVE) return;
     UpdateLookTarget();
     PlaceViewerLights();
@@ -69,28 +69,29 @@ bool MoveVehicleWithDeflection() {
     const double radius = VehicleObstacleRadius();
     const double limit = VehicleDeflectionLimit();
     bool probed = false;
-    TakeStep(moveAngle, forwardSpeed);
-    walkSpeedBeforeProbe = forwardSpeed;
+    TakeStep(viewer.moveAngle, viewer.forwardSpeed);
+    viewer.walkSpeedBeforeProbe = viewer.forwardSpeed;
     while (FindObstacleHit(radius)) {
         UndoStep();
-        blocked = 1;
-        forwardSpeed = walkSpeedBeforeProbe < 0 ? -collisionProbeSpeed : collisionProbeSpeed;
+        viewer.blocked = 1;
+        viewer.forwardSpeed =
+            viewer.walkSpeedBeforeProbe < 0 ? -collisionProbeSpeed : collisionProbeSpeed;
         if (!NextVehicleDeflection(limit)) {
-            walkProbePhase = 1;
-            walkDeflection = 0;
-            forwardSpeed = 0;
+            viewer.walkProbePhase = 1;
+            viewer.walkDeflection = 0;
+            viewer.forwardSpeed = 0;
             return false;
         }
-        walkProbeAngle = moveAngle + walkDeflection;
-        TakeStep(walkProbeAngle, forwardSpeed);
+        viewer.walkProbeAngle = viewer.moveAngle + viewer.walkDeflection;
+        TakeStep(viewer.walkProbeAngle, viewer.forwardSpeed);
         probed = true;
     }
     // A blocked flag left by an earlier frame's give-up says nothing about
     // this step, which was checked and found free: it stands as taken.
     if (probed) RedirectAlongProbe();
-    blocked = 0;
-    walkDeflection = 0;
-    walkProbePhase = 1;
+    viewer.blocked = 0;
+    viewer.walkDeflection = 0;
+    viewer.walkProbePhase = 1;
     CompleteVehicleStep();
     return true;
 }

@@ -10,50 +10,52 @@
 // step's direction; there is no deflection search in the air. False when
 // the step ran into an obstacle (and was undone).
 static bool StepInAir() {
-    TakeStep(moveAngle, forwardSpeed);
+    TakeStep(viewer.moveAngle, viewer.forwardSpeed);
     if (FindObstacleHit(collisionRadius)) {
         UndoStep();
-        forwardSpeed = 0;
-        sidestepSpeed = 0;
-        blocked = 1;
+        viewer.forwardSpeed = 0;
+        viewer.sidestepSpeed = 0;
+        viewer.blocked = 1;
         return false;
     }
-    blocked = 0;
-    walkedZ -= stepZ;
-    walkedX -= stepX;
-    PlaceViewerCamera(-jumpOffset, -jumpOffset, true);
+    viewer.blocked = 0;
+    viewer.walkedZ -= viewer.stepZ;
+    viewer.walkedX -= viewer.stepX;
+    PlaceViewerCamera(-viewer.jumpOffset, -viewer.jumpOffset, true);
     PlaceViewerLights();
     return true;
 }
 
 // Crouch changes move the eye and the pivot together and keep the target.
-static void PlaceCrouchCamera() { PlaceViewerCamera(crouchOffset, crouchOffset, false); }
+static void PlaceCrouchCamera() {
+    PlaceViewerCamera(viewer.crouchOffset, viewer.crouchOffset, false);
+}
 
 // One falling frame; Space seen released makes a new jump possible.
 static void Fall(const HeldKeys& keys) {
-    jumpOffset -= jumpStep;
-    if (jumpOffset <= 0) {
-        jumpOffset = 0;
-        jumpFalling = 0;
+    viewer.jumpOffset -= jumpStep;
+    if (viewer.jumpOffset <= 0) {
+        viewer.jumpOffset = 0;
+        viewer.jumpFalling = 0;
     }
-    if (keys.spaceHeld == 0) jumpSpent = 0;
+    if (keys.spaceHeld == 0) viewer.jumpSpent = 0;
     StepInAir();
 }
 
 // Reaching the top, or an obstacle, turns the jump into a fall; it stays
 // spent until Space is seen released.
 static void StartFalling() {
-    jumpRising = 0;
-    jumpFalling = 1;
-    jumpSpent = 1;
+    viewer.jumpRising = 0;
+    viewer.jumpFalling = 1;
+    viewer.jumpSpent = 1;
 }
 
 // One rising frame, up to the top.
 static void Rise() {
-    jumpRising = 1;
-    jumpOffset += jumpStep;
-    if (!(jumpOffset < jumpHeight)) {
-        jumpOffset = jumpHeight;
+    viewer.jumpRising = 1;
+    viewer.jumpOffset += jumpStep;
+    if (!(viewer.jumpOffset < jumpHeight)) {
+        viewer.jumpOffset = jumpHeight;
         StartFalling();
     }
     if (!StepInAir()) StartFalling();
@@ -63,23 +65,24 @@ static void Rise() {
 // horizontal step runs in this frame too.
 bool StepVerticalMotion(const HeldKeys& keys) {
     if (keys.ctrlHeld == 1) {
-        if (crouchOffset < crouchDepth) {
-            crouchOffset += crouchDepth / 2;
+        if (viewer.crouchOffset < crouchDepth) {
+            viewer.crouchOffset += crouchDepth / 2;
             PlaceCrouchCamera();
         }
         return true;
     }
-    if (crouchOffset > 0) {
-        crouchOffset -= crouchDepth / 2;
-        if (crouchOffset < 0) crouchOffset = 0;
+    if (viewer.crouchOffset > 0) {
+        viewer.crouchOffset -= crouchDepth / 2;
+        if (viewer.crouchOffset < 0) viewer.crouchOffset = 0;
         PlaceCrouchCamera();
         return true;
     }
-    if (jumpFalling == 1) {
+    if (viewer.jumpFalling == 1) {
         Fall(keys);
         return false;
     }
-    if ((keys.spaceHeld == 1 || jumpRising == 1) && jumpOffset < jumpHeight && jumpSpent == 0) {
+    if ((keys.spaceHeld == 1 || viewer.jumpRising == 1) && viewer.jumpOffset < jumpHeight &&
+        viewer.jumpSpent == 0) {
         Rise();
         return false;
     }

@@ -14,21 +14,21 @@ constexpr double TRAILING_RECENTRE_FACTOR = 2.4; // view mode 4
 
 // The trailing camera looks over the viewer along viewAngle.
 static void AimFollowCamera() {
-    lookTargetX = observerX + cos(viewAngle) * observerDistance;
-    lookTargetZ = observerZ - sin(viewAngle) * observerDistance;
+    viewer.lookTargetX = observerX + cos(viewer.viewAngle) * observerDistance;
+    viewer.lookTargetZ = observerZ - sin(viewer.viewAngle) * observerDistance;
 }
 
 // View mode 2: the spring, then the driver's camera the avatar is placed in.
 static void StepDriverSeat() {
-    if (forwardSpeed == 0) turnDelta = 0;
+    if (viewer.forwardSpeed == 0) viewer.turnDelta = 0;
     SettleBodyPitch(DRIVER_RECENTRE_FACTOR);
-    LoadViewerLookAt(crouchOffset);
+    LoadViewerLookAt(viewer.crouchOffset);
 }
 
 // View mode 3: the standing pose, the boom and its target.
 static void StepFollowWalker(const HeldKeys& keys) {
-    if (keys.moveKeyHeld == 0 && keys.sideKeyHeld == 0 && followHeading == heading)
-        avatarPose = POSE_STANDING;
+    if (keys.moveKeyHeld == 0 && keys.sideKeyHeld == 0 && viewer.followHeading == viewer.heading)
+        viewer.avatarPose = POSE_STANDING;
     FindBoomLength(followCameraStep);
     if (keys.sideKeyHeld == 1 && sideKeyMode == SIDE_KEYS_SIDESTEP) {
         boomLength = boomRestLength;  // sidestepping: the boom follows at once
@@ -40,7 +40,7 @@ static void StepFollowWalker(const HeldKeys& keys) {
 
 // View mode 4: the boom and its target, then the spring.
 static void StepFollowVehicle() {
-    if (forwardSpeed == 0) turnDelta = 0;
+    if (viewer.forwardSpeed == 0) viewer.turnDelta = 0;
     FindBoomLength(driveCameraStep);
     EaseBoom(driveCameraFastStep, maxDriveSpeed);
     AimFollowCamera();

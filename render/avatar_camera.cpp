@@ -18,9 +18,9 @@ static void RotateZ(double degrees) { glRotatef((float)degrees, 0, 0, 1); }
 
 // Moves to the avatar point at height y.
 static void TranslateToAvatar(double y) {
-    placedX = (float)(startEyeX + walkedX);
+    placedX = (float)(startEyeX + viewer.walkedX);
     placedY = (float)y;
-    placedZ = (float)(startEyeZ + walkedZ);
+    placedZ = (float)(startEyeZ + viewer.walkedZ);
     glTranslatef(placedX, placedY, placedZ);
 }
 
@@ -28,14 +28,14 @@ static void TranslateToAvatar(double y) {
 static void TranslateBack() { glTranslatef(-placedX, -placedY, -placedZ); }
 
 // Degrees the avatar is turned by (negated for the placement).
-static double AvatarTurn() { return heading + avatarHeadingOffset; }
+static double AvatarTurn() { return viewer.heading + avatarHeadingOffset; }
 
 // View mode 1: at the avatar point lifted by the jump, leaning with the tilt.
 static void PlaceWalker() {
     glPushMatrix();
-    TranslateToAvatar(startEyeY - jumpOffset);
-    RotateZ(-(cos(viewAngle) * tilt));
-    RotateX(-(sin(viewAngle) * tilt));
+    TranslateToAvatar(startEyeY - viewer.jumpOffset);
+    RotateZ(-(cos(viewer.viewAngle) * viewer.tilt));
+    RotateX(-(sin(viewer.viewAngle) * viewer.tilt));
     RotateY(-AvatarTurn());
 }
 
@@ -43,13 +43,13 @@ static void PlaceWalker() {
 // pitch.
 static void PlaceDriverSeat() {
     TranslateToAvatar(startEyeY);
-    RotateZ(-sin(viewAngle) * bodyRoll);
-    RotateX(cos(viewAngle) * bodyRoll);
-    double h = -heading * degToRad;
+    RotateZ(-sin(viewer.viewAngle) * viewer.bodyRoll);
+    RotateX(cos(viewer.viewAngle) * viewer.bodyRoll);
+    double h = -viewer.heading * degToRad;
     RotateZ(-sin(h) * engineShake);
     RotateX(cos(h) * engineShake);
-    RotateZ(sin(h) * bodyPitch);
-    RotateX(-cos(h) * bodyPitch);
+    RotateZ(sin(h) * viewer.bodyPitch);
+    RotateX(-cos(h) * viewer.bodyPitch);
     RotateY(-AvatarTurn());
 }
 
@@ -64,12 +64,12 @@ static void PlaceFollowWalker() {
 static void PlaceFollowVehicle() {
     glPushMatrix();
     TranslateToAvatar(startEyeY);
-    double r = -(heading - 90) * degToRad;
-    RotateZ(-sin(r) * bodyRoll);
-    RotateX(cos(r) * bodyRoll);
-    double h = -heading * degToRad;
-    RotateZ(sin(h) * bodyPitch);
-    RotateX(-cos(h) * bodyPitch);
+    double r = -(viewer.heading - 90) * degToRad;
+    RotateZ(-sin(r) * viewer.bodyRoll);
+    RotateX(cos(r) * viewer.bodyRoll);
+    double h = -viewer.heading * degToRad;
+    RotateZ(sin(h) * viewer.bodyPitch);
+    RotateX(-cos(h) * viewer.bodyPitch);
     RotateY(-AvatarTurn());
 }
 
@@ -87,14 +87,14 @@ void PlaceAvatar() {
 // Half of the body pitch and roll stays in the matrix, so the next frame's
 // scene sways with the vehicle body; the shake is taken back in full.
 static void UnplaceDriverSeat() {
-    double h = -heading * degToRad;
+    double h = -viewer.heading * degToRad;
     RotateY(AvatarTurn());
-    RotateX(cos(h) * bodyPitch / 2);
-    RotateZ(-sin(h) * bodyPitch / 2);
+    RotateX(cos(h) * viewer.bodyPitch / 2);
+    RotateZ(-sin(h) * viewer.bodyPitch / 2);
     RotateX(cos(h) * (-engineShake));
     RotateZ(-sin(h) * (-engineShake));
-    RotateX(-(cos(viewAngle) * bodyRoll) / 2);
-    RotateZ(sin(viewAngle) * bodyRoll / 2);
+    RotateX(-(cos(viewer.viewAngle) * viewer.bodyRoll) / 2);
+    RotateZ(sin(viewer.viewAngle) * viewer.bodyRoll / 2);
     TranslateBack();
 }
 

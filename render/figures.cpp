@@ -11,7 +11,7 @@
 bool ActorInDrawingRange(int i) {
     if (actorCullEnabled[i] == 0) return true;
     double ax = actorStartX[i] + actorWalkedX[i], az = actorStartZ[i] + actorWalkedZ[i];
-    double vx = startEyeX + walkedX, vz = startEyeZ + walkedZ;
+    double vx = startEyeX + viewer.walkedX, vz = startEyeZ + viewer.walkedZ;
     double d = actorCullDistance[i];
     return ax - vx < d && vx - ax < d && az - vz < d && vz - az < d;
 }

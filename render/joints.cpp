@@ -9,7 +9,7 @@
 
 // actorPose of the actor, or avatarPose for the avatar.
 int FigurePose(int figure) {
-    return figure == AVATAR_FIGURE ? avatarPose : actorPose[figure];
+    return figure == AVATAR_FIGURE ? viewer.avatarPose : actorPose[figure];
 }
 
 // Joint numbers 0..19 in poses 0..6 have table entries; nothing else does.

@@ -41,8 +41,8 @@ void DrawFlatPolygons() {
 // not near.
 bool IsNearViewer(int v) {
     double d = (double)cullDistance;
-    return d > texPolyX[v] - viewerX && d > viewerX - texPolyX[v] &&
-           d > texPolyZ[v] - viewerZ && d > viewerZ - texPolyZ[v];
+    return d > texPolyX[v] - viewer.viewerX && d > viewer.viewerX - texPolyX[v] &&
+           d > texPolyZ[v] - viewer.viewerZ && d > viewer.viewerZ - texPolyZ[v];
 }
 
 // Last vertex of the polygon that starts at f (never past the list's end).

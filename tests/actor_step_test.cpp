@@ -71,18 +71,18 @@ TEST(ActorSearchBound, GivingUpTriesTheSixDirectionsOnce) {
 
 TEST(ActorWorkingValues, TheViewersMotionValuesAreNotTheActors) {
     SetUpActor(0, 0, {{0, -15}});
-    moveAngle = 0.25;
-    stepX = 1.5;
-    stepZ = -2.5;
-    walkSpeedBeforeProbe = 3.5;
-    walkProbeAngle = -0.75;
+    viewer.moveAngle = 0.25;
+    viewer.stepX = 1.5;
+    viewer.stepZ = -2.5;
+    viewer.walkSpeedBeforeProbe = 3.5;
+    viewer.walkProbeAngle = -0.75;
     for (int frame = 0; frame < 20; frame++) StepActor(0);
     EXPECT_NE(actorHeading[0], 0);  // the actor did search and turn
-    EXPECT_EQ(moveAngle, 0.25);
-    EXPECT_EQ(stepX, 1.5);
-    EXPECT_EQ(stepZ, -2.5);
-    EXPECT_EQ(walkSpeedBeforeProbe, 3.5);
-    EXPECT_EQ(walkProbeAngle, -0.75);
+    EXPECT_EQ(viewer.moveAngle, 0.25);
+    EXPECT_EQ(viewer.stepX, 1.5);
+    EXPECT_EQ(viewer.stepZ, -2.5);
+    EXPECT_EQ(viewer.walkSpeedBeforeProbe, 3.5);
+    EXPECT_EQ(viewer.walkProbeAngle, -0.75);
 }
 
 }  // namespace

@@ -26,18 +26,18 @@ void SetUpViewer(int mode) {
     viewMode = mode;
     degToRad = M_PI / 180;
     startEyeX = 0.25;
-    walkedX = 0.25;
+    viewer.walkedX = 0.25;
     startEyeY = -0.5;
-    startEyeZ = walkedZ = 0;
-    viewerX = 0.5;
-    viewerZ = 0;
-    viewerEyeY = -0.5;
-    heading = followHeading = 60;
-    viewAngle = -(heading - 90) * degToRad;
+    startEyeZ = viewer.walkedZ = 0;
+    viewer.viewerX = 0.5;
+    viewer.viewerZ = 0;
+    viewer.viewerEyeY = -0.5;
+    viewer.heading = viewer.followHeading = 60;
+    viewer.viewAngle = -(viewer.heading - 90) * degToRad;
     avatarHeadingOffset = 30;
-    tilt = jumpOffset = crouchOffset = 0;
-    bodyPitch = bodyPitchPeak = bodyRoll = 0;
-    forwardSpeed = turnDelta = 0;
+    viewer.tilt = viewer.jumpOffset = viewer.crouchOffset = 0;
+    viewer.bodyPitch = viewer.bodyPitchPeak = viewer.bodyRoll = 0;
+    viewer.forwardSpeed = viewer.turnDelta = 0;
     heldKeys.moveKeyHeld = heldKeys.sideKeyHeld = 0;
     obstacleCount = 0;
     BuildObstacleIndex();
@@ -59,7 +59,7 @@ void ExpectAvatarVertexAt(double x, double y, double z, const char* what) {
 TEST(AvatarPlacement, StandsAtTheAvatarPointTurnedByHeadingAndOffset) {
     // Turned by -(60 + 30) about y, the vertex at z = 0.1 lands at x - 0.1.
     SetUpViewer(1);
-    jumpOffset = 0.25;  // view mode 1 rises with the jump
+    viewer.jumpOffset = 0.25;  // view mode 1 rises with the jump
     StepViewCamera(heldKeys);
     PlaceAvatar();
     ExpectAvatarVertexAt(0.4, -0.75, 0, "view mode 1");
@@ -73,8 +73,8 @@ TEST(AvatarPlacement, StandsAtTheAvatarPointTurnedByHeadingAndOffset) {
 
 TEST(AvatarPlacement, ViewMode1UndoIsTheExactInverseWithTiltAndJump) {
     SetUpViewer(1);
-    tilt = 25;
-    jumpOffset = 3;
+    viewer.tilt = 25;
+    viewer.jumpOffset = 3;
     double before[16], after[16];
     glRotatef(10, 1, 0, 0);
     Modelview(before);
@@ -87,15 +87,16 @@ TEST(AvatarPlacement, ViewMode1UndoIsTheExactInverseWithTiltAndJump) {
 
 TEST(AvatarPlacement, ViewMode2TakesBackTheShakeInFullButOnlyHalfThePitch) {
     SetUpViewer(2);
-    heading = followHeading = 0;  // looking along -z: the pitch turns about x alone
-    viewAngle = 90 * degToRad;
-    lookTargetX = viewerX;
-    lookTargetY = viewerEyeY;
-    lookTargetZ = -100;
+    viewer.heading = viewer.followHeading = 0;  // looking along -z: the pitch turns about x alone
+    viewer.viewAngle = 90 * degToRad;
+    viewer.lookTargetX = viewer.viewerX;
+    viewer.lookTargetY = viewer.viewerEyeY;
+    viewer.lookTargetZ = -100;
     engineShake = 0.4;
     double camera[16], after[16];
     glLoadIdentity();
-    gluLookAt(viewerX, viewerEyeY, viewerZ, lookTargetX, lookTargetY, lookTargetZ, 0, -1, 0);
+    gluLookAt(viewer.viewerX, viewer.viewerEyeY, viewer.viewerZ, viewer.lookTargetX,
+              viewer.lookTargetY, viewer.lookTargetZ, 0, -1, 0);
     Modelview(camera);
     glLoadIdentity();
     StepViewCamera(heldKeys);
@@ -106,113 +107,115 @@ TEST(AvatarPlacement, ViewMode2TakesBackTheShakeInFullButOnlyHalfThePitch) {
     EXPECT_EQ(engineShake, -0.4);  // flipped by the spring at rest
     // A pitch of 6 degrees leaves 3 in the view: the target, 100 ahead,
     // moves off the axis by 100 * sin(3 degrees).
-    bodyPitch = bodyPitchPeak = 6;  // at its peak the spring leaves it
+    viewer.bodyPitch = viewer.bodyPitchPeak = 6;  // at its peak the spring leaves it
     StepViewCamera(heldKeys);
     PlaceAvatar();
     UnplaceAvatar();
     Modelview(after);
-    double offAxis = hypot(after[0] * lookTargetX + after[4] * lookTargetY + after[8] * -100 + after[12],
-                           after[1] * lookTargetX + after[5] * lookTargetY + after[9] * -100 + after[13]);
+    double offAxis = hypot(
+        after[0] * viewer.lookTargetX + after[4] * viewer.lookTargetY + after[8] * -100 + after[12],
+        after[1] * viewer.lookTargetX + after[5] * viewer.lookTargetY + after[9] * -100 +
+            after[13]);
     EXPECT_NEAR(offAxis, 100 * sin(3 * M_PI / 180), 1e-4);
-    EXPECT_EQ(bodyPitch, 6);
+    EXPECT_EQ(viewer.bodyPitch, 6);
 }
 
 TEST(AvatarPlacement, StoppedDrivingModesStopTheSteeringButTheFollowWalkDoesNot) {
     for (int mode : {2, 4}) {
         SetUpViewer(mode);
-        turnDelta = 3;
+        viewer.turnDelta = 3;
         StepViewCamera(heldKeys);
         PlaceAvatar();
         UnplaceAvatar();
-        EXPECT_EQ(turnDelta, 0) << mode;
+        EXPECT_EQ(viewer.turnDelta, 0) << mode;
     }
     SetUpViewer(3);
-    turnDelta = 3;
+    viewer.turnDelta = 3;
     StepViewCamera(heldKeys);
     PlaceAvatar();
     UnplaceAvatar();
-    EXPECT_EQ(turnDelta, 3);
+    EXPECT_EQ(viewer.turnDelta, 3);
 }
 
 TEST(AvatarPlacement, ViewMode3StandsTheAvatarOnlyWhenIdleAndCaughtUp) {
     SetUpViewer(3);
-    avatarPose = 3;
-    followHeading = 57;  // the camera still lags
+    viewer.avatarPose = 3;
+    viewer.followHeading = 57;  // the camera still lags
     StepViewCamera(heldKeys);
     PlaceAvatar();
     UnplaceAvatar();
-    EXPECT_EQ(avatarPose, 3);
-    followHeading = heading;
+    EXPECT_EQ(viewer.avatarPose, 3);
+    viewer.followHeading = viewer.heading;
     heldKeys.moveKeyHeld = 1;
     StepViewCamera(heldKeys);
     PlaceAvatar();
     UnplaceAvatar();
-    EXPECT_EQ(avatarPose, 3);
+    EXPECT_EQ(viewer.avatarPose, 3);
     heldKeys.moveKeyHeld = 0;
     StepViewCamera(heldKeys);
     PlaceAvatar();
     UnplaceAvatar();
-    EXPECT_EQ(avatarPose, 0);
+    EXPECT_EQ(viewer.avatarPose, 0);
 }
 
 // ---- Body pitch spring.
 
 TEST(PitchSpring, AtSpeedThePitchRecentresBy2StepsInTheSeatAnd24InTheTrailingView) {
     SetUpViewer(2);
-    forwardSpeed = 3;
-    fastDriving = 1;
-    bodyPitch = 1;
+    viewer.forwardSpeed = 3;
+    viewer.fastDriving = 1;
+    viewer.bodyPitch = 1;
     StepViewCamera(heldKeys);
     PlaceAvatar();
     UnplaceAvatar();
-    EXPECT_NEAR(bodyPitch, 0.6, 1e-12);
-    EXPECT_NEAR(bodyPitchPeak, 0.4, 1e-12);
+    EXPECT_NEAR(viewer.bodyPitch, 0.6, 1e-12);
+    EXPECT_NEAR(viewer.bodyPitchPeak, 0.4, 1e-12);
     SetUpViewer(4);
-    forwardSpeed = 3;
-    fastDriving = 1;
-    bodyPitch = -1;
+    viewer.forwardSpeed = 3;
+    viewer.fastDriving = 1;
+    viewer.bodyPitch = -1;
     StepViewCamera(heldKeys);
     PlaceAvatar();
     UnplaceAvatar();
-    EXPECT_NEAR(bodyPitch, -0.52, 1e-12);
-    EXPECT_NEAR(bodyPitchPeak, -0.32, 1e-12);
-    bodyPitch = -0.3;  // not past zero
+    EXPECT_NEAR(viewer.bodyPitch, -0.52, 1e-12);
+    EXPECT_NEAR(viewer.bodyPitchPeak, -0.32, 1e-12);
+    viewer.bodyPitch = -0.3;  // not past zero
     SettleBodyPitch(2.4);
-    EXPECT_EQ(bodyPitch, 0);
-    EXPECT_EQ(bodyPitchPeak, 0.2);
+    EXPECT_EQ(viewer.bodyPitch, 0);
+    EXPECT_EQ(viewer.bodyPitchPeak, 0.2);
 }
 
 TEST(PitchSpring, StoppedAfterBrakingTheSmallSwingSettles) {
     viewMode = 2;
-    forwardSpeed = 0;
-    bodyPitch = -0.8;
-    bodyPitchPeak = -1.0;
+    viewer.forwardSpeed = 0;
+    viewer.bodyPitch = -0.8;
+    viewer.bodyPitchPeak = -1.0;
     SettleBodyPitch(2.0);
-    EXPECT_EQ(bodyPitch, 0);  // -0.8 + 1.0 = 0.2, then both small: rest
-    EXPECT_EQ(bodyPitchPeak, 0);
+    EXPECT_EQ(viewer.bodyPitch, 0);  // -0.8 + 1.0 = 0.2, then both small: rest
+    EXPECT_EQ(viewer.bodyPitchPeak, 0);
     // A large swing only moves on, and reverses past the mirrored peak.
-    bodyPitch = -3;
-    bodyPitchPeak = -3.2;
+    viewer.bodyPitch = -3;
+    viewer.bodyPitchPeak = -3.2;
     SettleBodyPitch(2.0);
-    EXPECT_NEAR(bodyPitch, -2, 1e-12);
-    EXPECT_EQ(bodyPitchPeak, -3.2);
-    bodyPitch = 3.5;
+    EXPECT_NEAR(viewer.bodyPitch, -2, 1e-12);
+    EXPECT_EQ(viewer.bodyPitchPeak, -3.2);
+    viewer.bodyPitch = 3.5;
     SettleBodyPitch(2.0);
-    EXPECT_NEAR(bodyPitch, 4.5 - 1.2, 1e-12);
-    EXPECT_NEAR(bodyPitchPeak, -3.2 / -1.4, 1e-12);
+    EXPECT_NEAR(viewer.bodyPitch, 4.5 - 1.2, 1e-12);
+    EXPECT_NEAR(viewer.bodyPitchPeak, -3.2 / -1.4, 1e-12);
     // Moving and not braking: the spring waits.
-    forwardSpeed = 1;
-    fastDriving = 0;
-    braking = 0;
-    double p = bodyPitch;
+    viewer.forwardSpeed = 1;
+    viewer.fastDriving = 0;
+    viewer.braking = 0;
+    double p = viewer.bodyPitch;
     SettleBodyPitch(2.0);
-    EXPECT_EQ(bodyPitch, p);
-    forwardSpeed = 0;
+    EXPECT_EQ(viewer.bodyPitch, p);
+    viewer.forwardSpeed = 0;
 }
 
 // ---- Boom search and easing.
 
-double EyeDistance() { return hypot(observerX - viewerX, observerZ - viewerZ); }
+double EyeDistance() { return hypot(observerX - viewer.viewerX, observerZ - viewer.viewerZ); }
 
 TEST(Boom, AStepThatCannotReachTheFullLengthGivesItAtOnce) {
     SetUpViewer(3);
@@ -239,7 +242,7 @@ TEST(Boom, EasingGrowsByItsStepAndShrinksFasterWhileTheCameraLags) {
         EXPECT_NEAR(EyeDistance(), want, 1e-9);
     }
     boomLength = 60;
-    followHeading = heading - 5;  // shrinks by 5 * 3 + 2 a frame
+    viewer.followHeading = viewer.heading - 5;  // shrinks by 5 * 3 + 2 a frame
     const double shrinking[] = {43, 26, 22};
     for (double want : shrinking) {
         EaseBoom(10, 2);

@@ -34,8 +34,8 @@ class DriveStep : public ::testing::Test {
     // The viewer at its start, as the loader leaves it.
     static void FreshViewer() {
         ResetViewerState();
-        currentAcceleration = driveAcceleration;
-        viewAngle = -(heading - 90) * degToRad;
+        viewer.currentAcceleration = driveAcceleration;
+        viewer.viewAngle = -(viewer.heading - 90) * degToRad;
     }
     void TearDown() override { ResetSceneModel(); }
 
@@ -64,129 +64,129 @@ class DriveStep : public ::testing::Test {
 TEST_F(DriveStep, PitchFollowsTheArrowKeys) {
     Hold("u");
     StepDrivingViewer(heldKeys);
-    EXPECT_DOUBLE_EQ(bodyPitch, 0.2);
-    EXPECT_DOUBLE_EQ(bodyPitchPeak, 0.4);
-    EXPECT_EQ(fastDriving, 0);
+    EXPECT_DOUBLE_EQ(viewer.bodyPitch, 0.2);
+    EXPECT_DOUBLE_EQ(viewer.bodyPitchPeak, 0.4);
+    EXPECT_EQ(viewer.fastDriving, 0);
 
     // Boosting adds half a step; braking a reverse motion two more.
     FreshViewer();
-    currentAcceleration = boostAcceleration;
-    forwardSpeed = -0.8;
+    viewer.currentAcceleration = boostAcceleration;
+    viewer.forwardSpeed = -0.8;
     StepDrivingViewer(heldKeys);
-    EXPECT_DOUBLE_EQ(forwardSpeed, 0.1);  // -0.8 + 0.3 + 0.7
-    EXPECT_DOUBLE_EQ(bodyPitch, 0.2 + 0.1 + 0.4);
-    EXPECT_EQ(braking, 1);
+    EXPECT_DOUBLE_EQ(viewer.forwardSpeed, 0.1);  // -0.8 + 0.3 + 0.7
+    EXPECT_DOUBLE_EQ(viewer.bodyPitch, 0.2 + 0.1 + 0.4);
+    EXPECT_EQ(viewer.braking, 1);
 
     FreshViewer();
     Hold("d");
-    forwardSpeed = 2;
-    bodyPitch = -3.7;
+    viewer.forwardSpeed = 2;
+    viewer.bodyPitch = -3.7;
     StepDrivingViewer(heldKeys);
-    EXPECT_DOUBLE_EQ(forwardSpeed, 2 - 0.07 - 0.7);  // still above the +0.1 bound
-    EXPECT_DOUBLE_EQ(bodyPitch, -maxBodyPitch);
-    EXPECT_DOUBLE_EQ(bodyPitchPeak, -maxBodyPitch - 0.2);
-    EXPECT_EQ(braking, 1);
+    EXPECT_DOUBLE_EQ(viewer.forwardSpeed, 2 - 0.07 - 0.7);  // still above the +0.1 bound
+    EXPECT_DOUBLE_EQ(viewer.bodyPitch, -maxBodyPitch);
+    EXPECT_DOUBLE_EQ(viewer.bodyPitchPeak, -maxBodyPitch - 0.2);
+    EXPECT_EQ(viewer.braking, 1);
 
     // A forward brake that leaves less than +0.1 reverses at once.
-    forwardSpeed = 0.85;
+    viewer.forwardSpeed = 0.85;
     StepDrivingViewer(heldKeys);
-    EXPECT_DOUBLE_EQ(forwardSpeed, -0.1);
+    EXPECT_DOUBLE_EQ(viewer.forwardSpeed, -0.1);
 }
 
 TEST_F(DriveStep, HandbrakeStopsWithTheNoseDown) {
     Hold("s");
-    forwardSpeed = 1.0;
+    viewer.forwardSpeed = 1.0;
     const double speeds[] = {0.6, 0.2, 0.0, 0.0};
     const double pitches[] = {-0.8, -1.6, -2.4, -2.4};  // no pitch change at rest
     for (int frame = 0; frame < 4; frame++) {
         StepDrivingViewer(heldKeys);
-        EXPECT_NEAR(forwardSpeed, speeds[frame], 1e-12) << frame;
-        EXPECT_NEAR(bodyPitch, pitches[frame], 1e-12) << frame;
-        EXPECT_EQ(braking, 1);
+        EXPECT_NEAR(viewer.forwardSpeed, speeds[frame], 1e-12) << frame;
+        EXPECT_NEAR(viewer.bodyPitch, pitches[frame], 1e-12) << frame;
+        EXPECT_EQ(viewer.braking, 1);
     }
-    EXPECT_NEAR(viewerZ, -(0.6 + 0.2), 1e-12);
+    EXPECT_NEAR(viewer.viewerZ, -(0.6 + 0.2), 1e-12);
 
     FreshViewer();
-    forwardSpeed = -1.0;
+    viewer.forwardSpeed = -1.0;
     StepDrivingViewer(heldKeys);
-    EXPECT_DOUBLE_EQ(forwardSpeed, -0.6);
-    EXPECT_DOUBLE_EQ(bodyPitch, 0.8);
-    EXPECT_DOUBLE_EQ(bodyPitchPeak, 1.0);
+    EXPECT_DOUBLE_EQ(viewer.forwardSpeed, -0.6);
+    EXPECT_DOUBLE_EQ(viewer.bodyPitch, 0.8);
+    EXPECT_DOUBLE_EQ(viewer.bodyPitchPeak, 1.0);
 }
 
 TEST_F(DriveStep, CoastingLevelsTheNoseOnlyWhenSlowAndNotBraking) {
-    forwardSpeed = 1;
-    bodyPitch = 0.5;
+    viewer.forwardSpeed = 1;
+    viewer.bodyPitch = 0.5;
     StepDrivingViewer(heldKeys);
-    EXPECT_DOUBLE_EQ(forwardSpeed, 0.99);
-    EXPECT_DOUBLE_EQ(bodyPitch, 0.3);
-    EXPECT_DOUBLE_EQ(bodyPitchPeak, 0.1);
+    EXPECT_DOUBLE_EQ(viewer.forwardSpeed, 0.99);
+    EXPECT_DOUBLE_EQ(viewer.bodyPitch, 0.3);
+    EXPECT_DOUBLE_EQ(viewer.bodyPitchPeak, 0.1);
 
-    braking = 1;
+    viewer.braking = 1;
     StepDrivingViewer(heldKeys);
-    EXPECT_DOUBLE_EQ(bodyPitch, 0.3);
+    EXPECT_DOUBLE_EQ(viewer.bodyPitch, 0.3);
 
-    braking = 0;
-    forwardSpeed = 3;  // above half of maxDriveSpeed
+    viewer.braking = 0;
+    viewer.forwardSpeed = 3;  // above half of maxDriveSpeed
     StepDrivingViewer(heldKeys);
-    EXPECT_DOUBLE_EQ(bodyPitch, 0.3);
+    EXPECT_DOUBLE_EQ(viewer.bodyPitch, 0.3);
 
-    forwardSpeed = -1;
-    bodyPitch = -0.1;
+    viewer.forwardSpeed = -1;
+    viewer.bodyPitch = -0.1;
     StepDrivingViewer(heldKeys);
-    EXPECT_DOUBLE_EQ(forwardSpeed, -0.99);
-    EXPECT_DOUBLE_EQ(bodyPitch, 0.0);
-    EXPECT_DOUBLE_EQ(bodyPitchPeak, 0.2);
+    EXPECT_DOUBLE_EQ(viewer.forwardSpeed, -0.99);
+    EXPECT_DOUBLE_EQ(viewer.bodyPitch, 0.0);
+    EXPECT_DOUBLE_EQ(viewer.bodyPitchPeak, 0.2);
 }
 
 TEST_F(DriveStep, RollLeansIntoTheTurnAndReturns) {
     Hold("ul");
-    forwardSpeed = 2;
+    viewer.forwardSpeed = 2;
     StepDrivingViewer(heldKeys);
-    EXPECT_DOUBLE_EQ(turnDelta, 0.2);
-    EXPECT_DOUBLE_EQ(bodyRoll, 0.2 * bodyRollFactor);
+    EXPECT_DOUBLE_EQ(viewer.turnDelta, 0.2);
+    EXPECT_DOUBLE_EQ(viewer.bodyRoll, 0.2 * bodyRollFactor);
 
     Hold("ls");  // a handbrake turn leans by a third less
     StepDrivingViewer(heldKeys);
-    EXPECT_DOUBLE_EQ(turnDelta, 0.7);
-    EXPECT_DOUBLE_EQ(bodyRoll, 0.7 / 1.5 * bodyRollFactor);
+    EXPECT_DOUBLE_EQ(viewer.turnDelta, 0.7);
+    EXPECT_DOUBLE_EQ(viewer.bodyRoll, 0.7 / 1.5 * bodyRollFactor);
 
     // At rest the roll eases back by bodyRollFactor per frame, either side.
     Hold("");
-    forwardSpeed = 0;
-    turnDelta = 0;
+    viewer.forwardSpeed = 0;
+    viewer.turnDelta = 0;
     for (double roll : {1.0, -1.0}) {
-        bodyRoll = roll;
+        viewer.bodyRoll = roll;
         StepDrivingViewer(heldKeys);
-        EXPECT_NEAR(bodyRoll, roll * 0.2, 1e-12);
+        EXPECT_NEAR(viewer.bodyRoll, roll * 0.2, 1e-12);
         StepDrivingViewer(heldKeys);
-        EXPECT_EQ(bodyRoll, 0.0);
+        EXPECT_EQ(viewer.bodyRoll, 0.0);
     }
 
     // Self-centring that crosses zero stops the steering and the roll.
-    forwardSpeed = 1;
-    turnDelta = 0.3;
-    bodyRoll = 0.5;
+    viewer.forwardSpeed = 1;
+    viewer.turnDelta = 0.3;
+    viewer.bodyRoll = 0.5;
     StepDrivingViewer(heldKeys);
-    EXPECT_EQ(turnDelta, 0.0);
-    EXPECT_EQ(bodyRoll, 0.0);
+    EXPECT_EQ(viewer.turnDelta, 0.0);
+    EXPECT_EQ(viewer.bodyRoll, 0.0);
 }
 
 TEST_F(DriveStep, GiveUpLeavesTheVehicleWhereItWas) {
     SetObstacles({{0, 0}});  // the vehicle stands inside the square
-    forwardSpeed = 1;
-    bodyRoll = 1.0;
-    heading = 10;
+    viewer.forwardSpeed = 1;
+    viewer.bodyRoll = 1.0;
+    viewer.heading = 10;
     StepDrivingViewer(heldKeys);
-    EXPECT_EQ(viewerX, 0.0);
-    EXPECT_EQ(viewerZ, 0.0);
-    EXPECT_EQ(forwardSpeed, 0.0);
-    EXPECT_EQ(blocked, 1);
-    EXPECT_EQ(heading, 10.0);
-    EXPECT_EQ(walkProbePhase, 1);
-    EXPECT_EQ(walkDeflection, 0.0);
-    EXPECT_NEAR(bodyRoll, 0.2, 1e-12);
-    EXPECT_EQ(walkedX, 0.0);
+    EXPECT_EQ(viewer.viewerX, 0.0);
+    EXPECT_EQ(viewer.viewerZ, 0.0);
+    EXPECT_EQ(viewer.forwardSpeed, 0.0);
+    EXPECT_EQ(viewer.blocked, 1);
+    EXPECT_EQ(viewer.heading, 10.0);
+    EXPECT_EQ(viewer.walkProbePhase, 1);
+    EXPECT_EQ(viewer.walkDeflection, 0.0);
+    EXPECT_NEAR(viewer.bodyRoll, 0.2, 1e-12);
+    EXPECT_EQ(viewer.walkedX, 0.0);
 }
 
 TEST_F(DriveStep, SearchEndsWhateverTheDeflectionLimit) {
@@ -195,25 +195,25 @@ TEST_F(DriveStep, SearchEndsWhateverTheDeflectionLimit) {
                              std::numeric_limits<double>::quiet_NaN(), 1e300, 0.0, -1.0};
     for (double limit : limits) {
         driveMaxDeflection = limit;
-        forwardSpeed = 1;
+        viewer.forwardSpeed = 1;
         EXPECT_FALSE(MoveVehicleWithDeflection()) << limit;
-        EXPECT_EQ(forwardSpeed, 0.0);
-        EXPECT_EQ(walkProbePhase, 1);
+        EXPECT_EQ(viewer.forwardSpeed, 0.0);
+        EXPECT_EQ(viewer.walkProbePhase, 1);
     }
 }
 
 TEST_F(DriveStep, LookTargetMovesOnlyInTheDriversSeat) {
-    forwardSpeed = 1;
+    viewer.forwardSpeed = 1;
     StepDrivingViewer(heldKeys);
-    EXPECT_NEAR(lookTargetX, viewerX + std::cos(viewAngle) * 10, 1e-12);
-    EXPECT_NEAR(lookTargetZ, viewerZ - std::sin(viewAngle) * 10, 1e-12);
+    EXPECT_NEAR(viewer.lookTargetX, viewer.viewerX + std::cos(viewer.viewAngle) * 10, 1e-12);
+    EXPECT_NEAR(viewer.lookTargetZ, viewer.viewerZ - std::sin(viewer.viewAngle) * 10, 1e-12);
 
     for (int mode : {4, 0, 5}) {
         viewMode = mode;
-        lookTargetX = lookTargetZ = 123;
+        viewer.lookTargetX = viewer.lookTargetZ = 123;
         StepDrivingViewer(heldKeys);
-        EXPECT_EQ(lookTargetX, 123.0) << mode;
-        EXPECT_EQ(lookTargetZ, 123.0) << mode;
+        EXPECT_EQ(viewer.lookTargetX, 123.0) << mode;
+        EXPECT_EQ(viewer.lookTargetZ, 123.0) << mode;
     }
 }
 
@@ -229,21 +229,21 @@ TEST_F(DriveStep, CameraLagStepsWholeOrRealDegrees) {
         {false, -40, {-20, -30, -35, -38, -40}},
     };
     for (const Case& c : cases) {
-        heading = c.gap;
-        followHeading = 0;
+        viewer.heading = c.gap;
+        viewer.followHeading = 0;
         for (double expected : c.path) {
             LagFollowHeading(c.whole);
-            EXPECT_DOUBLE_EQ(followHeading, expected) << c.gap;
-            EXPECT_DOUBLE_EQ(viewAngle, -(expected - 90) * degToRad);
+            EXPECT_DOUBLE_EQ(viewer.followHeading, expected) << c.gap;
+            EXPECT_DOUBLE_EQ(viewer.viewAngle, -(expected - 90) * degToRad);
         }
     }
 
     // The snap corrects the heading into range.
-    heading = 363;
-    followHeading = 361;
+    viewer.heading = 363;
+    viewer.followHeading = 361;
     LagFollowHeading(true);
-    EXPECT_EQ(heading, 3.0);
-    EXPECT_EQ(followHeading, 3.0);
+    EXPECT_EQ(viewer.heading, 3.0);
+    EXPECT_EQ(viewer.followHeading, 3.0);
 }
 
 TEST_F(DriveStep, CameraLagSaturatesHugeGaps) {
@@ -253,10 +253,10 @@ TEST_F(DriveStep, CameraLagSaturatesHugeGaps) {
     EXPECT_EQ(SaturatingTruncate(std::nan("")), 0);
 
     for (double gap : {-1e12, 4294967296.0 * 2}) {
-        heading = gap;
-        followHeading = 0;
+        viewer.heading = gap;
+        viewer.followHeading = 0;
         LagFollowHeading(true);
-        EXPECT_EQ(followHeading, gap > 0 ? INT_MAX : -(double)INT_MAX) << gap;
+        EXPECT_EQ(viewer.followHeading, gap > 0 ? INT_MAX : -(double)INT_MAX) << gap;
     }
 }
 

@@ -209,15 +209,15 @@ TEST(JointAnimation, AvatarFollowsAvatarPoseAndIgnoresPosesOutsideTheTables) {
     avatarJointCount = 0;
     avatarJointSwingX[0][2] = 30;
     avatarJointStepX[0][2] = 10;
-    avatarPose = 2;
+    viewer.avatarPose = 2;
     AnimateAvatarJoints();
     EXPECT_EQ(avatarJointAngleX[0][2], 10);
-    avatarPose = 9;  // no such pose: nothing moves, nothing outside the tables is read
+    viewer.avatarPose = 9;  // no such pose: nothing moves, nothing outside the tables is read
     AnimateAvatarJoints();
-    avatarPose = -1;
+    viewer.avatarPose = -1;
     AnimateAvatarJoints();
     EXPECT_EQ(avatarJointAngleX[0][2], 10);
-    avatarPose = 0;
+    viewer.avatarPose = 0;
 }
 
 // ---- The joint switch.
@@ -321,7 +321,7 @@ TEST(JointSwitch, JointNumbersAndPosesOutsideTheTablesDrawWithoutATransform) {
 TEST(JointSwitch, AvatarTiltsComeBeforeTheSwingAndAreUndoneInReverse) {
     ClearJoints();
     avatarJointCount = 1;
-    avatarPose = 2;
+    viewer.avatarPose = 2;
     avatarJointTiltZ[1][2] = 90;
     avatarJointSwingX[1][2] = 180;
     avatarJointAngleX[1][2] = 180;
@@ -346,7 +346,7 @@ TEST(JointSwitch, AvatarTiltsComeBeforeTheSwingAndAreUndoneInReverse) {
     EXPECT_NEAR(m[0], 0, 1e-6);  // x turned onto -y
     UndoJoint(AVATAR_FIGURE);
     ExpectModelviewIdentity("after ApplyJoint and UndoJoint");
-    avatarPose = 0;
+    viewer.avatarPose = 0;
 }
 
 // ---- Texture flags.
@@ -405,22 +405,22 @@ TEST(ActorPlacement, OutsideItsDrawingRangeAnActorIsNotDrawnAndItsLimbsStop) {
     actorCullEnabled[0] = 1;
     actorCullDistance[0] = 50;
     startEyeX = startEyeZ = 0;
-    walkedX = -100;  // 100.5 away along x: out of range
-    walkedZ = 0;
+    viewer.walkedX = -100;  // 100.5 away along x: out of range
+    viewer.walkedZ = 0;
     ResetMatrices();
     EXPECT_TRUE(DrawnPolygons([] { DrawActor(0); }).empty());
     EXPECT_TRUE(DrawnPolygons([] { DrawActor(0); }).empty());
     EXPECT_EQ(actorJointAngleX[0][1][0], 0);
-    walkedX = -49;  // 49.5 away: drawn, and the limbs move on
+    viewer.walkedX = -49;  // 49.5 away: drawn, and the limbs move on
     EXPECT_EQ(DrawnPolygons([] { DrawActor(0); }).size(), 1u);
     EXPECT_EQ(actorJointAngleX[0][1][0], 10);
-    walkedX = 50.5;  // 50 away on the other side: the range is strict
+    viewer.walkedX = 50.5;  // 50 away on the other side: the range is strict
     EXPECT_TRUE(DrawnPolygons([] { DrawActor(0); }).empty());
-    walkedX = 0.5;
-    walkedZ = -49.9;
+    viewer.walkedX = 0.5;
+    viewer.walkedZ = -49.9;
     EXPECT_EQ(DrawnPolygons([] { DrawActor(0); }).size(), 1u);
     EXPECT_EQ(actorJointAngleX[0][1][0], 20);  // resumed where it stopped
-    walkedX = walkedZ = 0;
+    viewer.walkedX = viewer.walkedZ = 0;
     ExpectModelviewIdentity("after the actor");
 }
 
@@ -440,7 +440,7 @@ TEST(ActorPlacement, ARangeLimitedActorOutOfRangeStandsButSwingsItsLimbs) {
     actorActive[0] = actorAccelerating[0] = 1;
     actorMaxSpeed[0] = 5;
     actorTimer[0] = 7;
-    walkedX = walkedZ = 0;
+    viewer.walkedX = viewer.walkedZ = 0;
     ResetMatrices();
     for (int f = 0; f < 3; f++) {
         StepActor(0);

@@ -161,9 +161,9 @@ TEST(ObstacleIndex, FollowsChangesOfTheTablesAndTheCount) {
 
 TEST(ObstacleIndex, FindObstacleHitChecksTheViewer) {
     SetObstacles({{3, -9}});
-    viewerX = 0, viewerZ = -2;
+    viewer.viewerX = 0, viewer.viewerZ = -2;
     EXPECT_TRUE(FindObstacleHit(8));
-    viewerZ = -1;  // exactly 8 away on z
+    viewer.viewerZ = -1;  // exactly 8 away on z
     EXPECT_FALSE(FindObstacleHit(8));
     EXPECT_TRUE(FindObstacleHit(8.001));
 }

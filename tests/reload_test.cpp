@@ -150,7 +150,7 @@ TEST_F(Reload, SavedEditAppearsAndTheViewerStaysWhereItWas) {
     Key(VK_LEFT);
     Frames(2);
     Key(VK_LEFT, false);
-    double x = viewerX, z = viewerZ, turned = heading;
+    double x = viewer.viewerX, z = viewer.viewerZ, turned = viewer.heading;
     ASSERT_NE(z, startEyeZ) << "the walk should have moved the viewer";
     ASSERT_NE(turned, -startHeading) << "the turn should have turned the viewer";
     Frames(1);
@@ -159,9 +159,9 @@ TEST_F(Reload, SavedEditAppearsAndTheViewerStaysWhereItWas) {
     WriteTexture("wall.bmp", 0, 255, 0);
     SaveByRename("Hod.pro", second);
     ASSERT_TRUE(PressF5()) << ReloadProblem() << stderrText;
-    EXPECT_EQ(viewerX, x);
-    EXPECT_EQ(viewerZ, z);
-    EXPECT_EQ(heading, turned);
+    EXPECT_EQ(viewer.viewerX, x);
+    EXPECT_EQ(viewer.viewerZ, z);
+    EXPECT_EQ(viewer.heading, turned);
     EXPECT_EQ(obstacleCount, 1);
     EXPECT_EQ(obstacleX[1], 45);
     EXPECT_EQ(texPolyTexFlag[0], 1) << "the new texture should load";
@@ -177,11 +177,11 @@ TEST_F(Reload, SavedEditAppearsAndTheViewerStaysWhereItWas) {
 TEST_F(Reload, ShiftF5RestartsFromTheFilesStart) {
     Start(WallSceneText(WallScene()));
     WalkForward(5);
-    ASSERT_NE(viewerZ, startEyeZ);
+    ASSERT_NE(viewer.viewerZ, startEyeZ);
     ASSERT_TRUE(PressF5(true)) << stderrText;
-    EXPECT_EQ(viewerX, startEyeX);
-    EXPECT_EQ(viewerZ, startEyeZ);
-    EXPECT_EQ(heading, -startHeading);
+    EXPECT_EQ(viewer.viewerX, startEyeX);
+    EXPECT_EQ(viewer.viewerZ, startEyeZ);
+    EXPECT_EQ(viewer.heading, -startHeading);
 }
 
 TEST_F(Reload, BrokenSaveKeepsTheOldSceneAndReportsLineAndColumn) {
@@ -197,7 +197,7 @@ TEST_F(Reload, BrokenSaveKeepsTheOldSceneAndReportsLineAndColumn) {
     broken.replace(at, broken.find('\n', at) - at, "oops");
     Start(good);
     WalkForward(3);
-    double z = viewerZ;
+    double z = viewer.viewerZ;
     int vertices = texPolyVertexCount;
 
     SaveByRename("Hod.pro", broken);
@@ -206,7 +206,7 @@ TEST_F(Reload, BrokenSaveKeepsTheOldSceneAndReportsLineAndColumn) {
         << stderrText;
     EXPECT_NE(ReloadProblem().find("Hod.pro:10:1"), std::string::npos) << ReloadProblem();
     EXPECT_EQ(ReloadProblem().find('/'), std::string::npos) << "the window line names no folder";
-    EXPECT_EQ(viewerZ, z);
+    EXPECT_EQ(viewer.viewerZ, z);
     EXPECT_EQ(texPolyVertexCount, vertices);
     EXPECT_EQ(clearRed, 1.0);
     EXPECT_EQ(obstacleCount, 1);
@@ -214,7 +214,7 @@ TEST_F(Reload, BrokenSaveKeepsTheOldSceneAndReportsLineAndColumn) {
     for (const std::string& line : NoticeLines(tick)) shown |= line == ReloadProblem();
     EXPECT_TRUE(shown) << "the summary should be in the window";
     WalkForward(2);  // the old scene keeps running
-    EXPECT_NE(viewerZ, z);
+    EXPECT_NE(viewer.viewerZ, z);
     EXPECT_TRUE(IsMostly(FramePixel(2, 2), 0));
 
     SaveByRename("Hod.pro", fixed);
@@ -266,19 +266,19 @@ TEST_F(Reload, DrivingKeepsSpeedAndCameraOnlyInTheSameViewMode) {
     Start(driveText);
     Key(VK_UP);
     Frames(6);
-    double speed = forwardSpeed, ox = observerX, oz = observerZ;
+    double speed = viewer.forwardSpeed, ox = observerX, oz = observerZ;
     ASSERT_GT(speed, 0);
     ASSERT_TRUE(PressF5()) << stderrText;
-    EXPECT_EQ(forwardSpeed, speed);
+    EXPECT_EQ(viewer.forwardSpeed, speed);
     EXPECT_EQ(observerX, ox);
     EXPECT_EQ(observerZ, oz);
 
     SaveByRename("Hod.pro", walkText);
-    double z = viewerZ;
+    double z = viewer.viewerZ;
     ASSERT_TRUE(PressF5()) << stderrText;
     EXPECT_EQ(viewMode, 1);
-    EXPECT_EQ(viewerZ, z) << "the position carries into the new mode";
-    EXPECT_EQ(forwardSpeed, 0) << "a driving speed does not carry into walking";
+    EXPECT_EQ(viewer.viewerZ, z) << "the position carries into the new mode";
+    EXPECT_EQ(viewer.forwardSpeed, 0) << "a driving speed does not carry into walking";
 }
 
 TEST_F(Reload, WatchSeesSavesInPlaceAndByRenameOnceTheyHoldStill) {

@@ -403,17 +403,17 @@ TEST(SceneLoadDerived, ViewerStartsAtItsStartPositionAndHeading) {
                                              {FIELD_startTargetZ, "11"},
                                              {FIELD_startHeading, "30"},
                                              {FIELD_viewMode, "1"}}));
-    EXPECT_EQ(heading, -30);
-    EXPECT_EQ(followHeading, -30);
-    EXPECT_EQ(viewerX, 3);
-    EXPECT_EQ(viewerEyeY, -4);
-    EXPECT_EQ(lookTargetX, 6);
-    EXPECT_EQ(lookTargetZ, 11);
+    EXPECT_EQ(viewer.heading, -30);
+    EXPECT_EQ(viewer.followHeading, -30);
+    EXPECT_EQ(viewer.viewerX, 3);
+    EXPECT_EQ(viewer.viewerEyeY, -4);
+    EXPECT_EQ(viewer.lookTargetX, 6);
+    EXPECT_EQ(viewer.lookTargetZ, 11);
     EXPECT_EQ(lookDistance, 5);
-    EXPECT_DOUBLE_EQ(viewAngle, (30.0 - 270.0) * 0.017453292519943295);
+    EXPECT_DOUBLE_EQ(viewer.viewAngle, (30.0 - 270.0) * 0.017453292519943295);
     EXPECT_EQ(engineShake, 0.17);  // divided only in view mode 2
     EXPECT_EQ(frameTick, lastFrameTime);
-    EXPECT_EQ(forwardSpeed, 0);
+    EXPECT_EQ(viewer.forwardSpeed, 0);
 }
 
 }  // namespace

@@ -164,7 +164,7 @@ protected:
         ResetSceneModel();
         calls.clear();
         boundTexture = 0;
-        viewerX = viewerZ = 0;
+        viewer.viewerX = viewer.viewerZ = 0;
     }
 };
 
@@ -292,8 +292,8 @@ TEST_F(PolygonDrawing, OneNearVertexDrawsTheWholePolygonButNotTheListsLastVertex
 
 TEST_F(PolygonDrawing, NearnessIsStrictOnBothAxesAndIgnoresHeight) {
     cullDistance = 10;
-    viewerX = 100;
-    viewerZ = -50;
+    viewer.viewerX = 100;
+    viewer.viewerZ = -50;
     SetTexturedList({{1, 3, 0, 0}});
     auto nearAt = [](double x, double y, double z) {
         texPolyX[1] = x, texPolyY[1] = y, texPolyZ[1] = z;

@@ -270,18 +270,18 @@ TEST(SceneRoundTrip, DerivedValuesFollowTheFileValues) {
     const double rad = 0.017453292519943295;
     double startHeadingValue = Setting(scene, FIELD_startHeading);
     EXPECT_EQ(sideKeyMode, 2);
-    EXPECT_EQ(heading, -startHeadingValue);
-    EXPECT_EQ(followHeading, heading);
+    EXPECT_EQ(viewer.heading, -startHeadingValue);
+    EXPECT_EQ(viewer.followHeading, viewer.heading);
     // View mode 3: the observer starts at its position, the viewer looks at itself.
     EXPECT_EQ(observerX, Setting(scene, FIELD_observerStartX));
     EXPECT_EQ(observerY, Setting(scene, FIELD_observerStartY));
     EXPECT_EQ(observerZ, Setting(scene, FIELD_observerStartZ));
-    EXPECT_EQ(viewerX, Setting(scene, FIELD_startEyeX));
-    EXPECT_EQ(viewerEyeY, Setting(scene, FIELD_startEyeY));
-    EXPECT_EQ(viewerZ, Setting(scene, FIELD_startEyeZ));
-    EXPECT_EQ(lookTargetX, viewerX);
-    EXPECT_EQ(lookTargetY, viewerEyeY);
-    EXPECT_EQ(lookTargetZ, viewerZ);
+    EXPECT_EQ(viewer.viewerX, Setting(scene, FIELD_startEyeX));
+    EXPECT_EQ(viewer.viewerEyeY, Setting(scene, FIELD_startEyeY));
+    EXPECT_EQ(viewer.viewerZ, Setting(scene, FIELD_startEyeZ));
+    EXPECT_EQ(viewer.lookTargetX, viewer.viewerX);
+    EXPECT_EQ(viewer.lookTargetY, viewer.viewerEyeY);
+    EXPECT_EQ(viewer.lookTargetZ, viewer.viewerZ);
     double dx = Setting(scene, FIELD_startEyeX) - Setting(scene, FIELD_startTargetX);
     double dz = Setting(scene, FIELD_startEyeZ) - Setting(scene, FIELD_startTargetZ);
     EXPECT_EQ(lookDistance, std::sqrt(dx * dx + dz * dz));
@@ -290,7 +290,7 @@ TEST(SceneRoundTrip, DerivedValuesFollowTheFileValues) {
     EXPECT_EQ(observerDistance, std::sqrt(ox * ox + oz * oz));
     EXPECT_EQ(boomRestLength, observerDistance);
     EXPECT_EQ(degToRad, rad);
-    EXPECT_EQ(viewAngle, (startHeadingValue - 270) * rad);
+    EXPECT_EQ(viewer.viewAngle, (startHeadingValue - 270) * rad);
     EXPECT_EQ(followCameraStep,
               Setting(scene, FIELD_maxWalkSpeed) / Setting(scene, FIELD_followCameraSteps));
     EXPECT_EQ(followCameraFastStep, 10 * followCameraStep);
@@ -301,7 +301,7 @@ TEST(SceneRoundTrip, DerivedValuesFollowTheFileValues) {
     EXPECT_EQ(engineShake, Setting(scene, FIELD_engineShake));  // not view mode 2
     EXPECT_EQ(frameTick, lastFrameTime);
     EXPECT_EQ(jumpStep, Setting(scene, FIELD_jumpHeight) / 8);
-    EXPECT_EQ(currentAcceleration, Setting(scene, FIELD_driveAcceleration));
+    EXPECT_EQ(viewer.currentAcceleration, Setting(scene, FIELD_driveAcceleration));
     EXPECT_EQ(collisionProbeSpeed, Setting(scene, FIELD_collisionRadius));
     EXPECT_EQ(maxDeflection, Setting(scene, FIELD_maxDeflection) * rad);
     EXPECT_EQ(driveMaxDeflection, Setting(scene, FIELD_driveMaxDeflection) * rad);
@@ -314,9 +314,9 @@ TEST(SceneRoundTrip, ViewMode2LooksAtTheTargetAndCalmsTheEngine) {
     SetSetting(scene, FIELD_viewMode, 2);
     observerX = observerY = observerZ = -99;
     LoadSceneText(FormatScene(scene));
-    EXPECT_EQ(lookTargetX, Setting(scene, FIELD_startTargetX));
-    EXPECT_EQ(lookTargetY, Setting(scene, FIELD_startTargetY));
-    EXPECT_EQ(lookTargetZ, Setting(scene, FIELD_startTargetZ));
+    EXPECT_EQ(viewer.lookTargetX, Setting(scene, FIELD_startTargetX));
+    EXPECT_EQ(viewer.lookTargetY, Setting(scene, FIELD_startTargetY));
+    EXPECT_EQ(viewer.lookTargetZ, Setting(scene, FIELD_startTargetZ));
     EXPECT_EQ(observerX, -99);  // only view modes 3 and 4 place the observer
     EXPECT_EQ(engineShake, Setting(scene, FIELD_engineShake) / 2.4);
 }

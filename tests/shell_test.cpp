@@ -129,13 +129,13 @@ TEST_F(ShellTest, ReleasingOneOfTwoSideKeysKeepsTheSidestep) {
     Start(1);
     SendAt(T0 + 1, WM_KEYDOWN, VK_LEFT);
     SendAt(T0 + 2, WM_KEYDOWN, VK_RIGHT);
-    sidestepSpeed = 1.5;
+    viewer.sidestepSpeed = 1.5;
     SendAt(T0 + 3, WM_KEYUP, VK_LEFT);
     EXPECT_EQ(heldKeys.sideKeyHeld, 1);
-    EXPECT_EQ(sidestepSpeed, 1.5);
+    EXPECT_EQ(viewer.sidestepSpeed, 1.5);
     SendAt(T0 + 4, WM_KEYUP, VK_RIGHT);
     EXPECT_EQ(heldKeys.sideKeyHeld, 0);
-    EXPECT_EQ(sidestepSpeed, 0);
+    EXPECT_EQ(viewer.sidestepSpeed, 0);
 }
 
 TEST_F(ShellTest, ReleasingUpStopsWalkingButNotDriving) {
@@ -143,10 +143,11 @@ TEST_F(ShellTest, ReleasingUpStopsWalkingButNotDriving) {
         Start(mode);
         SendAt(T0 + 1, WM_KEYDOWN, VK_UP);
         EXPECT_EQ(heldKeys.moveKeyHeld, 1);
-        forwardSpeed = 2.0;
+        viewer.forwardSpeed = 2.0;
         SendAt(T0 + 2, WM_KEYUP, VK_UP);
         EXPECT_EQ(heldKeys.moveKeyHeld, 0);
-        EXPECT_EQ(forwardSpeed, (mode == 1 || mode == 3) ? 0.0 : 2.0) << "view mode " << mode;
+        EXPECT_EQ(viewer.forwardSpeed, (mode == 1 || mode == 3) ? 0.0 : 2.0)
+            << "view mode " << mode;
         StopHeadlessApp();
     }
     Start();  // for TearDown
@@ -154,18 +155,18 @@ TEST_F(ShellTest, ReleasingUpStopsWalkingButNotDriving) {
 
 TEST_F(ShellTest, CtrlSwitchesTheAccelerationAndSpaceFreesTheJump) {
     Start(2);
-    EXPECT_EQ(currentAcceleration, driveAcceleration);
+    EXPECT_EQ(viewer.currentAcceleration, driveAcceleration);
     SendAt(T0 + 1, WM_KEYDOWN, VK_CONTROL);
     EXPECT_EQ(heldKeys.ctrlHeld, 1);
-    EXPECT_EQ(currentAcceleration, boostAcceleration);
+    EXPECT_EQ(viewer.currentAcceleration, boostAcceleration);
     SendAt(T0 + 2, WM_KEYUP, VK_CONTROL);
-    EXPECT_EQ(currentAcceleration, driveAcceleration);
-    jumpSpent = 1;
+    EXPECT_EQ(viewer.currentAcceleration, driveAcceleration);
+    viewer.jumpSpent = 1;
     SendAt(T0 + 3, WM_KEYDOWN, VK_SPACE);
     EXPECT_EQ(heldKeys.spaceHeld, 1);
     SendAt(T0 + 4, WM_KEYUP, VK_SPACE);
     EXPECT_EQ(heldKeys.spaceHeld, 0);
-    EXPECT_EQ(jumpSpent, 0);
+    EXPECT_EQ(viewer.jumpSpent, 0);
 }
 
 TEST_F(ShellTest, SystemKeysBypassTheKeyTables) {

@@ -39,25 +39,44 @@ static void Field(std::string& out, const char* name, int v) {
 }
 
 static void ViewerFields(std::string& o) {
-    Field(o, "viewerX", viewerX); Field(o, "viewerEyeY", viewerEyeY); Field(o, "viewerZ", viewerZ);
-    Field(o, "heading", heading); Field(o, "viewAngle", viewAngle); Field(o, "moveAngle", moveAngle);
-    Field(o, "lookTargetX", lookTargetX); Field(o, "lookTargetY", lookTargetY);
-    Field(o, "lookTargetZ", lookTargetZ); Field(o, "tilt", tilt); Field(o, "turnDelta", turnDelta);
-    Field(o, "forwardSpeed", forwardSpeed); Field(o, "sidestepSpeed", sidestepSpeed);
-    Field(o, "walkedX", walkedX); Field(o, "walkedZ", walkedZ); Field(o, "blocked", blocked);
-    Field(o, "walkProbePhase", walkProbePhase); Field(o, "walkDeflection", walkDeflection);
-    Field(o, "sidestepProbePhase", sidestepProbePhase);
-    Field(o, "sidestepDeflection", sidestepDeflection);
-    Field(o, "crouchOffset", crouchOffset); Field(o, "jumpOffset", jumpOffset);
-    Field(o, "jumpRising", jumpRising); Field(o, "jumpFalling", jumpFalling);
-    Field(o, "jumpSpent", jumpSpent); Field(o, "followHeading", followHeading);
-    Field(o, "avatarPose", avatarPose); Field(o, "observerX", observerX);
+    Field(o, "viewerX", viewer.viewerX);
+    Field(o, "viewerEyeY", viewer.viewerEyeY);
+    Field(o, "viewerZ", viewer.viewerZ);
+    Field(o, "heading", viewer.heading);
+    Field(o, "viewAngle", viewer.viewAngle);
+    Field(o, "moveAngle", viewer.moveAngle);
+    Field(o, "lookTargetX", viewer.lookTargetX);
+    Field(o, "lookTargetY", viewer.lookTargetY);
+    Field(o, "lookTargetZ", viewer.lookTargetZ);
+    Field(o, "tilt", viewer.tilt);
+    Field(o, "turnDelta", viewer.turnDelta);
+    Field(o, "forwardSpeed", viewer.forwardSpeed);
+    Field(o, "sidestepSpeed", viewer.sidestepSpeed);
+    Field(o, "walkedX", viewer.walkedX);
+    Field(o, "walkedZ", viewer.walkedZ);
+    Field(o, "blocked", viewer.blocked);
+    Field(o, "walkProbePhase", viewer.walkProbePhase);
+    Field(o, "walkDeflection", viewer.walkDeflection);
+    Field(o, "sidestepProbePhase", viewer.sidestepProbePhase);
+    Field(o, "sidestepDeflection", viewer.sidestepDeflection);
+    Field(o, "crouchOffset", viewer.crouchOffset);
+    Field(o, "jumpOffset", viewer.jumpOffset);
+    Field(o, "jumpRising", viewer.jumpRising);
+    Field(o, "jumpFalling", viewer.jumpFalling);
+    Field(o, "jumpSpent", viewer.jumpSpent);
+    Field(o, "followHeading", viewer.followHeading);
+    Field(o, "avatarPose", viewer.avatarPose);
+    Field(o, "observerX", observerX);
     Field(o, "observerY", observerY); Field(o, "observerZ", observerZ);
     Field(o, "boomLength", boomLength); Field(o, "boomRestLength", boomRestLength);
-    Field(o, "bodyPitch", bodyPitch); Field(o, "bodyPitchPeak", bodyPitchPeak);
-    Field(o, "bodyRoll", bodyRoll); Field(o, "engineShake", engineShake);
-    Field(o, "braking", braking); Field(o, "fastDriving", fastDriving);
-    Field(o, "driftTurn", driftTurn); Field(o, "pauseState", pauseState);
+    Field(o, "bodyPitch", viewer.bodyPitch);
+    Field(o, "bodyPitchPeak", viewer.bodyPitchPeak);
+    Field(o, "bodyRoll", viewer.bodyRoll);
+    Field(o, "engineShake", engineShake);
+    Field(o, "braking", viewer.braking);
+    Field(o, "fastDriving", viewer.fastDriving);
+    Field(o, "driftTurn", viewer.driftTurn);
+    Field(o, "pauseState", pauseState);
 }
 
 static void ActorFields(std::string& o, int i) {
