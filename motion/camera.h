@@ -13,6 +13,8 @@
 // - View modes 3 and 4: the trailing camera loaded at the end of the
 //   previous frame (LoadFollowCamera), after the avatar was drawn.
 // - A resize loads the projection and the camera of the current view mode.
+// The text overlay draws after every stage in a projection of its own, and
+// saves and restores both matrices around it: it never moves the camera.
 #pragma once
 
 // Loads the view-mode-1 camera with eye offset e, tilt pivot offset p.
