@@ -40,7 +40,7 @@ asan: deps
 windows: deps
 	@env -u CMAKE_CXX_COMPILER_LAUNCHER -u CMAKE_C_COMPILER_LAUNCHER cmake -S . -B $(WIN_BUILD) \
 		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release > /dev/null
-	@cmake --build $(WIN_BUILD) -j$(JOBS) --target windows-zip
+	@cmake --build $(WIN_BUILD) -j$(JOBS) --target ambler-replay windows-zip
 
 run: build
 	@if [ ! -f scenes/$(SCENE)/Hod.pro ]; then \

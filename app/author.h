@@ -26,6 +26,18 @@ const std::string& ReloadProblem();
 // that end the program.
 void ReleaseSceneTextures();
 void ForgetReloadProblem();
+// Windows: the hidden option that makes a program the check of a reload.
+// It reads the scene text on standard input and writes the diagnostic
+// lines for the file name given after the option on standard output.
+constexpr const char RELOAD_CHECK_OPTION[] = "--reload-check";
+// True when this process was started as a reload's check, which has then
+// run; *status is the exit status (1: errors). Call first in main.
+bool RunAsReloadCheck(int argc, char** argv, int* status);
+// Windows: runs the check of text in a new process of this program. As for
+// the fork on Linux: 1 for errors, 0 for none, -1 when it could not run;
+// the diagnostic lines (naming file) are appended to *report.
+int CheckSceneTextInChildProcess(const std::string& text, const std::string& file,
+                                 std::string* report);
 
 // ---- Watching the scene's files (--watch).
 constexpr int WATCH_INTERVAL_MS = 50;  // a save settles within two polls, leaving most of half a second for the reload

@@ -13,6 +13,8 @@
 #include "scene/scene_file.h"
 
 int main(int argc, char** argv) {
+    int checkStatus;
+    if (RunAsReloadCheck(argc, argv, &checkStatus)) return checkStatus;  // Windows: a reload's check
     InstallShellQuitSignals();  // first: before any thread exists
 #ifdef KEEP_SIDE_KEY_MODE
     keepSideKeyMode = 1;

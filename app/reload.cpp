@@ -3,15 +3,21 @@
 // The new text is read once, checked, and only then loaded. The check runs
 // the loader with the checker's diagnostics in a child process, because the
 // loader fills the one global scene model: a broken file read in-process
-// would already have replaced the scene it must leave running.
+// would already have replaced the scene it must leave running. Linux forks;
+// Windows, which cannot, starts the program itself again with
+// RELOAD_CHECK_OPTION and hands it the text (app/reload_windows.cpp).
 #include <GL/gl.h>
 #include <unistd.h>
-#ifndef _WIN32
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#else
 #include <sys/wait.h>
 #endif
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <set>
 #include <string>
 
@@ -51,11 +57,10 @@ static std::string ReportedFileName() {
     return std::string(cwd) + "/" + SCENE_FILE_NAME;
 }
 
-#ifndef _WIN32
-// Runs in the child: loads the text with the diagnostics hook and writes them
-// to fd. Its exit status says whether there were errors.
-[[noreturn]] static void CheckInChild(const std::string& text, const std::string& file, int fd) {
-    FILE* out = fdopen(fd, "w");
+// Loads text with the checker's diagnostics hook, apart from any running
+// scene, and writes the diagnostic lines to out. Returns 1 when they hold
+// an error, 0 when not.
+static int CheckTextHere(const std::string& text, const std::string& file, FILE* out) {
     sceneStdinText = "";
     checkDiagnostics.clear();
     sceneDiagnosticHook = CollectDiagnostic;
@@ -63,21 +68,31 @@ static std::string ReportedFileName() {
     int errors = 0, warnings = 0;
     if (out) PrintDiagnostics(out, file, &errors, &warnings);
     if (out) fflush(out);
-    _exit(errors ? 1 : 0);  // no atexit handlers: they belong to the parent's window and GL
+    return errors ? 1 : 0;
 }
-#endif
+
+#ifdef _WIN32
+bool RunAsReloadCheck(int argc, char** argv, int* status) {
+    if (argc != 3 || std::strcmp(argv[1], RELOAD_CHECK_OPTION) != 0) return false;
+    _setmode(_fileno(stdin), _O_BINARY);  // the text byte for byte: no CR LF folding
+    std::string text;
+    char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) text.append(buffer, n);
+    *status = CheckTextHere(text, argv[2], stdout);
+    return true;
+}
+
+static int CheckSceneText(const std::string& text, std::string* report) {
+    return CheckSceneTextInChildProcess(text, ReportedFileName(), report);
+}
+#else
+bool RunAsReloadCheck(int, char**, int*) { return false; }
 
 // Checks text without touching the running scene. Returns 1 when it has
 // errors, 0 when not, -1 when the check could not run; *report receives the
 // diagnostic lines.
 static int CheckSceneText(const std::string& text, std::string* report) {
-#ifdef _WIN32
-    // No fork here: without a way to check apart from the running scene, a
-    // reload is refused rather than risked.
-    (void)text;
-    (void)report;
-    return -1;
-#else
     std::string file = ReportedFileName();
     int fds[2];
     if (pipe(fds) != 0) return -1;
@@ -90,7 +105,8 @@ static int CheckSceneText(const std::string& text, std::string* report) {
     }
     if (child == 0) {
         close(fds[0]);
-        CheckInChild(text, file, fds[1]);
+        FILE* out = fdopen(fds[1], "w");
+        _exit(CheckTextHere(text, file, out));  // no atexit handlers: they belong to the parent's window and GL
     }
     close(fds[1]);
     char buffer[4096];
@@ -103,8 +119,8 @@ static int CheckSceneText(const std::string& text, std::string* report) {
     }
     if (!WIFEXITED(status)) return -1;
     return WEXITSTATUS(status) ? 1 : 0;
-#endif
 }
+#endif
 
 // The first error line of a report, without the folder, for the window.
 static std::string SummaryOf(const std::string& report) {

@@ -1,6 +1,7 @@
-// signals.h -- SIGINT, SIGTERM and SIGHUP end every program promptly,
-// wherever it is: in the message loop, a message box, a long load, a wait
-// on standard input or a replay.
+// signals.h -- SIGINT, SIGTERM and SIGHUP (on Windows: Ctrl+C, Ctrl+Break
+// and the console's close) end every program promptly, wherever it is: in
+// the message loop, a message box, a long load, a wait on standard input or
+// a replay.
 #pragma once
 
 // How one program ends when asked to by a signal.

@@ -10,8 +10,9 @@ add_link_options(LINKER:--wrap=sin,--wrap=cos,--wrap=tan,--wrap=sincos)
 # the Windows C library lacks.
 add_compile_options("SHELL:-include ${CMAKE_SOURCE_DIR}/platform/win32/posix/posix_compat.h")
 include_directories(BEFORE SYSTEM ${CMAKE_SOURCE_DIR}/platform/win32/posix)
-# M_PI and the other math constants, as glibc gives them.
-add_compile_definitions(_USE_MATH_DEFINES)
+# M_PI and the other math constants, as glibc gives them; sizes and offsets
+# of files past 2 GB, as on Linux (stat and fstat become their 64-bit forms).
+add_compile_definitions(_USE_MATH_DEFINES _FILE_OFFSET_BITS=64)
 
 set(GL_LIBRARIES opengl32 glu32)
 set(PNG_LIBRARIES "")

@@ -5,38 +5,18 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/gl_limits.h"
 #include "platform/platform_internal.h"
 
 PlatDC Plat_GetDC(PlatWindow window) { return plat.window && window ? 1 : 0; }
 
 void Plat_ReleaseDC(PlatWindow, PlatDC) {}
 
-constexpr GLenum MAX_RENDERBUFFER_SIZE = 0x84E8;  // GL 3.0 and ARB_framebuffer_object
-
-// Past the GL's largest viewport and renderbuffer the driver renders off
-// the end of its buffers (a window resized to 32767 x 32767 crashes the
-// software rasteriser), so the window never grows beyond them.
+// The window never grows past what the GL draws or the screen shows.
 static void CapWindowAtGLLimits() {
-    GLint viewport[2] = {0, 0}, renderbuffer = 0;
-    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
-    glGetIntegerv(MAX_RENDERBUFFER_SIZE, &renderbuffer);
-    while (glGetError() != GL_NO_ERROR) {
-    }  // a GL 1.x without renderbuffers says so with an error that nobody else must see
-    plat.maxClientWidth = viewport[0];
-    plat.maxClientHeight = viewport[1];
-    if (renderbuffer > 0) {
-        if (plat.maxClientWidth <= 0 || renderbuffer < plat.maxClientWidth)
-            plat.maxClientWidth = renderbuffer;
-        if (plat.maxClientHeight <= 0 || renderbuffer < plat.maxClientHeight)
-            plat.maxClientHeight = renderbuffer;
-    }
-    // Nor past the whole screen: a software GL takes minutes for a frame of
-    // the largest viewport, and no part of the window beyond it is seen.
-    int screenW, screenH;
-    if (!PlatHeadless() && PlatX11RootSize(&screenW, &screenH)) {
-        if (plat.maxClientWidth <= 0 || screenW < plat.maxClientWidth) plat.maxClientWidth = screenW;
-        if (plat.maxClientHeight <= 0 || screenH < plat.maxClientHeight) plat.maxClientHeight = screenH;
-    }
+    int screenW = 0, screenH = 0;
+    if (PlatHeadless() || !PlatX11RootSize(&screenW, &screenH)) screenW = screenH = 0;
+    ReadClientLimits(screenW, screenH, &plat.maxClientWidth, &plat.maxClientHeight);
     if (plat.maxClientWidth <= 0 || plat.maxClientHeight <= 0) return;
     SDL_SetWindowMaximumSize(plat.window, plat.maxClientWidth, plat.maxClientHeight);
     int w, h;
@@ -46,12 +26,7 @@ static void CapWindowAtGLLimits() {
 }
 
 bool Plat_CapClientSize(int* width, int* height) {
-    bool capped = false;
-    if (plat.maxClientWidth > 0 && *width > plat.maxClientWidth)
-        *width = plat.maxClientWidth, capped = true;
-    if (plat.maxClientHeight > 0 && *height > plat.maxClientHeight)
-        *height = plat.maxClientHeight, capped = true;
-    return capped;
+    return ClipToLimits(plat.maxClientWidth, plat.maxClientHeight, width, height);
 }
 
 PlatGLContext Plat_CreateGLContext(PlatDC dc) {

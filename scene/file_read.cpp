@@ -72,9 +72,16 @@ FileReadResult ReadWholeFile(const char* path, const FileReadOptions& options, F
     *out = FileBytes();
     // Non-blocking, so that opening a FIFO cannot wait for a writer.
     int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (error) *error = fd < 0 ? errno : 0;
-    if (fd < 0) return errno == ENOENT ? FILE_MISSING : FILE_UNREADABLE;
+    int openError = fd < 0 ? errno : 0;
+    if (error) *error = openError;
     struct stat info;
+#ifdef _WIN32
+    // Windows opens no folder as a file: the refusal is told apart here,
+    // where nothing is read from what the path names.
+    if (fd < 0 && openError == EACCES && stat(path, &info) == 0 && !S_ISREG(info.st_mode))
+        return FILE_NOT_REGULAR;
+#endif
+    if (fd < 0) return openError == ENOENT ? FILE_MISSING : FILE_UNREADABLE;
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         close(fd);
         return FILE_NOT_REGULAR;

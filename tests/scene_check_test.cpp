@@ -2,6 +2,8 @@
 // (field, record, line, column) and the ambler-check program's output and
 // exit status.
 #include <gtest/gtest.h>
+
+#include <filesystem>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -278,6 +280,27 @@ TEST(AmblerCheck, MissingSceneIsAnErrorAndNothingIsCreated) {
     EXPECT_FALSE(FileExists(dir.File("Hod.pro")));
     run = RunCheck(dir.path, "a b c");
     EXPECT_EQ(run.status, 2);
+}
+
+TEST(AmblerCheck, FolderNamedLikeTheSceneIsNamedSoAndLeftAlone) {
+    // Windows opens no folder as a file: the refusal must still read as a
+    // folder, not as a file that cannot be read.
+    TempDir dir("check-folder");
+    std::filesystem::create_directory(dir.File("Hod.pro"));
+    CheckRun run = RunCheck(dir.path, ".");
+    EXPECT_EQ(run.status, 2) << run.output;
+    EXPECT_TRUE(Contains(run.output, "Hod.pro: error: a folder, not a file")) << run.output;
+    EXPECT_TRUE(std::filesystem::is_directory(dir.File("Hod.pro")));
+}
+
+TEST(AmblerCheck, CarriageReturnsAreBytesOfTheLine) {
+    // Read byte for byte everywhere: a CR LF file puts its error in the same
+    // column on every system, and no Ctrl+Z ends the text early.
+    TempDir dir("check-crlf");
+    SaveTextFile(dir.File("Hod.pro"), "0 0 0 -1 1\r\n\x1a" + SETTINGS + "0\r\n0 0 .x\r\n");
+    CheckRun run = RunCheck(dir.path, "Hod.pro");
+    EXPECT_EQ(run.status, 2) << run.output;
+    EXPECT_TRUE(Contains(run.output, "Hod.pro:2:1: error: malformed number")) << run.output;
 }
 
 }  // namespace

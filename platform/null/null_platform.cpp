@@ -75,6 +75,8 @@ void Plat_PostQuitMessage(int exitCode) {
 // Nothing could arrive while waiting, so neither wait sleeps.
 void Plat_WaitMessage(int) {}
 void Plat_WaitMessageUntil(uint32_t) {}
+// No window system delivers a close from another thread.
+void Plat_RequestClose() {}
 
 // Alt+F4 asks to close, and a close destroys the window.
 intptr_t Plat_DefWindowProc(PlatWindow, unsigned message, uintptr_t wParam, intptr_t) {
@@ -88,6 +90,9 @@ intptr_t Plat_DefWindowProc(PlatWindow, unsigned message, uintptr_t wParam, intp
 
 // The clock stands still until Plat_SetVirtualTick moves it.
 uint32_t Plat_GetTickCount() { return nullPlat.tick; }
+
+// Without a GL there is no limit to keep to.
+bool Plat_CapClientSize(int*, int*) { return false; }
 
 void Plat_GetScreenSize(int* width, int* height) {
     *width = nullPlat.width;

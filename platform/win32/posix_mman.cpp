@@ -12,10 +12,11 @@
 // Every file is opened in binary: the scene text and the bitmaps must reach
 // the readers byte for byte (no CR LF folding, no end at Ctrl+Z), and the
 // reports and traces on standard output and error are the Linux build's,
-// byte for byte.
+// byte for byte; so are the table sizes read on standard input.
 static struct BinaryFiles {
     BinaryFiles() {
         _fmode = _O_BINARY;
+        _setmode(_fileno(stdin), _O_BINARY);
         _setmode(_fileno(stdout), _O_BINARY);
         _setmode(_fileno(stderr), _O_BINARY);
     }

@@ -2,6 +2,7 @@
 // context, the buffer swap, and the copies of frames and matrices that
 // tools read.
 #include "platform/win32/win32_internal.h"
+#include "platform/gl_limits.h"
 
 #include <GL/gl.h>
 
@@ -62,13 +63,34 @@ static void KeepModelview() {
         glGetDoublev(GL_MODELVIEW_MATRIX, win.modelviewAtDelete);
 }
 
+// The window never grows past what the GL draws or the screens show. Asked
+// once, of the first current context.
+static void LearnClientLimits() {
+    int screenW = 0, screenH = 0;
+    if (!WinHeadless()) {
+        screenW = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+        screenH = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    }
+    int w, h;
+    ReadClientLimits(screenW, screenH, &w, &h);
+    if (w <= 0 || h <= 0) return;
+    win.maxClientWidth = w;
+    win.maxClientHeight = h;
+    if (WinHeadless()) Plat_CapClientSize(&win.headlessWidth, &win.headlessHeight);
+}
+
+bool Plat_CapClientSize(int* width, int* height) {
+    return ClipToLimits(win.maxClientWidth, win.maxClientHeight, width, height);
+}
+
 void Plat_MakeCurrent(PlatDC dc, PlatGLContext context) {
     if (!dc || !context) {
         KeepModelview();
         wglMakeCurrent(nullptr, nullptr);
         return;
     }
-    if (win.dc) wglMakeCurrent(win.dc, (HGLRC)context);
+    if (win.dc && wglMakeCurrent(win.dc, (HGLRC)context) && win.maxClientWidth == 0)
+        LearnClientLimits();
 }
 
 void Plat_DeleteGLContext(PlatGLContext context) {

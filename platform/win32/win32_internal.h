@@ -47,6 +47,10 @@ struct Win32State {
     bool frameValid = false;
     double modelviewAtDelete[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
+    // The largest client the GL draws into and the screens hold; 0 until a
+    // context answered.
+    int maxClientWidth = 0, maxClientHeight = 0;
+
     // The display mode before the first switch, and whether one is in force.
     DEVMODEA startMode = {};
     bool startModeKnown = false;

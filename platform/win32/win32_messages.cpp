@@ -77,6 +77,13 @@ void Plat_WaitMessageUntil(uint32_t tick) {
     if (ms > 0) WaitForInput((DWORD)ms);  // the 1 ms timer period keeps this punctual
 }
 
+// PostMessage is the one call that reaches a window from any thread.
+void Plat_RequestClose() {
+    HWND window = win.window;
+    if (WinHeadless() || !win.initialised || !window) return;
+    PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
 intptr_t Plat_DefWindowProc(PlatWindow, unsigned message, uintptr_t wParam, intptr_t lParam) {
     if (WinHeadless() || !win.window) {
         // Alt+F4 and a close request as the system handles them.

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -39,6 +40,24 @@ static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
     if (message == WM_NCCREATE) win.window = hwnd;
     if (!win.proc || (WinHeadless() && message != WM_CREATE && message != WM_DESTROY))
         return DefWindowProcA(hwnd, message, wParam, lParam);
+    if (message == WM_GETMINMAXINFO && win.maxClientWidth > 0) {
+        // A popup's client is the whole window: maximising stops at the limits.
+        MINMAXINFO* info = (MINMAXINFO*)lParam;
+        info->ptMaxSize.x = std::min<LONG>(info->ptMaxSize.x, win.maxClientWidth);
+        info->ptMaxSize.y = std::min<LONG>(info->ptMaxSize.y, win.maxClientHeight);
+        info->ptMaxTrackSize.x = std::min<LONG>(info->ptMaxTrackSize.x, win.maxClientWidth);
+        info->ptMaxTrackSize.y = std::min<LONG>(info->ptMaxTrackSize.y, win.maxClientHeight);
+        return 0;
+    }
+    if (message == WM_SIZE) {
+        // The system does not hold a frameless popup to its largest size:
+        // one sized past the limits by another program goes back at once.
+        int w = LowWord(lParam), h = HighWord(lParam);
+        if (Plat_CapClientSize(&w, &h)) {
+            SetWindowPos(hwnd, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            lParam = MakeLParam(w, h);
+        }
+    }
     if (message == WM_PAINT) {
         // The program only draws; the paint request is validated here, drawn
         // or not, so that it does not come back at once.

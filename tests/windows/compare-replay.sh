@@ -45,6 +45,17 @@ while [ $# -gt 0 ]; do
     esac
 done
 
+# F12 writes into the scene folder: the Linux run takes a copy of it, so the
+# Windows program's screenshots are the only ones there.
+events=""
+for ((i = 0; i < ${#linux_args[@]}; i++)); do
+    [ "${linux_args[i]}" = --events ] && events=${linux_args[i + 1]}
+done
+if [ -n "$events" ] && grep -qi 'f12' "$events" 2> /dev/null && [ -d "${linux_args[0]}" ]; then
+    cp -r "${linux_args[0]}" "$work/scene"
+    linux_args[0]=$work/scene
+fi
+
 "$AMBLER_LINUX_BIN/ambler-replay" "${linux_args[@]}" < "$work/stdin" > "$work/linux.out" \
     2> "$work/linux.err"
 linux_status=$?

@@ -9,6 +9,7 @@
 #include <map>
 #include <string>
 
+#include "app/author.h"
 #include "app/signals.h"
 #include "app/command_line.h"
 #include "platform/platform.h"
@@ -171,6 +172,8 @@ static bool FinishTrace(FILE* trace, const std::string& path, bool failedBefore)
 // never came, 2 for a bad command line, scene folder or window, 128 + the
 // signal that cut the run short.
 int main(int argc, char** argv) {
+    int checkStatus;
+    if (RunAsReloadCheck(argc, argv, &checkStatus)) return checkStatus;  // Windows: an f5's check
     InstallToolQuitSignals(REPLAY_GRACE_MS);
     Arguments a;
     std::string error;

@@ -22,3 +22,15 @@
 #ifndef O_NONBLOCK
 #define O_NONBLOCK 0  // opening a Windows file never blocks on a reader
 #endif
+#ifndef O_NOCTTY
+#define O_NOCTTY 0  // Windows has no controlling terminal to acquire
+#endif
+// The C runtime sees no symbolic links and no sockets among files: a link
+// is looked at as what it names.
+#define lstat stat
+#ifndef S_ISLNK
+#define S_ISLNK(mode) 0
+#endif
+#ifndef S_ISSOCK
+#define S_ISSOCK(mode) 0
+#endif

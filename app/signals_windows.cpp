@@ -1,0 +1,56 @@
+// signals_windows.cpp -- the quit signals of a Windows console: Ctrl+C,
+// Ctrl+Break and the console's close (or the session's end), taken through
+// a console control handler. The system runs the handler on a thread of its
+// own, so the shared half sees them as the Linux build sees its signals.
+#ifdef _WIN32
+#undef APIENTRY
+#undef WINGDIAPI
+#undef CALLBACK
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <atomic>
+
+#include "app/signals_os.h"
+
+// The console events carry the numbers of the Linux signals they stand for,
+// so a tool cut short exits with the status it has there: Ctrl+C is SIGINT
+// (130), Ctrl+Break a request to terminate, SIGTERM (143), and a closed
+// console or ended session a hang-up, SIGHUP (129).
+constexpr int QUIT_INTERRUPT = 2, QUIT_TERMINATE = 15, QUIT_HANGUP = 1;
+
+static HANDLE anotherQuit;               // set by every event after the first
+static std::atomic<bool> quitReceived{false};
+
+static int SignalFor(DWORD event) {
+    switch (event) {
+        case CTRL_C_EVENT: return QUIT_INTERRUPT;
+        case CTRL_BREAK_EVENT: return QUIT_TERMINATE;
+        default: return QUIT_HANGUP;  // close, logoff, shutdown
+    }
+}
+
+// The first event ends the process from here: the system would end it
+// itself after a close event once the handler returned. Later ones only
+// cut the grace short.
+static BOOL WINAPI OnConsoleControl(DWORD event) {
+    if (quitReceived.exchange(true)) {
+        SetEvent(anotherQuit);
+        return TRUE;
+    }
+    EndForQuitSignal(SignalFor(event));
+}
+
+// A Windows message box belongs to the program's own process, so the
+// forced end takes it along: there are no children to end.
+void KillChildren() {}
+
+bool AnotherQuitSignalWithin(int ms) {
+    return anotherQuit && WaitForSingleObject(anotherQuit, (DWORD)ms) == WAIT_OBJECT_0;
+}
+
+void WatchQuitSignals() {
+    if (!anotherQuit) anotherQuit = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+}
+#endif
