@@ -20,6 +20,8 @@ void glEnable(GLenum) {}
 void glDisable(GLenum) {}
 void glMatrixMode(GLenum) {}
 void glLoadIdentity() {}
+void glPushMatrix() {}
+void glPopMatrix() {}
 void glMaterialfv(GLenum, GLenum, const GLfloat*) {}
 void glMaterialf(GLenum, GLenum, GLfloat) {}
 void glLightfv(GLenum, GLenum, const GLfloat*) {}
