@@ -52,14 +52,9 @@ static bool WriteRows(const char* path, const unsigned char* first, int width, i
         FILE* file = fopen(path, "wb");
         return file && EncodeInto(file, first, width, height, stride);
     }
-    std::string target = path;
-    size_t slash = target.find_last_of("/\\");
-    std::string dir = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-    std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string temp = dir + "." + name + ".XXXXXX";
-    int fd = mkstemp(&temp[0]);
+    std::string target = path, temp;
+    int fd = OpenTempBeside(target, &temp);
     if (fd < 0) return false;
-    RemoveOnForcedQuit(temp.c_str());
     FILE* file = fdopen(fd, "wb");
     bool ok = file ? EncodeInto(file, first, width, height, stride) : (close(fd), false);
     int error = errno;
