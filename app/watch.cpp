@@ -32,14 +32,14 @@ bool SceneWatchEnabled() { return watchEnabled; }
 
 static FileStamp Stamp(const std::string& name) {
     FileStamp s{name, false, 0, 0, 0, 0};
+#ifdef _WIN32
+    s.exists = WindowsFileStamp(name.c_str(), &s.inode, &s.size, &s.nanoseconds);
+#else
     struct stat info;
     if (stat(name.c_str(), &info) != 0) return s;
     s.exists = true;
     s.inode = (unsigned long long)info.st_ino;
     s.size = (unsigned long long)info.st_size;
-#ifdef _WIN32
-    s.seconds = (long long)info.st_mtime;  // whole seconds; the size and the rename still show
-#else
     s.seconds = (long long)info.st_mtim.tv_sec;
     s.nanoseconds = (long long)info.st_mtim.tv_nsec;
 #endif

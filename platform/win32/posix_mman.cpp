@@ -1,5 +1,5 @@
 // posix_mman.cpp -- mmap and its relatives on the Windows memory manager,
-// for the scene and bitmap readers of the Windows build.
+// for the blocks the scene and bitmap readers read files into.
 #include <fcntl.h>
 #include <io.h>
 #include <stdio.h>
@@ -22,31 +22,19 @@ static struct BinaryFiles {
     }
 } binaryFiles;
 
-void* mmap(void*, size_t length, int protection, int flags, int fd, off_t offset) {
-    if (length == 0) return MAP_FAILED;
-    if (flags & MAP_ANONYMOUS) {
-        void* block = VirtualAlloc(nullptr, length, MEM_RESERVE | MEM_COMMIT,
-                                   (protection & PROT_WRITE) ? PAGE_READWRITE : PAGE_READONLY);
-        return block ? block : MAP_FAILED;
-    }
-    if (protection & PROT_WRITE) return MAP_FAILED;  // the readers only read files
-    HANDLE file = (HANDLE)_get_osfhandle(fd);
-    if (file == INVALID_HANDLE_VALUE) return MAP_FAILED;
-    HANDLE mapping = CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
-    if (!mapping) return MAP_FAILED;
-    // The view holds the mapping open; the rest of its last page reads as zeros.
-    void* view = MapViewOfFile(mapping, FILE_MAP_READ, (DWORD)((uint64_t)offset >> 32),
-                               (DWORD)offset, length);
-    CloseHandle(mapping);
-    return view ? view : MAP_FAILED;
+// Files are never mapped: the readers read them into these blocks, so a
+// file cut short while in use cannot fault the program.
+void* mmap(void*, size_t length, int protection, int flags, int, off_t) {
+    if (length == 0 || !(flags & MAP_ANONYMOUS)) return MAP_FAILED;
+    void* block = VirtualAlloc(nullptr, length, MEM_RESERVE | MEM_COMMIT,
+                               (protection & PROT_WRITE) ? PAGE_READWRITE : PAGE_READONLY);
+    return block ? block : MAP_FAILED;
 }
 
 int munmap(void* address, size_t) {
     MEMORY_BASIC_INFORMATION info;
     if (!address || !VirtualQuery(address, &info, sizeof info)) return -1;
-    BOOL ok = info.Type == MEM_MAPPED ? UnmapViewOfFile(info.AllocationBase)
-                                      : VirtualFree(info.AllocationBase, 0, MEM_RELEASE);
-    return ok ? 0 : -1;
+    return VirtualFree(info.AllocationBase, 0, MEM_RELEASE) ? 0 : -1;
 }
 
 void* mremap(void* address, size_t oldLength, size_t newLength, int flags, ...) {

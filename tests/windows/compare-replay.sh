@@ -56,13 +56,16 @@ if [ -n "$events" ] && grep -qi 'f12' "$events" 2> /dev/null && [ -d "${linux_ar
     linux_args[0]=$work/scene
 fi
 
+# The two run side by side: most of a wine start is waiting, not work.
 "$AMBLER_LINUX_BIN/ambler-replay" "${linux_args[@]}" < "$work/stdin" > "$work/linux.out" \
-    2> "$work/linux.err"
-linux_status=$?
+    2> "$work/linux.err" &
+linux=$!
 [ -n "$AMBLER_WINE_DISPLAY" ] && export DISPLAY=$AMBLER_WINE_DISPLAY
 "$here/../../tools/wine-run.sh" "$AMBLER_WINDOWS_BIN/ambler-replay.exe" "${windows_args[@]}" \
     < "$work/stdin" > "$work/windows.out"
 status=$?
+wait "$linux"
+linux_status=$?
 cat "$work/windows.out"
 
 fail() {

@@ -53,13 +53,9 @@ static bool WriteWhole(const char* path, png_image* png, const void* rgb, png_in
         return ok;
     }
     std::string target = RenameTarget(path);
-    size_t slash = target.rfind('/');
-    std::string dir = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-    std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string temp = dir + "." + name + ".XXXXXX";
-    int fd = mkstemp(&temp[0]);
+    std::string temp;
+    int fd = OpenTempBeside(target, &temp);
     if (fd < 0) return false;
-    RemoveOnForcedQuit(temp.c_str());
     mode_t mask = umask(0);
     umask(mask);
     fchmod(fd, exists ? (info.st_mode & 07777) : (0666 & ~mask));  // as a new file would be

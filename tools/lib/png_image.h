@@ -19,3 +19,7 @@ bool WritePngBottomUp(const char* path, const unsigned char* rgb, int width, int
 bool WritePng(const char* path, const RgbImage& image);
 // Reads any PNG as 8-bit RGB (alpha dropped, palettes and grey expanded).
 bool ReadPng(const char* path, RgbImage* image, std::string* error);
+// Creates a new file beside target, named after it, for a write that is
+// renamed into place once whole; its descriptor, -1 on failure. A forced
+// quit removes it until RemoveOnForcedQuit(nullptr).
+int OpenTempBeside(const std::string& target, std::string* temp);

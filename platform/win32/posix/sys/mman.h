@@ -1,6 +1,6 @@
 // mman.h -- the memory-mapping calls the scene and bitmap readers use, for
-// the Windows build, where the C library has none. Only the forms those
-// readers call: private read-only file views and zeroed anonymous blocks.
+// the Windows build, where the C library has none. Only the form those
+// readers call: zeroed anonymous blocks (files are read, never mapped).
 #pragma once
 
 #include <stddef.h>
@@ -18,8 +18,8 @@
 extern "C" {
 #endif
 
-// A private view of fd from offset 0, or a zeroed block when flags hold
-// MAP_ANONYMOUS. MAP_FAILED on failure.
+// A zeroed block when flags hold MAP_ANONYMOUS; MAP_FAILED on failure and
+// for any file.
 void* mmap(void* address, size_t length, int protection, int flags, int fd, off_t offset);
 // Releases a view or a block made by mmap or mremap.
 int munmap(void* address, size_t length);
