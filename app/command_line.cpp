@@ -1,14 +1,13 @@
 // command_line.cpp -- parsing of the scene argument and the options.
 #include "app/command_line.h"
 
-#include "scene/scene_file.h"
-
 #include <sys/stat.h>
+
+#include "scene/scene_file.h"
 
 #ifndef AMBLER_VERSION
 #define AMBLER_VERSION "unversioned"  // built outside the project's CMake
 #endif
-
 
 const char AMBLER_USAGE[] =
     "usage: ambler [--watch] [DIR | DIR/Hod.pro]\n"
