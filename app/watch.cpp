@@ -52,7 +52,7 @@ static std::vector<std::string> WatchedNames() {
     std::unordered_set<std::string> seen;
     auto add = [&](int flag, const TexName& name) {
         if (flag != 1 && flag != 0) return;
-        std::string text(name.text, strnlen(name.text, TEX_NAME_SIZE));
+        std::string text(name.text());
         if (!text.empty() && seen.insert(text).second) names.push_back(text);
     };
     for (int k = 0; k < texPolyVertexCount && (size_t)k < texPolyTexName.size; k++)

@@ -83,7 +83,9 @@ static void BuildTexturedList() {
             texPolyS[v + i] = i == 1 || i == 2;
             texPolyT[v + i] = i >= 2;
             // Every vertex line names a file, as in a real scene file.
-            snprintf(texPolyTexName[v + i - 1].text, TEX_NAME_SIZE, "tex%d.bmp", (p / 16) % BITMAP_COUNT);
+            char name[32];
+            int length = snprintf(name, sizeof name, "tex%d.bmp", (p / 16) % BITMAP_COUNT);
+            texPolyTexName[v + i - 1].offset = InternTexName(name, (size_t)length);
             texPolyTexFlag[v + i - 1] = p % 10 != 9;
         }
     }

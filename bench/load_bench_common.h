@@ -13,9 +13,17 @@
 
 static FILE* baseFile;
 
+// A plain reader keeps every slot's name in a fixed slot of the longest
+// name's width; so does the yardstick, in tables of its own.
+struct FixedName {
+    char text[TEX_NAME_SIZE];
+};
+static Table<FixedName> baseTexPolyName, baseAvatarPolyName;
+static Grid<FixedName> basePartName;
+
 static void BaseInt(int& v) { (void)std::fscanf(baseFile, "%i", &v); }
 static void BaseDec(double& v) { (void)std::fscanf(baseFile, "%lf", &v); }
-static void BaseName(TexName& name) {
+static void BaseName(FixedName& name) {
     char marker;
     if (std::fscanf(baseFile, " %c", &marker) != 1 ||
         !std::fgets(name.text, TEX_NAME_SIZE, baseFile))
@@ -132,7 +140,7 @@ static void BaseAvatar() {
         auto s = [](int k) -> double& { return avatarPolyS[k]; };
         auto t = [](int k) -> double& { return avatarPolyT[k]; };
         auto flag = [](int k) -> int& { return avatarPolyTexFlag[k]; };
-        auto name = [](int k) -> TexName& { return avatarPolyTexName[k]; };
+        auto name = [](int k) -> FixedName& { return baseAvatarPolyName[k]; };
         BASE_VERTEX(end, r, g, b, BaseInt(avatarPolyJoint[v]), x, y, z, s, t, flag, name)
     }
 }
@@ -162,7 +170,7 @@ static void BaseActorParts() {
             auto s = [i](int k) -> double& { return partS(k, i); };
             auto t = [i](int k) -> double& { return partT(k, i); };
             auto flag = [i](int k) -> int& { return partTexFlag(k, i); };
-            auto name = [i](int k) -> TexName& { return partTexName(k, i); };
+            auto name = [i](int k) -> FixedName& { return basePartName(k, i); };
             BASE_VERTEX(end, r, g, b, BaseInt(partJoint(v, i)), x, y, z, s, t, flag, name)
         }
     }
@@ -198,7 +206,7 @@ static void BasePolygonLists() {
         auto s = [](int k) -> double& { return texPolyS[k]; };
         auto t = [](int k) -> double& { return texPolyT[k]; };
         auto flag = [](int k) -> int& { return texPolyTexFlag[k]; };
-        auto name = [](int k) -> TexName& { return texPolyTexName[k]; };
+        auto name = [](int k) -> FixedName& { return baseTexPolyName[k]; };
         BASE_VERTEX(end, r, g, b, (void)0, x, y, z, s, t, flag, name)
     }
     for (int v = 1; v <= flatPolyVertexCount; ++v) {
@@ -226,17 +234,17 @@ inline void BaselineLoad(const char* path) {
     size_t nt = texPolyVertexCount + 10, nf = flatPolyVertexCount + 10,
            na = avatarPolyVertexCount + 1;
     Size(nt, texPolyColorR, texPolyColorG, texPolyColorB, texPolyX, texPolyY, texPolyZ, texPolyS,
-         texPolyT, texPolyEnd, texPolyTexFlag, texPolyTexName, texPolyTexId, texPolyImage);
+         texPolyT, texPolyEnd, texPolyTexFlag, baseTexPolyName, texPolyTexId, texPolyImage);
     Size(nf, flatPolyColorR, flatPolyColorG, flatPolyColorB, flatPolyX, flatPolyY, flatPolyZ,
          flatPolyEnd);
     Size(na, avatarPolyColorR, avatarPolyColorG, avatarPolyColorB, avatarPolyX, avatarPolyY,
          avatarPolyZ, avatarPolyS, avatarPolyT, avatarPolyJoint, avatarPolyEnd, avatarPolyTexFlag,
-         avatarPolyTexName, avatarPolyTexId, avatarPolyImage);
+         baseAvatarPolyName, avatarPolyTexId, avatarPolyImage);
     texPolyEnd[0] = flatPolyEnd[0] = avatarPolyEnd[0] = 1;
     size_t rows = partCapacity + 1, cols = actorLastIndex + 1;
     Size(cols, actorPartVertexCount, actorWaypointCount);
     SizeGrid(rows, cols, partColorR, partColorG, partColorB, partX, partY, partZ, partS, partT,
-             partJoint, partEnd, partTexFlag, partTexName, partTexId, partImage);
+             partJoint, partEnd, partTexFlag, basePartName, partTexId, partImage);
     BaseSettings();
     BaseInt(obstacleCount);
     Size(obstacleCount + 1, obstacleX, obstacleZ);
@@ -280,8 +288,8 @@ inline size_t Bytes(const Grid<T>& g) {
     return g.rows * g.cols * sizeof(T);
 }
 
-// Bytes of every table the loader fills: the dynamic tables as allocated
-// and the static joint and actor tables.
+// Bytes of every table the loader fills: the dynamic tables as allocated,
+// the name pool, and the static joint and actor tables.
 inline size_t TablesPayload() {
     size_t bytes = Bytes(texPolyColorR) * 8 + Bytes(texPolyEnd) + Bytes(texPolyTexFlag) +
                    Bytes(texPolyTexName) + Bytes(texPolyTexId) + Bytes(texPolyImage);
@@ -293,6 +301,7 @@ inline size_t TablesPayload() {
              Bytes(partTexName) + Bytes(partTexId) + Bytes(partImage);
     bytes += Bytes(actorWaypointX) * 2 + Bytes(obstacleX) * 2 + Bytes(actorWaypointCount) +
              Bytes(actorPartVertexCount);
+    bytes += texNamePool.capacity + texNamePool.indexSize * sizeof *texNamePool.index;
     bytes += sizeof(JointTable) * 12 + sizeof(ActorJointTable) * 9;
     return bytes;
 }

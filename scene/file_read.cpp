@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "scene/memory_budget.h"
+#include "scene/prefault.h"
 
 constexpr size_t READ_CHUNK = (size_t)2 << 20;  // one huge page per read: a hole costs at most this
 constexpr size_t ZERO_PAGE = 4096;               // a run this long is no text
@@ -37,6 +38,7 @@ static bool Reserve(FileBytes* bytes, size_t needed, const FileReadOptions& opti
     capacity = std::min(capacity, ((options.limit + FILE_PADDING) + 4095) & ~(size_t)4095);
     if (options.chargeBudget && !ChargeSceneMemory(capacity - bytes->charged)) return false;
     if (options.chargeBudget) bytes->charged = capacity;
+    if (options.prefault) FinishPrefault();  // before the mapping moves
     void* block = bytes->data
                       ? mremap(bytes->data, bytes->capacity, capacity, MREMAP_MAYMOVE)
                       : mmap(nullptr, capacity, PROT_READ | PROT_WRITE,
@@ -45,8 +47,16 @@ static bool Reserve(FileBytes* bytes, size_t needed, const FileReadOptions& opti
 #ifdef MADV_HUGEPAGE
     madvise(block, capacity, MADV_HUGEPAGE);  // fresh small pages are slow to provide
 #endif
+    bool fresh = !bytes->data;
     bytes->data = static_cast<char*>(block);
     bytes->capacity = capacity;
+    if (options.prefault && fresh && capacity > HUGE_PAGE) {
+        // Each read then only copies: the zeroing of the fresh pages it
+        // lands in is done on the other core, ahead of it. Only the first
+        // mapping, sized by the file's size: growth past it is rare.
+        QueuePrefault(block, capacity);
+        StartPrefault();
+    }
     return true;
 }
 
@@ -67,7 +77,18 @@ static size_t ZeroPageStart(const char* data, size_t from, size_t end, size_t* r
     return end;
 }
 
-FileReadResult ReadWholeFile(const char* path, const FileReadOptions& options, FileBytes* out,
+// True when every byte of the file is stored: a sparse file may hold gigabytes
+// of hole that the reads never get past, and its pages must not be faulted in.
+static bool FullyStored(const struct stat& info) {
+#ifdef _WIN32
+    (void)info;
+    return false;  // faulting in ahead is a Linux service
+#else
+    return (unsigned long long)info.st_blocks * 512 >= (unsigned long long)info.st_size;
+#endif
+}
+
+FileReadResult ReadWholeFile(const char* path, const FileReadOptions& fileOptions, FileBytes* out,
                              int* error) {
     *out = FileBytes();
     // Non-blocking, so that opening a FIFO cannot wait for a writer.
@@ -86,6 +107,8 @@ FileReadResult ReadWholeFile(const char* path, const FileReadOptions& options, F
         close(fd);
         return FILE_NOT_REGULAR;
     }
+    FileReadOptions options = fileOptions;
+    options.prefault = options.prefault && FullyStored(info);
     // The size only sizes the first reservation; the reads decide the length.
     size_t hint = info.st_size > 0 ? (size_t)info.st_size : 0;
     FileReadResult result = FILE_READ_OK;
@@ -93,8 +116,11 @@ FileReadResult ReadWholeFile(const char* path, const FileReadOptions& options, F
         result = FILE_TOO_LARGE;
     size_t used = 0, written = 0, zeroRun = 0;
     while (result == FILE_READ_OK) {
-        size_t want = std::min(used + READ_CHUNK, options.limit);
-        if (want + FILE_PADDING > out->capacity && !Reserve(out, want, options)) {
+        // The buffer grows only when full: a file of the size the hint gave
+        // ends with a read that returns nothing, in the room left over.
+        bool full = out->capacity - FILE_PADDING - used == 0;
+        if (full && used < options.limit &&
+            !Reserve(out, std::min(used + READ_CHUNK, options.limit), options)) {
             result = FILE_TOO_LARGE;
             break;
         }
@@ -126,6 +152,7 @@ FileReadResult ReadWholeFile(const char* path, const FileReadOptions& options, F
         used = end;
     }
     close(fd);
+    if (options.prefault) FinishPrefault();
     if (result != FILE_READ_OK) {
         ReleaseFileBytes(out);
         return result;

@@ -30,6 +30,7 @@ struct FileReadOptions {
     size_t limit;            // most bytes accepted
     bool chargeBudget;       // charge the bytes to the scene memory budget
     bool stopAtZeroPage;     // text: a page of zero bytes ends it (see ReadWholeFile)
+    bool prefault = false;   // fault the buffer in on a second thread ahead of the reads
 };
 
 // Reads the regular file at path whole. With stopAtZeroPage, a run of 4096

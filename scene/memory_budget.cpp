@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "scene/prefault.h"
+
 size_t sceneMemoryBudget = SCENE_MEMORY_BUDGET;
 size_t sceneMemoryInUse;
 
@@ -61,14 +63,17 @@ void* SceneAllocate(size_t count, size_t size) {
         ReturnSceneMemory(bytes);
         throw SceneOutOfMemory();
     }
+    if (bytes >= OWN_MAPPING_BYTES) QueuePrefault(block, MappedBytes(bytes));
     return block;
 }
 
 void SceneFree(void* block, size_t count, size_t size) {
     if (!block) return;
     size_t bytes = count * size;
-    if (bytes >= OWN_MAPPING_BYTES)
+    if (bytes >= OWN_MAPPING_BYTES) {
+        UnqueuePrefault(block);
         munmap(block, MappedBytes(bytes));
+    }
     else
         std::free(block);
     ReturnSceneMemory(bytes);

@@ -156,6 +156,7 @@ static void ReleaseTables() {
     Release(partColorR, partColorG, partColorB, partJoint, partX, partY, partZ, partEnd, partS,
             partT, partTexFlag, partTexName, partTexId, partImage);
     Release(obstacleX, obstacleZ);
+    ResetTexNames();
 }
 
 template <typename T>

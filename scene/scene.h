@@ -15,6 +15,7 @@
 #include <cstdint>
 
 #include "scene/tables.h"
+#include "scene/tex_names.h"
 
 // Capacities of the file format.
 constexpr int TEX_POLY_CAPACITY = 100001;    // texture name slots of the textured list
@@ -23,7 +24,7 @@ constexpr int ACTOR_CAPACITY = 50;           // actors 0..49
 constexpr int PART_CAPACITY = 2001;          // part vertices per actor (name rows)
 constexpr int JOINT_CAPACITY = 20;           // joints 0..19
 constexpr int POSE_COUNT = 7;                // poses 0..6
-constexpr int TEX_NAME_SIZE = 200;           // 199 characters and the terminating zero
+constexpr int TEX_NAME_SIZE = 200;           // a name keeps 199 characters and a terminating zero
 constexpr int NO_JOINT = -10;                // joint number of an unposed polygon
 
 struct TextureImage {
@@ -32,8 +33,10 @@ struct TextureImage {
     unsigned char* pixels;  // width * height RGB triplets, bottom row first, no padding
 };
 
+// A slot's texture name, kept in the name pool; a zeroed slot names "".
 struct TexName {
-    char text[TEX_NAME_SIZE];
+    uint32_t offset;
+    const char* text() const { return TexNameText(offset); }
 };
 
 // ---- Textured polygon list: vertices 1..texPolyVertexCount, slots 0..n-1.

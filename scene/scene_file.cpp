@@ -11,6 +11,7 @@
 #include <initializer_list>
 
 #include "scene/memory_budget.h"
+#include "scene/prefault.h"
 #include "scene/scene.h"
 #include "scene/scene_diagnostics.h"
 #include "scene/scene_reader.h"
@@ -93,6 +94,7 @@ static void PrepareSceneTables(bool askStdin) {
     partCapacity = 1;
     obstacleCount = 0;
 
+    ResetTexNames();
     AllocateTexturedList(1);
     AllocateFlatList(1);
     AllocateAvatarList(1);
@@ -232,6 +234,7 @@ static void ReadSettings() {
 static void ReadSceneFields() {
     ReadListCounts();
     ReadActorCounts();
+    StartPrefault();  // the large tables are all allocated now
     ReadSettings();
     ReadCount(obstacleCount, FIELD_obstacleCount, INT32_MIN, INT32_MAX, true);
     if (obstacleCount >= 1) {
@@ -290,8 +293,10 @@ static void ReadSceneText() {
         ReadSceneFields();
         if (sceneChecking && readStatus == READ_OK && NextContent() != readEnd)
             ReportSceneDiagnostic(DIAG_TRAILING_CONTENT, FIELD_AFTER_LAST, NextContent(), 0, 0);
+        FinishPrefault();
         CloseSceneText();
     } catch (const SceneOutOfMemory&) {
+        FinishPrefault();
         ResetAfterOutOfMemory();
     }
     readFailureHook = nullptr;

@@ -2,34 +2,20 @@
 // pass over the text held in memory (scene_text.cpp).
 #include "scene/scene_reader.h"
 
-#include <bit>
 #include <charconv>
 #include <climits>
 #include <cstdint>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <initializer_list>
+
+#include "scene/plain_numbers.h"
 
 const char* readCursor = "";
 const char* readTokenStart = "";
 int readStatus;
 ReadFailureHook readFailureHook;
 
-// The bytes C's isspace accepts in the "C" locale.
-static const struct SpaceTable {
-    bool is[256];
-    SpaceTable() : is() {
-        for (unsigned char c : {' ', '\t', '\n', '\v', '\f', '\r'}) is[c] = true;
-    }
-} spaceTable;
-
-// The first byte at or after p that is not white space.
-static inline const char* SkipSpace(const char* p) {
-    while (spaceTable.is[(unsigned char)*p]) ++p;
-    return p;
-}
-static inline bool IsDigit(char c) { return (unsigned char)(c - '0') < 10; }
 // The value of a hexadecimal digit, or -1.
 static inline int HexValue(char c) {
     if (IsDigit(c)) return c - '0';
@@ -43,55 +29,6 @@ void FailRead(int status, SceneField field, const char* at, long long value, lon
     readStatus = status;
     if (readFailureHook) readFailureHook(status, field, at, value, limit);
 }
-
-// ---- Eight digits at a time. The common numbers of a scene file are runs
-// of fewer than eight digits; taking their length and value from one 8-byte
-// load avoids a branch per digit (the zero bytes after readEnd make the load
-// safe anywhere up to readEnd).
-
-static inline uint64_t LoadEight(const char* p) {
-    uint64_t word;
-    std::memcpy(&word, p, sizeof word);
-    return word;
-}
-
-// Number of leading decimal digits in the eight bytes (0..8). After the XOR
-// a digit byte holds 0..9 and every other byte 10 or more; adding 0x76 sets
-// the high bit of the latter (or it was set already). A carry out of a
-// non-digit byte can only disturb the bytes after it.
-static inline int LeadingDigits(uint64_t word) {
-    uint64_t values = word ^ 0x3030303030303030ull;
-    uint64_t stops = ((values + 0x7676767676767676ull) | values) & 0x8080808080808080ull;
-    return std::countr_zero(stops) >> 3;  // 64 / 8 when none stops
-}
-
-// The value of the first n (0..8) digits of the eight bytes.
-static inline uint64_t DigitsValue(uint64_t word, int n) {
-    int shift = 4 * (8 - n);  // applied twice: a shift by 64 would be undefined
-    uint64_t v = ((word & 0x0F0F0F0F0F0F0F0Full) << shift) << shift;  // leading zeros fill in
-    v = (v * 10 + (v >> 8)) & 0x00FF00FF00FF00FFull;
-    v = (v * 100 + (v >> 16)) & 0x0000FFFF0000FFFFull;
-    return (v * 10000 + (v >> 32)) & 0xFFFFFFFFull;
-}
-
-// Flags the bytes below '!' (white space, line ends, the zero bytes after
-// the text) in their high bits. Only the lowest flag is exact (a borrow can
-// flag bytes after it), and only the lowest is used.
-static inline uint64_t EndBytes(uint64_t word) {
-    return (word - 0x2121212121212121ull) & ~word & 0x8080808080808080ull;
-}
-
-// Bytes before the first byte below '!' in the 16 bytes from p (16 when
-// none). The next token's position depends on this alone, so it is found in
-// a few steps without branches, whatever the number looks like.
-static inline int TokenLength(const char* p) {
-    int first = std::countr_zero(EndBytes(LoadEight(p))) >> 3;
-    int second = std::countr_zero(EndBytes(LoadEight(p + 8))) >> 3;
-    return first < 8 ? first : 8 + second;
-}
-
-static const uint64_t POWERS_OF_TEN[9] = {1,      10,      100,      1000,     10000,
-                                          100000, 1000000, 10000000, 100000000};
 
 // The end of the width of a field of `width` characters starting at p.
 static inline const char* WidthLimit(const char* p, int width) {
@@ -134,26 +71,9 @@ static bool ScanDigits(const char*& p, const char* limit, int base, long long& v
     readCursor = p;
 }
 
-// The common shape is taken here: a token of an optional minus and fewer
-// than eight decimal digits without a leading zero (or a lone 0), followed
-// by white space.
 void ReadInt(int& target, SceneField field) {
-    const char* p = SkipSpace(readCursor);
-    readTokenStart = p;
-    if (IsDigit(p[0]) && (unsigned char)p[1] <= ' ') {  // flags and end marks: one digit
-        target = p[0] - '0';
-        readCursor = p + 1;
-        return;
-    }
-    const char* end = p + TokenLength(p);
-    const char* digits = p + (*p == '-');
-    uint64_t word = LoadEight(digits);
-    int n = LeadingDigits(word);
-    bool plain = n >= 1 && n < 8 && digits + n == end && (*digits != '0' || n == 1);
-    if (!plain) return ReadIntGeneral(target, field, p);
-    int value = (int)DigitsValue(word, n);
-    target = *p == '-' ? -value : value;
-    readCursor = end;
+    if (!TryPlainInt(readCursor, target, &readTokenStart))
+        ReadIntGeneral(target, field, readTokenStart);
 }
 
 // strtod on a copy of [first, last): for the rare exponents that from_chars
@@ -165,11 +85,6 @@ static double ConvertOutOfRange(const char* first, const char* last) {
     copy[length] = '\0';
     return std::strtod(copy, nullptr);
 }
-
-// The powers of ten that a double holds exactly.
-static const double EXACT_POWERS_OF_TEN[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                               1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                               1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 // The value of the digits [first, last) (no sign) as strtod rounds it. Most
 // scene numbers have few digits: a mantissa below 2^53 scaled by an exact
@@ -230,37 +145,9 @@ static const char* ScanExponent(const char* p, const char* limit, int& exponent)
     readCursor = p;
 }
 
-// The common shape is taken here: a token of a sign, fewer than eight digits
-// before and after one point, and no exponent, followed by white space; its
-// value is one correctly rounded division of exact doubles.
 void ReadDecimal(double& target, SceneField field) {
-    const char* p = SkipSpace(readCursor);
-    const char* end = p + TokenLength(p);
-    const char* q = p + (*p == '-' || *p == '+');
-    uint64_t word = LoadEight(q);
-    int whole = LeadingDigits(word);
-    bool point = q[whole] == '.';
-    const char* f = q + whole + point;
-    uint64_t fractionWord = LoadEight(f);
-    int fraction = point ? LeadingDigits(fractionWord) : 0;
-    uint64_t mantissa;
-    if (whole + fraction <= 8) {  // the usual case: both runs joined into one word
-        int shift = 4 * whole;    // applied twice: a shift by 64 would be undefined
-        uint64_t fractionBytes = (fractionWord << shift) << shift;
-        uint64_t wholeBytes = word & ~((~0ull << shift) << shift);
-        mantissa = DigitsValue(wholeBytes | fractionBytes, whole + fraction);
-    } else {
-        mantissa = DigitsValue(word, whole) * POWERS_OF_TEN[fraction] +
-                   DigitsValue(fractionWord, fraction);
-    }
-    bool plain = whole + fraction >= 1 && whole < 8 && fraction < 8 && f + fraction == end;
-    if (!plain) return ReadDecimalGeneral(target, field, p);
-    double value = (double)mantissa / EXACT_POWERS_OF_TEN[fraction];
-    // The sign goes on as a bit: signs in a scene follow no pattern, and a
-    // branch on them is mispredicted half the time.
-    uint64_t sign = (uint64_t)(*p == '-') << 63;
-    target = std::bit_cast<double>(std::bit_cast<uint64_t>(value) ^ sign);
-    readCursor = end;
+    if (!TryPlainDecimal(readCursor, target))
+        ReadDecimalGeneral(target, field, SkipSpace(readCursor));
 }
 
 void ReadTextureName(TexName& target, SceneField field) {
@@ -277,8 +164,7 @@ void ReadTextureName(TexName& target, SceneField field) {
         --lineEnd;  // CRLF is one line end
     size_t length = (size_t)(lineEnd - name);
     if (length > (size_t)TEX_NAME_LENGTH) length = TEX_NAME_LENGTH;
-    std::memcpy(target.text, name, length);
-    target.text[length] = '\0';
+    target.offset = InternTexName(name, length);
     readCursor = next;
 }
 

@@ -285,24 +285,3 @@ void ReadTexturedVertices() {
         if (sceneChecking) CheckTextureName(FIELD_texPolyTexName);
     }
 }
-
-void ReadFlatVertices() {
-    for (int v = 1; v <= flatPolyVertexCount; ++v) {
-        flatPolyIndex = v;
-        if (flatPolyEnd[v - 1] == 1) {
-            ReadDecimal(flatPolyColorR[v], FIELD_flatPolyColorR);
-            ReadDecimal(flatPolyColorG[v], FIELD_flatPolyColorG);
-            ReadDecimal(flatPolyColorB[v], FIELD_flatPolyColorB);
-        }
-        ReadDecimal(flatPolyX[v], FIELD_flatPolyX);
-        ReadDecimal(flatPolyY[v], FIELD_flatPolyY);
-        ReadDecimal(flatPolyZ[v], FIELD_flatPolyZ);
-        ReadInt(flatPolyEnd[v], FIELD_flatPolyEnd);
-    }
-    // The plain list gets no closing flag after loading; an open last
-    // polygon runs on into whatever the table holds next.
-    int n = flatPolyVertexCount;
-    if (sceneChecking && n >= 1 && readStatus == READ_OK && flatPolyEnd[n] != 1)
-        ReportSceneDiagnostic(DIAG_FLAT_LIST_OPEN, FIELD_flatPolyEnd, readTokenStart,
-                              flatPolyEnd[n], 0);
-}

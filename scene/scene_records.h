@@ -31,3 +31,8 @@ void ReadPartVertices();          // the part lists
 void ReadActorBlock3();           // actor speeds, radii and joints
 void ReadTexturedVertices();      // the textured list
 void ReadFlatVertices();          // the plain list
+
+// Plain lists of at least this many vertices are read by two threads
+// (flat_list.cpp); tests lower it to reach that path with small files.
+extern int flatSplitVertices;
+extern bool flatSplitKept;  // W: ReadFlatVertices; the other thread's half was kept

@@ -42,7 +42,7 @@ FileReadResult OpenSceneText(const char* path, bool createWhenMissing) {
     CloseSceneText();
     readStatus = READ_OK;
     // The text counts against the scene's budget like the tables it sizes.
-    FileReadOptions options = {sceneMemoryBudget, true, true};
+    FileReadOptions options = {sceneMemoryBudget, true, true, true};
     FileReadResult result = ReadWholeFile(path, options, &textBytes);
     if (result == FILE_MISSING && createWhenMissing && CreateEmptyFile(path)) return FILE_READ_OK;
     if (result == FILE_READ_OK) StartText(textBytes.data, textBytes.length);

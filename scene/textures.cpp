@@ -19,10 +19,7 @@
 // slots would, since every flagged slot of one name holds the same object.
 typedef std::unordered_map<std::string_view, unsigned> TextureIndex;
 
-// The name up to its zero, or all of its bytes when a name fills its slot.
-static std::string_view NameOf(const TexName& name) {
-    return std::string_view(name.text, strnlen(name.text, TEX_NAME_SIZE));
-}
+static std::string_view NameOf(const TexName& name) { return std::string_view(name.text()); }
 
 // The texture object of a decoded image, with the full mipmap chain. An
 // image larger than the GL holds is scaled down first; the image itself

@@ -142,7 +142,7 @@ TEST_F(DemoScenes, DrivingDemosHaveACarBarriersAndAFinish) {
         EXPECT_GT(obstacleCount, 500) << demo << ": barrier points on both sides";
         bool finish = false, road = false;
         for (int k = 0; k < texPolyVertexCount; k++) {
-            std::string name(texPolyTexName[k].text);
+            std::string name(texPolyTexName[k].text());
             finish = finish || name == "finish.bmp";
             road = road || name == "road.bmp";
         }

@@ -193,3 +193,27 @@ TEST(SceneFileOutcome, ClaimsPastTheBudgetEndAsAnEmptySceneWithNothingHeld) {
 }
 
 }  // namespace
+
+namespace {
+
+// Lengths about the edges of the first buffer (sized from the file's size)
+// and of the reads, read alone and ahead of the second thread.
+TEST(FileRead, LengthsAtTheBufferEdgesReadWhole) {
+    TempDir dir("file-read-edges");
+    const size_t mb2 = (size_t)2 << 20;
+    for (size_t length : {mb2 - FILE_PADDING - 1, mb2 - FILE_PADDING, mb2 - FILE_PADDING + 1,
+                          2 * mb2, 3 * mb2 + 7}) {
+        std::string text(length, 'x');
+        for (size_t k = 0; k < length; k += 4093) text[k] = (char)('a' + k % 26);
+        ASSERT_TRUE(SaveTextFile(dir.File("f"), text));
+        for (bool prefault : {false, true}) {
+            FileReadOptions options = TEXT;
+            options.prefault = prefault;
+            FileReadResult result;
+            EXPECT_TRUE(ReadBytes(dir.File("f"), options, &result) == text) << length;
+            EXPECT_EQ(result, FILE_READ_OK) << length;
+        }
+    }
+}
+
+}  // namespace

@@ -69,7 +69,7 @@ TEST_F(HostileScene, BaseSceneReadsEveryRecord) {
     }
     EXPECT_EQ(actorStartX[1], 20);
     EXPECT_EQ(flatPolyEnd[4], 1);
-    EXPECT_STREQ(texPolyTexName[3].text, textureFile.c_str());
+    EXPECT_STREQ(texPolyTexName[3].text(), textureFile.c_str());
     EXPECT_EQ(viewMode, 1);
     EXPECT_EQ(engineShake, 0.17) << "the last setting";
 }
@@ -256,10 +256,10 @@ TEST_F(HostileScene, NamesOfZero199And500CharactersKeepTheFieldsAfterThem) {
     parts.texNames = {"", std::string(199, 'n'), std::string(500, 'x')};
     ASSERT_TRUE(LoadEveryViewMode(parts, "", 2));
     ASSERT_TRUE(ReadIntoModel(parts.Text(), ""));
-    EXPECT_EQ(std::string(texPolyTexName[0].text), "");
-    EXPECT_EQ(std::string(texPolyTexName[1].text), std::string(199, 'n'));
-    EXPECT_EQ(std::string(texPolyTexName[2].text), std::string(199, 'x'));
-    EXPECT_EQ(std::string(texPolyTexName[3].text), textureFile);
+    EXPECT_EQ(std::string(texPolyTexName[0].text()), "");
+    EXPECT_EQ(std::string(texPolyTexName[1].text()), std::string(199, 'n'));
+    EXPECT_EQ(std::string(texPolyTexName[2].text()), std::string(199, 'x'));
+    EXPECT_EQ(std::string(texPolyTexName[3].text()), textureFile);
     EXPECT_EQ(readStatus, READ_OK) << "the rest of the long line was consumed";
     EXPECT_EQ(flatPolyVertexCount, 4);
 }

@@ -71,7 +71,7 @@ void ExpectActorZeroRead() {
     EXPECT_EQ(partZ(1, 0), 3);
     EXPECT_EQ(partT(1, 0), 1);
     EXPECT_EQ(partTexFlag(0, 0), 1);
-    EXPECT_STREQ(partTexName(0, 0).text, "p.bmp");
+    EXPECT_STREQ(partTexName(0, 0).text(), "p.bmp");
     EXPECT_EQ(actorMaxSpeed[0], 2.5);
     EXPECT_EQ(actorCollisionRadiusCopy[0], 6);
     EXPECT_EQ(actorJointCount[0], -1);
@@ -145,7 +145,7 @@ TEST(SceneLoad, WithAvatarFields70To73ComeBeforeActorBlock2) {
     EXPECT_EQ(avatarJointStepX[0][2], 0.5);
     EXPECT_EQ(swingDivisor, 4);
     EXPECT_EQ(avatarPolyJoint[1], 0);
-    EXPECT_STREQ(avatarPolyTexName[0].text, "a.bmp");
+    EXPECT_STREQ(avatarPolyTexName[0].text(), "a.bmp");
 }
 
 // An empty file through ReadSceneFile with the given standard input.
@@ -216,7 +216,7 @@ TEST(SceneLoadEnd, EndInsideARecordKeepsWhatWasRead) {
     EXPECT_EQ(readStatus, READ_END_OF_FILE);
     EXPECT_EQ(texPolyColorB[1], 0.5);
     EXPECT_EQ(texPolyZ[1], 3);
-    EXPECT_STREQ(texPolyTexName[0].text, "a.bmp");
+    EXPECT_STREQ(texPolyTexName[0].text(), "a.bmp");
     EXPECT_EQ(texPolyX[2], 4);
     EXPECT_EQ(texPolyY[2], 5);
     EXPECT_EQ(texPolyZ[2], 0);  // fresh tables are zeroed
@@ -344,9 +344,9 @@ TEST(SceneLoadNames, LongNamesAreCutAndTheNextRecordStillReads) {
                        std::string(250, 'w') + "\n1 1 1 7 8 9 1 0 0 0 #next.bmp\n";
     LoadSceneText(text);
     EXPECT_EQ(readStatus, READ_OK);
-    EXPECT_EQ(std::string(texPolyTexName[0].text), std::string(199, 'w'));
+    EXPECT_EQ(std::string(texPolyTexName[0].text()), std::string(199, 'w'));
     EXPECT_EQ(texPolyY[2], 8);
-    EXPECT_STREQ(texPolyTexName[1].text, "next.bmp");
+    EXPECT_STREQ(texPolyTexName[1].text(), "next.bmp");
 }
 
 TEST(SceneLoadSentinels, TexturedAndPartListsCloseThePlainListDoesNot) {

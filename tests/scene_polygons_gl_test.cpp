@@ -366,7 +366,7 @@ void WriteTestBitmap(const char* name, unsigned char r) {
     ASSERT_TRUE(WriteBitmap24(name, rgb, 2, 1));
 }
 
-void SetName(TexName& slot, const char* name) { snprintf(slot.text, sizeof slot.text, "%s", name); }
+void SetName(TexName& slot, const char* name) { slot.offset = InternTexName(name, strlen(name)); }
 
 // Slots of the three lists: (flag, name) per slot; part slots of actor 0.
 void SetTextureSlots(const std::vector<std::pair<int, const char*>>& textured,

@@ -27,10 +27,9 @@ double Dec(double start = 7.5) {
 }
 
 std::string Name(const char* start = "old") {
-    TexName name;
-    std::strcpy(name.text, start);
+    TexName name{InternTexName(start, std::strlen(start))};
     ReadTextureName(name, FIELD_texPolyTexName);
-    return name.text;
+    return name.text();
 }
 
 TEST(SceneReaderInt, FollowsTheCPrefixRules) {

@@ -74,7 +74,7 @@ void ExpectTexturedList(const SceneDescription& scene) {
         EXPECT_EQ(texPolyS[v], e.s);
         EXPECT_EQ(texPolyT[v], e.t);
         EXPECT_EQ(texPolyTexFlag[v - 1], e.texFlag);
-        EXPECT_EQ(texPolyTexName[v - 1].text, e.texName);
+        EXPECT_EQ(texPolyTexName[v - 1].text(), e.texName);
     }
 }
 
@@ -107,7 +107,7 @@ void ExpectAvatar(const SceneDescription& scene) {
         EXPECT_EQ(avatarPolyS[v], e.s);
         EXPECT_EQ(avatarPolyT[v], e.t);
         EXPECT_EQ(avatarPolyTexFlag[v - 1], e.texFlag);
-        EXPECT_EQ(avatarPolyTexName[v - 1].text, e.texName);
+        EXPECT_EQ(avatarPolyTexName[v - 1].text(), e.texName);
     }
     ASSERT_EQ(avatarJointCount, (int)scene.avatarJoints.size() - 1);
     for (int g = 0; g <= avatarJointCount; ++g) {
@@ -146,7 +146,7 @@ void ExpectActorParts(const SceneActor& a, int i) {
         EXPECT_EQ(partS(p, i), e.s);
         EXPECT_EQ(partT(p, i), e.t);
         EXPECT_EQ(partTexFlag(p - 1, i), e.texFlag);
-        EXPECT_EQ(partTexName(p - 1, i).text, e.texName);
+        EXPECT_EQ(partTexName(p - 1, i).text(), e.texName);
     }
     EXPECT_EQ(partEnd(0, i), 1);
 }

@@ -9,7 +9,7 @@ set -u
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(scene_reader_fuzz scene_file_fuzz bitmap_fuzz replay_events_fuzz)
+[ ${#targets[@]} -eq 0 ] && targets=(scene_reader_fuzz scene_file_fuzz flat_split_fuzz bitmap_fuzz replay_events_fuzz)
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${FUZZ_BUILD:-$root/build-fuzz}
 bmp=$root/../shared/testdata/bmp
@@ -36,14 +36,14 @@ for f in "$root"/tests/golden/*.events; do [ -f "$f" ] && cp "$f" "$seeds/replay
 # than that (the demo scenes) are read as their leading part.
 seed_dirs() {
     case $1 in
-    scene_reader_fuzz | scene_file_fuzz) echo "$seeds/scene" ;;
+    scene_reader_fuzz | scene_file_fuzz | flat_split_fuzz) echo "$seeds/scene" ;;
     bitmap_fuzz) for d in "$bmp"/*/; do ls "$d"/*.bmp > /dev/null 2>&1 && echo "$d"; done ;;
     replay_events_fuzz) echo "$seeds/replay" ;;
     esac
 }
 max_len() {
     case $1 in
-    scene_reader_fuzz | scene_file_fuzz) echo 16384 ;;
+    scene_reader_fuzz | scene_file_fuzz | flat_split_fuzz) echo 16384 ;;
     bitmap_fuzz) echo 65536 ;;
     *) echo 4096 ;;
     esac

@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <set>
 #include <string>
 
 #include "scene/bitmap.h"
@@ -47,9 +46,13 @@ TextureCheck CheckTextureFile(const std::string& path) {
 // in the order that step visits them: textured, avatar, then part slots.
 static std::vector<std::string> LoadedTextureNames() {
     std::vector<std::string> names;
-    std::set<std::string> seen;
+    // The pool keeps each distinct name once, so a name is new exactly when
+    // its offset is.
+    std::vector<bool> seen(texNamePool.used);
     auto add = [&](int flag, const TexName& name) {
-        if (flag == 1 && seen.insert(name.text).second) names.push_back(name.text);
+        if (flag != 1 || seen[name.offset]) return;
+        seen[name.offset] = true;
+        names.push_back(name.text());
     };
     for (int k = 0; k < texPolyVertexCount; ++k) add(texPolyTexFlag[k], texPolyTexName[k]);
     for (int k = 0; k < avatarPolyVertexCount; ++k) add(avatarPolyTexFlag[k], avatarPolyTexName[k]);

@@ -27,7 +27,7 @@ static SceneVertex TexturedVertex(int v) {
     out.s = texPolyS[v];
     out.t = texPolyT[v];
     out.texFlag = texPolyTexFlag[v - 1];
-    out.texName = texPolyTexName[v - 1].text;
+    out.texName = texPolyTexName[v - 1].text();
     return out;
 }
 
@@ -44,7 +44,7 @@ static SceneVertex AvatarVertex(int v) {
     out.s = avatarPolyS[v];
     out.t = avatarPolyT[v];
     out.texFlag = avatarPolyTexFlag[v - 1];
-    out.texName = avatarPolyTexName[v - 1].text;
+    out.texName = avatarPolyTexName[v - 1].text();
     return out;
 }
 
@@ -61,7 +61,7 @@ static SceneVertex PartVertex(int p, int i) {
     out.s = partS(p, i);
     out.t = partT(p, i);
     out.texFlag = partTexFlag(p - 1, i);
-    out.texName = partTexName(p - 1, i).text;
+    out.texName = partTexName(p - 1, i).text();
     return out;
 }
 
