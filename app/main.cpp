@@ -13,6 +13,10 @@
 #include "scene/scene_file.h"
 
 int main(int argc, char** argv) {
+    // Messages reach a log file as they are written, as C says of stderr;
+    // the Windows C library buffers it when it is a file, and a reload's
+    // report then waited for the program's exit.
+    std::setvbuf(stderr, nullptr, _IONBF, 0);
     int checkStatus;
     if (RunAsReloadCheck(argc, argv, &checkStatus)) return checkStatus;  // Windows: a reload's check
     InstallShellQuitSignals();  // first: before any thread exists
