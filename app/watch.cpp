@@ -6,7 +6,6 @@
 
 #include <cstring>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "app/author.h"
@@ -49,11 +48,13 @@ static FileStamp Stamp(const std::string& name) {
 // Hod.pro, then every distinct texture file the loaded scene names.
 static std::vector<std::string> WatchedNames() {
     std::vector<std::string> names{"Hod.pro"};
-    std::unordered_set<std::string> seen;
+    // The pool keeps each name once, so a name is new exactly when its offset is.
+    std::vector<bool> seen(texNamePool.used);
+    seen[0] = true;  // the empty name
     auto add = [&](int flag, const TexName& name) {
-        if (flag != 1 && flag != 0) return;
-        std::string text(name.text());
-        if (!text.empty() && seen.insert(text).second) names.push_back(text);
+        if ((flag != 1 && flag != 0) || seen[name.offset]) return;
+        seen[name.offset] = true;
+        names.push_back(name.text());
     };
     for (int k = 0; k < texPolyVertexCount && (size_t)k < texPolyTexName.size; k++)
         add(texPolyTexFlag[k], texPolyTexName[k]);

@@ -23,10 +23,10 @@ struct SceneOutOfMemory {};
 constexpr const char SCENE_OUT_OF_MEMORY_MESSAGE[] = "Out of memory.";
 
 // bytes (count x size, checked for overflow) of zeroed memory charged to the
-// budget. Large blocks come from their own mapping in 2 MB pages, which the
-// system provides as they are first written: their resident size follows the
-// records actually read, and a few large faults cost far less than many
-// small ones. Throws SceneOutOfMemory.
+// budget. Large blocks come from their own mapping in 2 MB pages, and are
+// queued to be faulted in on a second thread when a load starts reading
+// (prefault.h); a few large faults cost far less than many small ones.
+// Throws SceneOutOfMemory.
 void* SceneAllocate(size_t count, size_t size);
 // Gives back a block from SceneAllocate of the same count and size.
 void SceneFree(void* block, size_t count, size_t size);

@@ -72,12 +72,12 @@ inline int TokenLength(const char* p) {
 }
 
 inline constexpr uint64_t POWERS_OF_TEN[9] = {1,      10,      100,      1000,     10000,
-                                          100000, 1000000, 10000000, 100000000};
+                                              100000, 1000000, 10000000, 100000000};
 
 // The powers of ten that a double holds exactly.
-inline constexpr double EXACT_POWERS_OF_TEN[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                               1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                               1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+inline constexpr double EXACT_POWERS_OF_TEN[23] = {
+    1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 // The common integer shape: an optional minus and fewer than eight decimal
 // digits without a leading zero (or a lone 0), ending at a byte below '!'.

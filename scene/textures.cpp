@@ -5,8 +5,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include <cstring>
-#include <string_view>
+#include <cstdint>
 #include <unordered_map>
 #include <vector>
 
@@ -17,9 +16,8 @@
 // Name -> texture object of the slots of one list seen so far (0: the image
 // failed to load). Answers exactly what a scan of the list's earlier flagged
 // slots would, since every flagged slot of one name holds the same object.
-typedef std::unordered_map<std::string_view, unsigned> TextureIndex;
-
-static std::string_view NameOf(const TexName& name) { return std::string_view(name.text()); }
+// The pool keeps each name once, so a name's offset stands for it.
+typedef std::unordered_map<uint32_t, unsigned> TextureIndex;
 
 // The texture object of a decoded image, with the full mipmap chain. An
 // image larger than the GL holds is scaled down first; the image itself
@@ -44,16 +42,13 @@ static unsigned MakeTextureObject(const TextureImage* image) {
 
 // Decodes the named file into *image and makes its object; 0 when the
 // loader refused it (it has shown its message).
-static unsigned LoadTexture(std::string_view name, TextureImage** image) {
-    char fileName[TEX_NAME_SIZE + 1];
-    memcpy(fileName, name.data(), name.size());
-    fileName[name.size()] = '\0';
-    *image = LoadBitmapImage(fileName);
+static unsigned LoadTexture(const char* name, TextureImage** image) {
+    *image = LoadBitmapImage(name);
     return *image ? MakeTextureObject(*image) : 0;
 }
 
 // True when the index knows the name; its object into *id.
-static bool FindName(const TextureIndex* index, std::string_view key, unsigned* id) {
+static bool FindName(const TextureIndex* index, uint32_t key, unsigned* id) {
     if (!index) return false;
     auto hit = index->find(key);
     if (hit == index->end()) return false;
@@ -67,9 +62,9 @@ static bool FindName(const TextureIndex* index, std::string_view key, unsigned* 
 static void ResolveSlot(int& flag, const TexName& name, unsigned& id, TextureImage*& image,
                         TextureIndex& own, const TextureIndex* second, const TextureIndex* third) {
     if (flag != 1) return;
-    std::string_view key = NameOf(name);
+    uint32_t key = name.offset;
     if (!FindName(&own, key, &id) && !FindName(second, key, &id) && !FindName(third, key, &id))
-        id = LoadTexture(key, &image);
+        id = LoadTexture(name.text(), &image);
     own.emplace(key, id);
     if (id == 0) flag = 0;
 }
