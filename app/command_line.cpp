@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include "app/paths.h"
 #include "scene/scene_file.h"
 
 #ifndef AMBLER_VERSION
@@ -27,10 +28,9 @@ std::string SceneFolderOf(const std::string& argument, std::string* folder) {
         *folder = argument;
         return "";
     }
-    size_t slash = argument.find_last_of('/');
-    std::string name = slash == std::string::npos ? argument : argument.substr(slash + 1);
-    std::string parent = slash == std::string::npos ? "." : slash == 0 ? "/" : argument.substr(0, slash);
-    if (name != SCENE_FILE_NAME) {
+    std::string parent, name;
+    SplitPath(argument, &parent, &name);
+    if (!SameFileName(name, SCENE_FILE_NAME)) {
         struct stat info;
         if (stat(argument.c_str(), &info) == 0)
             return argument + " is not a folder or a file named " + SCENE_FILE_NAME;

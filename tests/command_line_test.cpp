@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/command_line.h"
+#include "app/paths.h"
 #include "tests/support/desktop.h"
 #include "tests/support/replay_harness.h"
 #include "tests/support/temp_scene.h"
@@ -133,6 +134,41 @@ TEST(CommandLine, ReplayAndCheckAcceptTheSameForms) {
     ProgramRun checkFolder = RunWithoutDisplay(Program("ambler-check"), "'" + demo + "'");
     EXPECT_EQ(checkFile.status, checkFolder.status);
     EXPECT_EQ(checkFile.out, checkFolder.out);
+}
+
+// The Windows programs take "C:\scenes\walk\hod.pro" as a Linux one takes
+// "/scenes/walk/Hod.pro": both forms are split here on any host.
+TEST(CommandLine, PathsSplitInBothForms) {
+    struct Case {
+        const char* path;
+        PathStyle style;
+        const char *parent, *name;
+        bool absolute;
+    } cases[] = {
+        {"Hod.pro", PATH_POSIX, ".", "Hod.pro", false},
+        {"/Hod.pro", PATH_POSIX, "/", "Hod.pro", true},
+        {"a/b/Hod.pro", PATH_POSIX, "a/b", "Hod.pro", false},
+        {"a\\Hod.pro", PATH_POSIX, ".", "a\\Hod.pro", false},
+        {"C:/x", PATH_POSIX, "C:", "x", false},
+        {"a\\b\\Hod.pro", PATH_WINDOWS, "a\\b", "Hod.pro", false},
+        {"a/b\\Hod.pro", PATH_WINDOWS, "a/b", "Hod.pro", false},
+        {"C:\\Hod.pro", PATH_WINDOWS, "C:\\", "Hod.pro", true},
+        {"C:\\scenes\\walk\\Hod.pro", PATH_WINDOWS, "C:\\scenes\\walk", "Hod.pro", true},
+        {"z:/tmp/trace", PATH_WINDOWS, "z:/tmp", "trace", true},
+        {"C:Hod.pro", PATH_WINDOWS, "C:.", "Hod.pro", true},
+        {"\\Hod.pro", PATH_WINDOWS, "\\", "Hod.pro", true},
+        {"1:x", PATH_WINDOWS, ".", "1:x", false},
+    };
+    for (const Case& c : cases) {
+        std::string parent, name;
+        SplitPath(c.path, &parent, &name, c.style);
+        EXPECT_EQ(parent, c.parent) << c.path;
+        EXPECT_EQ(name, c.name) << c.path;
+        EXPECT_EQ(IsAbsolutePath(c.path, c.style), c.absolute) << c.path;
+    }
+    EXPECT_TRUE(SameFileName("hod.PRO", "Hod.pro", PATH_WINDOWS));
+    EXPECT_FALSE(SameFileName("hod.pro", "Hod.pro", PATH_POSIX));
+    EXPECT_FALSE(SameFileName("Hod.pr", "Hod.pro", PATH_WINDOWS));
 }
 
 }  // namespace

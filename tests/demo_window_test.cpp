@@ -147,21 +147,21 @@ void PlayWalkDemo(const char* programName) {
     EXPECT_LT(Changed(paused, dragged), 0.05) << "the picture moved with the window";
     SendKey(window, "F2");
 
-    SendKey(window, "F3");
-    EXPECT_TRUE(WaitForGeometry(window, 3000, CoversScreen)) << "F3 maximises: " << Describe(GetGeometry(window));
-    PauseMs(500);
-    Shot maximised = TakeShot(window, "maximised");
-    KeepShot("maximised-screen", maximised.screen);
-    EXPECT_TRUE(ShowsSkyOverGround(maximised.screen)) << "the scene covers the whole screen";
-    SendKey(window, "F3");
-    bool restored = WaitForGeometry(window, 3000, IsNormalSize);
-    // Under wine a window that covered the screen now and then keeps the
-    // window manager's full-screen state after it shrinks (about 1 run in 8);
-    // the Windows pass says so instead of failing on it. Linux always checks.
-    if (!restored && std::getenv("AMBLER_WINE_RESTORE_UNRELIABLE")) {
-        std::printf("note: F3 restore not seen under wine: %s\n", Describe(GetGeometry(window)).c_str());
-    } else {
-        EXPECT_TRUE(restored) << "F3 again restores: " << Describe(GetGeometry(window));
+    // Twice: a restore that leaves the window at full size (wine can take
+    // the maximised state away on its own) would show in the second round.
+    for (int round = 1; round <= 2; round++) {
+        SendKey(window, "F3");
+        EXPECT_TRUE(WaitForGeometry(window, 3000, CoversScreen))
+            << "F3 maximises (round " << round << "): " << Describe(GetGeometry(window));
+        PauseMs(500);
+        if (round == 1) {
+            Shot maximised = TakeShot(window, "maximised");
+            KeepShot("maximised-screen", maximised.screen);
+            EXPECT_TRUE(ShowsSkyOverGround(maximised.screen)) << "the scene covers the whole screen";
+        }
+        SendKey(window, "F3");
+        EXPECT_TRUE(WaitForGeometry(window, 3000, IsNormalSize))
+            << "F3 again restores (round " << round << "): " << Describe(GetGeometry(window));
     }
 
     SendKey(window, "Escape");

@@ -25,6 +25,10 @@ struct Win32State {
     HGLRC context = nullptr;
     PlatWindowProc proc = nullptr;
     bool shownOnce = false;
+    // Where the window stood before it was maximised, and the maximised
+    // rectangle, for the restore (see Plat_ShowWindow).
+    RECT normalRect = {}, maximisedRect = {};
+    bool maximisedByUs = false;
     bool timerPeriodSet = false;  // timeBeginPeriod(1) in force
 
     // The message the desktop loop took last, kept whole for dispatching.

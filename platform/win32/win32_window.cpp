@@ -147,6 +147,7 @@ void Plat_Quit() {
     win.queue.clear();
     win.quitPosted = false;
     win.shownOnce = false;
+    win.maximisedByUs = false;
     win.cursorCounter = 0;
     WinRestoreSystemState();
     win.initialised = false;
@@ -169,6 +170,24 @@ void Plat_SetWindowPosTopmost(PlatWindow, int x, int y) {
     SetWindowPos(win.window, HWND_TOPMOST, x, y, 0, 0, SWP_NOSIZE);
 }
 
+// A restore that left the window covering what its maximised self covered,
+// though no longer maximised, puts it back where it stood. That happens when
+// the system took the maximised state away on its own and kept the size
+// (wine does so when a window manager moves and sizes a full-screen window
+// in two steps); Windows itself never leaves the window there, so this does
+// nothing on it.
+static void PutBackNormalRect() {
+    if (!win.maximisedByUs || IsZoomed(win.window)) return;
+    win.maximisedByUs = false;
+    RECT now;
+    if (!GetWindowRect(win.window, &now) || !EqualRect(&now, &win.maximisedRect) ||
+        EqualRect(&now, &win.normalRect))
+        return;
+    const RECT& r = win.normalRect;
+    SetWindowPos(win.window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void Plat_ShowWindow(PlatWindow, PlatShow how) {
     if (!win.window) return;
     if (WinHeadless()) {
@@ -176,7 +195,14 @@ void Plat_ShowWindow(PlatWindow, PlatShow how) {
         WinSend(WM_SIZE, 0, MakeLParam(win.headlessWidth, win.headlessHeight));
         return;
     }
-    ShowWindow(win.window, how == PLAT_SHOW_MAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+    bool maximise = how == PLAT_SHOW_MAXIMIZED;
+    if (maximise && !IsZoomed(win.window)) GetWindowRect(win.window, &win.normalRect);
+    ShowWindow(win.window, maximise ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+    if (maximise) {
+        win.maximisedByUs = GetWindowRect(win.window, &win.maximisedRect) != 0;
+    } else {
+        PutBackNormalRect();
+    }
     if (!win.shownOnce) UpdateWindow(win.window);  // the first frame is painted at once
     win.shownOnce = true;
 }

@@ -4,12 +4,7 @@
 # closes with status 0 once its window is up, and ambler-replay.exe, cut
 # short in a long run, exits with 130 after finishing its step, so its
 # trace ends with a whole record.
-root=$(cd "$(dirname "$0")/../.." && pwd)
-work=$(mktemp -d "${TMPDIR:-/tmp}/ambler-wine-quit-XXXXXX")
-trap 'rm -rf "$work"' EXIT
-[ -n "$AMBLER_WINE_DISPLAY" ] && export DISPLAY=$AMBLER_WINE_DISPLAY
-failed=0
-fail() { echo "quit-signals: $*" >&2; failed=1; }
+. "$(dirname "$0")/common.sh" quit-signals
 
 # Waits up to $2 tenths of a second for the command $1 to succeed.
 await() {

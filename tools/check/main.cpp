@@ -12,9 +12,10 @@
 #include <cstring>
 #include <string>
 
+#include "app/command_line.h"
+#include "app/paths.h"
 #include "app/signals.h"
 #include "scene/memory_budget.h"
-#include "app/command_line.h"
 #include "scene/scene.h"
 #include "scene/scene_file.h"
 #include "scene/stdin_sizes.h"
@@ -37,8 +38,8 @@ static void ResolveTarget(const std::string& target, std::string* file, std::str
         return;
     }
     *file = target;
-    size_t slash = target.find_last_of('/');
-    *dir = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+    std::string name;
+    SplitPath(target, dir, &name);
 }
 
 // A report that did not reach its reader is a failure, whatever it said.

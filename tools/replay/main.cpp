@@ -10,8 +10,9 @@
 #include <string>
 
 #include "app/author.h"
-#include "app/signals.h"
 #include "app/command_line.h"
+#include "app/paths.h"
+#include "app/signals.h"
 #include "platform/platform.h"
 #include "platform/headless.h"
 #include "tools/lib/png_image.h"
@@ -132,7 +133,7 @@ static bool WriteShots(const Arguments& a, long step) {
 // Relative output paths are meant from where the tool was started, not
 // from the scene folder it runs in; only they need that folder's name.
 static bool MakeAbsolute(std::string* path, std::string* cwd) {
-    if (path->empty() || *path == "-" || (*path)[0] == '/') return true;
+    if (path->empty() || *path == "-" || IsAbsolutePath(*path)) return true;
     if (cwd->empty()) {
         char* here = getcwd(nullptr, 0);
         if (!here) return false;

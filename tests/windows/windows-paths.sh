@@ -1,0 +1,54 @@
+#!/bin/bash
+# windows-paths.sh -- the Windows tools take Windows paths: a scene named by
+# its hod.pro with a drive letter and backslashes, a trace and a shot named
+# the same way, all from another working folder. The trace must equal the
+# Linux tool's, and ambler-check must find the scene's textures beside the
+# file it was given, not in the working folder.
+. "$(dirname "$0")/common.sh" windows-paths
+
+# The Windows name wine gives a Linux path: drive Z: is the root.
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+
+cp -r "$root/scenes/walk" "$work/walk"
+mkdir "$work/out" "$work/elsewhere"
+cd "$work/elsewhere" || exit 1
+step() { echo "$check_name: $*"; }
+# A wine program that hangs says so here, well before the test's own limit.
+wine_run() {
+    timeout 40 "$root/tools/wine-run.sh" "$@"
+    local status=$?
+    [ "$status" = 124 ] && fail "$(basename "$1") still ran after 40 s" &&
+        ps -eo pid,etime,args | grep -i '[.]exe' >&2
+    return $status
+}
+
+step "ambler-replay.exe with drive-letter paths"
+wine_run "$AMBLER_WINDOWS_BIN/ambler-replay.exe" \
+    "$(windows_path "$work/walk")\\hod.pro" --steps 40 \
+    --trace "$(windows_path "$work/out")\\trace" \
+    --shot "20:z:/${work#/}/out/shot.png" < /dev/null > /dev/null
+status=$?
+[ "$status" = 0 ] || fail "ambler-replay.exe with Windows paths exited with $status"
+[ -s "$work/out/shot.png" ] || fail "no shot where the drive-letter path named it"
+step "ambler-replay on the same scene"
+timeout 40 "$AMBLER_LINUX_BIN/ambler-replay" "$work/walk" --steps 40 --trace "$work/out/linux-trace" < /dev/null
+if "$AMBLER_LINUX_BIN/ambler-trace-compare" "$work/out/linux-trace" "$work/out/trace" > /dev/null; then
+    [ -n "$AMBLER_TRACE_LOG" ] && echo "equal :: windows-paths" >> "$AMBLER_TRACE_LOG"
+else
+    fail "the trace differs from the Linux tool's"
+    [ -n "$AMBLER_TRACE_LOG" ] && echo "differ :: windows-paths" >> "$AMBLER_TRACE_LOG"
+fi
+
+# The scene's textures lie beside its Hod.pro; from elsewhere a check that
+# looked in the working folder would warn about each of them.
+step "ambler-check and ambler-check.exe on the scene's file"
+"$AMBLER_LINUX_BIN/ambler-check" "$work/walk/Hod.pro" > "$work/out/linux-check"
+linux_status=$?
+wine_run "$AMBLER_WINDOWS_BIN/ambler-check.exe" \
+    "$(windows_path "$work/walk")\\Hod.pro" < /dev/null > "$work/out/check"
+status=$?
+[ "$status" = "$linux_status" ] ||
+    fail "ambler-check.exe on a Windows path exited with $status, Linux with $linux_status"
+tail -n 1 "$work/out/check" | tr -d '\r' | cmp -s - <(tail -n 1 "$work/out/linux-check") ||
+    fail "ambler-check.exe says '$(tail -n 1 "$work/out/check")'"
+exit $failed
