@@ -19,13 +19,13 @@ const char AMBLER_USAGE[] =
 
 static bool IsFolder(const std::string& path) {
     struct stat info;
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return stat(FolderForm(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 std::string SceneFolderOf(const std::string& argument, std::string* folder) {
     if (argument.empty()) return "empty scene argument";
     if (IsFolder(argument)) {
-        *folder = argument;
+        *folder = FolderForm(argument);
         return "";
     }
     std::string parent, name;
@@ -38,7 +38,7 @@ std::string SceneFolderOf(const std::string& argument, std::string* folder) {
     }
     // DIR/Hod.pro may be missing: the program creates it, as with a folder.
     if (!IsFolder(parent)) return "no folder " + parent;
-    *folder = parent;
+    *folder = FolderForm(parent);
     return "";
 }
 

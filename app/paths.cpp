@@ -36,6 +36,13 @@ void SplitPath(const std::string& path, std::string* parent, std::string* name, 
     *parent = path.substr(0, cut == drive ? cut + 1 : cut);
 }
 
+std::string FolderForm(const std::string& path, PathStyle style) {
+    if (style == PATH_POSIX) return path;
+    size_t keep = path.size(), root = DriveLength(path, style) + 1;
+    while (keep > root && IsSeparator(path[keep - 1], style)) keep--;
+    return path.substr(0, keep);
+}
+
 bool SameFileName(const std::string& a, const std::string& b, PathStyle style) {
     if (style == PATH_POSIX) return a == b;
     if (a.size() != b.size()) return false;

@@ -21,5 +21,10 @@ bool IsAbsolutePath(const std::string& path, PathStyle style = HOST_PATH_STYLE);
 void SplitPath(const std::string& path, std::string* parent, std::string* name,
                PathStyle style = HOST_PATH_STYLE);
 
+// A folder's path as the system's own calls take it: on Windows without
+// the trailing separators "scenes\walk\" often has (the C runtime's stat
+// finds no folder there), roots kept; POSIX paths unchanged.
+std::string FolderForm(const std::string& path, PathStyle style = HOST_PATH_STYLE);
+
 // Whether two file names name the same file in one folder.
 bool SameFileName(const std::string& a, const std::string& b, PathStyle style = HOST_PATH_STYLE);

@@ -166,6 +166,13 @@ TEST(CommandLine, PathsSplitInBothForms) {
         EXPECT_EQ(name, c.name) << c.path;
         EXPECT_EQ(IsAbsolutePath(c.path, c.style), c.absolute) << c.path;
     }
+    // A folder with its trailing separators, as a shell's completion leaves it.
+    EXPECT_EQ(FolderForm("scenes\\walk\\", PATH_WINDOWS), "scenes\\walk");
+    EXPECT_EQ(FolderForm("Z:/scenes/walk//", PATH_WINDOWS), "Z:/scenes/walk");
+    EXPECT_EQ(FolderForm("C:\\", PATH_WINDOWS), "C:\\");
+    EXPECT_EQ(FolderForm("\\", PATH_WINDOWS), "\\");
+    EXPECT_EQ(FolderForm("C:", PATH_WINDOWS), "C:");
+    EXPECT_EQ(FolderForm("scenes/walk/", PATH_POSIX), "scenes/walk/");
     EXPECT_TRUE(SameFileName("hod.PRO", "Hod.pro", PATH_WINDOWS));
     EXPECT_FALSE(SameFileName("hod.pro", "Hod.pro", PATH_POSIX));
     EXPECT_FALSE(SameFileName("Hod.pr", "Hod.pro", PATH_WINDOWS));

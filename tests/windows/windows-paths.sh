@@ -39,6 +39,16 @@ else
     [ -n "$AMBLER_TRACE_LOG" ] && echo "differ :: windows-paths" >> "$AMBLER_TRACE_LOG"
 fi
 
+# A folder as a shell's completion gives it, with a separator at its end.
+step "the scene folder with a trailing backslash"
+for tool in ambler-replay.exe ambler-check.exe; do
+    args=("$(windows_path "$work/walk")\\")
+    [ "$tool" = ambler-replay.exe ] && args+=(--steps 2)
+    wine_run "$AMBLER_WINDOWS_BIN/$tool" "${args[@]}" < /dev/null > /dev/null
+    status=$?
+    [ "$status" = 0 ] || fail "$tool ${args[0]} exited with $status"
+done
+
 # The scene's textures lie beside its Hod.pro; from elsewhere a check that
 # looked in the working folder would warn about each of them.
 step "ambler-check and ambler-check.exe on the scene's file"

@@ -32,9 +32,10 @@ static const char USAGE[] =
 // names are relative to.
 static void ResolveTarget(const std::string& target, std::string* file, std::string* dir) {
     struct stat info;
-    if (stat(target.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
-        *dir = target;
-        *file = target + "/Hod.pro";
+    std::string folder = FolderForm(target);
+    if (stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        *dir = folder;
+        *file = folder + "/Hod.pro";
         return;
     }
     *file = target;
