@@ -12,6 +12,8 @@
 
 bool WindowsFileStamp(const char* name, unsigned long long* id, unsigned long long* size,
                       long long* written) {
+    char converted[1024];
+    name = WinFileName(name, converted, sizeof converted);  // as the program opens it
     // Attributes only, shared with any writer: an editor saving is never disturbed.
     HANDLE file = CreateFileA(name, FILE_READ_ATTRIBUTES,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

@@ -14,6 +14,10 @@ include_directories(BEFORE SYSTEM ${CMAKE_SOURCE_DIR}/platform/win32/posix)
 # of files past 2 GB, as on Linux (stat and fstat become their 64-bit forms).
 add_compile_definitions(_USE_MATH_DEFINES _FILE_OFFSET_BITS=64)
 
+# Each program carries the manifest of platform/win32/ambler.rc.
+enable_language(RC)
+set(WINDOWS_RESOURCES ${CMAKE_SOURCE_DIR}/platform/win32/ambler.rc)
+
 set(GL_LIBRARIES opengl32 glu32)
 set(PNG_LIBRARIES "")
 

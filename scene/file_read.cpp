@@ -91,6 +91,10 @@ static bool FullyStored(const struct stat& info) {
 FileReadResult ReadWholeFile(const char* path, const FileReadOptions& fileOptions, FileBytes* out,
                              int* error) {
     *out = FileBytes();
+#ifdef _WIN32
+    char converted[1024];
+    path = WinFileName(path, converted, sizeof converted);
+#endif
     // Non-blocking, so that opening a FIFO cannot wait for a writer.
     int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     int openError = fd < 0 ? errno : 0;

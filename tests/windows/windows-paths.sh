@@ -49,6 +49,24 @@ for tool in ambler-replay.exe ambler-check.exe; do
     [ "$status" = 0 ] || fail "$tool ${args[0]} exited with $status"
 done
 
+# Names beyond the ANSI code page: a folder in Cyrillic opens (the
+# programs' manifest makes the narrow calls take UTF-8), and a texture named
+# in the system's own code page, as a scene made on Windows may name it, is
+# still found. With LANG=C.UTF-8 alone wine takes arguments as UTF-8 and
+# gives the system the Western page, 1252, whatever the machine's locale.
+step "a Cyrillic folder and a texture named in code page 1252"
+no_locale() { (unset LC_ALL LC_CTYPE; export LANG=C.UTF-8; "$@"); }
+legacy="$work/Сцена"
+cp -r "$work/walk" "$legacy"
+mv "$legacy/cloth.bmp" "$legacy/Wäsche.bmp"
+sed -i 's/#cloth\.bmp/#W\xe4sche.bmp/' "$legacy/Hod.pro"
+no_locale wine_run "$AMBLER_WINDOWS_BIN/ambler-replay.exe" "$legacy" --steps 2 < /dev/null > /dev/null
+status=$?
+[ "$status" = 0 ] || fail "ambler-replay.exe on a Cyrillic folder exited with $status"
+no_locale wine_run "$AMBLER_WINDOWS_BIN/ambler-check.exe" "$legacy" < /dev/null > "$work/out/legacy-check"
+status=$?
+[ "$status" = 0 ] || fail "ambler-check.exe on the Cyrillic folder exited with $status: $(tr -d '\r' < "$work/out/legacy-check" | grep -a -m1 warning)"
+
 # The scene's textures lie beside its Hod.pro; from elsewhere a check that
 # looked in the working folder would warn about each of them.
 step "ambler-check and ambler-check.exe on the scene's file"

@@ -16,7 +16,12 @@
 TextureCheck CheckTextureFile(const std::string& path) {
     TextureCheck check;
     struct stat info;
-    check.exists = stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    const char* name = path.c_str();
+#ifdef _WIN32
+    char converted[1024];
+    name = WinFileName(name, converted, sizeof converted);  // as the program opens it
+#endif
+    check.exists = stat(name, &info) == 0 && S_ISREG(info.st_mode);
     if (!check.exists) {
         check.problem = "missing";
         return check;

@@ -34,3 +34,8 @@
 #ifndef S_ISSOCK
 #define S_ISSOCK(mode) 0
 #endif
+
+#include <stddef.h>
+// The name to open for a file name from a scene: as given, or, when it is
+// not UTF-8, read in the system's own code page and written into buffer.
+const char* WinFileName(const char* name, char* buffer, size_t size);
