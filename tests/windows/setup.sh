@@ -7,9 +7,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 : > "$1" || exit 1
 ls "$AMBLER_WINDOWS_BIN"/ambler-replay.exe "$AMBLER_WINDOWS_BIN"/ambler-check.exe \
     "$AMBLER_WINDOWS_BIN"/ambler.exe > /dev/null || exit 1
-"$here/../../tools/wine-run.sh" cmd /c exit 0 > /dev/null || exit 1
+"$here/../../tools/wine-run.sh" cmd /c exit 0 > /dev/null 2>&1 < /dev/null || exit 1
 # The server outlives this script by up to 10 minutes after the last
 # program ends, or until summary.sh stops it; it must not hold our output.
-WINEPREFIX=$(realpath -m "$AMBLER_WINEPREFIX") \
-    "$(command -v wineserver || echo /usr/lib/wine/wineserver)" -p600 > /dev/null 2>&1 < /dev/null
+bash "$here/wine-server.sh"
 exit 0

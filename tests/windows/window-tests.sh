@@ -5,9 +5,5 @@
 # test's output open with it), and starts the prefix's server again.
 "$@"
 status=$?
-export WINEPREFIX=$(realpath -m "$AMBLER_WINEPREFIX")
-server=$(command -v wineserver || echo /usr/lib/wine/wineserver)
-"$server" -k 2> /dev/null
-"$server" -w 2> /dev/null
-"$server" -p600 > /dev/null 2>&1 < /dev/null
+bash "$(dirname "$0")/wine-server.sh"
 exit $status

@@ -1,0 +1,37 @@
+#!/bin/bash
+# no-gl.sh -- ambler.exe where no OpenGL pixel format exists (an X server
+# without GLX): a box captioned "Error" says so, and once it is closed the
+# program ends with status 1. The pass's wine server is stopped first and
+# started again after, since its desktop belongs to the pass's display.
+. "$(dirname "$0")/common.sh" no-gl
+export WINEPREFIX=$(realpath -m "$AMBLER_WINEPREFIX")
+server=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+"$server" -k 2> /dev/null
+"$server" -w 2> /dev/null
+cp -r "$root/scenes/walk" "$work/walk"
+export root work AMBLER_WINDOWS_BIN
+xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -extension GLX" bash -c '
+    openbox > /dev/null 2>&1 &
+    cd "$work/walk" || exit 1
+    "$root/tools/wine-run.sh" "$AMBLER_WINDOWS_BIN/ambler.exe" < /dev/null 2> "$work/stderr" &
+    program=$!
+    for _ in $(seq 600); do
+        box=$(xdotool search --onlyvisible --name "^Error\$" 2> /dev/null | head -1)
+        [ -n "$box" ] && break
+        kill -0 $program 2> /dev/null || break
+        sleep 0.1
+    done
+    [ -n "$box" ] || { echo "no-gl: no box captioned Error within a minute" >&2; kill $program; exit 1; }
+    sleep 1  # the box takes its keys once it is mapped
+    kill -0 $program 2> /dev/null || { echo "no-gl: the program ended with its box open" >&2; exit 1; }
+    xdotool key --window "$box" Return
+    for _ in $(seq 100); do kill -0 $program 2> /dev/null || break; sleep 0.1; done
+    kill -0 $program 2> /dev/null && { echo "no-gl: still running after the box closed" >&2; kill $program; }
+    wait $program
+    echo $? > "$work/status"'
+bash "$(dirname "$0")/wine-server.sh"
+status=$(cat "$work/status" 2> /dev/null)
+[ "$status" = 1 ] || fail "ambler.exe without OpenGL ended with status '${status}', not 1"
+grep -q "No OpenGL pixel format is available" "$work/stderr" ||
+    fail "no word of the missing pixel format on stderr: $(head -c 300 "$work/stderr")"
+exit $failed
