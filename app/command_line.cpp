@@ -17,11 +17,6 @@ const char AMBLER_USAGE[] =
     "save of Hod.pro or of a texture it names reloads the scene. Keys: F1 help,\n"
     "F5 reload (Shift+F5 from the start position), F12 screenshot.\n";
 
-static bool IsFolder(const std::string& path) {
-    struct stat info;
-    return stat(FolderForm(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 std::string SceneFolderOf(const std::string& argument, std::string* folder) {
     if (argument.empty()) return "empty scene argument";
     if (IsFolder(argument)) {

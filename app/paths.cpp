@@ -2,6 +2,8 @@
 // Windows forms alike, so that either can be tested on any host.
 #include "app/paths.h"
 
+#include <sys/stat.h>
+
 #include <cctype>
 
 static bool IsSeparator(char c, PathStyle style) {
@@ -41,6 +43,11 @@ std::string FolderForm(const std::string& path, PathStyle style) {
     size_t keep = path.size(), root = DriveLength(path, style) + 1;
     while (keep > root && IsSeparator(path[keep - 1], style)) keep--;
     return path.substr(0, keep);
+}
+
+bool IsFolder(const std::string& path) {
+    struct stat info;
+    return stat(FolderForm(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 bool SameFileName(const std::string& a, const std::string& b, PathStyle style) {

@@ -26,5 +26,8 @@ void SplitPath(const std::string& path, std::string* parent, std::string* name,
 // finds no folder there), roots kept; POSIX paths unchanged.
 std::string FolderForm(const std::string& path, PathStyle style = HOST_PATH_STYLE);
 
+// True when the path names a folder (in its FolderForm).
+bool IsFolder(const std::string& path);
+
 // Whether two file names name the same file in one folder.
 bool SameFileName(const std::string& a, const std::string& b, PathStyle style = HOST_PATH_STYLE);

@@ -4,10 +4,7 @@
 # program ends with status 1. The pass's wine server is stopped first and
 # started again after, since its desktop belongs to the pass's display.
 . "$(dirname "$0")/common.sh" no-gl
-export WINEPREFIX=$(realpath -m "$AMBLER_WINEPREFIX")
-server=$(command -v wineserver || echo /usr/lib/wine/wineserver)
-"$server" -k 2> /dev/null
-"$server" -w 2> /dev/null
+bash "$(dirname "$0")/wine-server.sh" stop
 cp -r "$root/scenes/walk" "$work/walk"
 export root work AMBLER_WINDOWS_BIN
 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -extension GLX" bash -c '

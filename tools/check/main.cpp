@@ -31,11 +31,9 @@ static const char USAGE[] =
 // The scene file a DIR or FILE argument names, and the folder its texture
 // names are relative to.
 static void ResolveTarget(const std::string& target, std::string* file, std::string* dir) {
-    struct stat info;
-    std::string folder = FolderForm(target);
-    if (stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
-        *dir = folder;
-        *file = folder + "/Hod.pro";
+    if (IsFolder(target)) {
+        *dir = FolderForm(target);
+        *file = *dir + "/Hod.pro";
         return;
     }
     *file = target;
