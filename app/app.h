@@ -54,6 +54,9 @@ extern int dragAnchorX, dragAnchorY;
 bool StartApplication(int showCommand);
 // The message loop; returns the quit code.
 int RunMessageLoop();
+// One turn of it, for a host that calls back instead of letting a loop
+// block (the browser); false at the quit message, with its code.
+bool RunLoopTurn(int* code);
 // The window procedure.
 intptr_t MainWindowProc(PlatWindow window, unsigned message, uintptr_t wParam, intptr_t lParam);
 // One frame: pause check, pacing, motion step, drawing, swap.
