@@ -1,0 +1,156 @@
+#!/usr/bin/env node
+// web-replay.mjs -- ambler-replay as the browser build runs it: the same
+// command line, events file, trace and shots, on the same virtual clock, in
+// headless Chromium. The replay tool's own code parses the arguments and
+// runs the steps in the page; this script only carries the files across:
+// the scene folder, the events file and standard input into the page's file
+// system under the same paths, and the trace, the shots and any F12
+// screenshot back out.
+//
+// Environment: AMBLER_WEB_BIN (the browser build's bin folder, default
+// build-web/bin beside this script), AMBLER_WEB_BROWSER (a running
+// browser's playwright endpoint, to skip starting one), CHROMIUM (default
+// /usr/bin/chromium).
+import fs from 'node:fs';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { launchBrowser, connectBrowser, servePage } from './web/browser.mjs';
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+const webBin = process.env.AMBLER_WEB_BIN || path.join(here, '..', 'build-web', 'bin');
+const VALUE_OPTIONS = new Set(['--steps', '--events', '--trace', '--shot', '--size']);
+
+// Which paths the tool will read and write, found as the tool finds them.
+function pathsOf(args) {
+    const found = { scene: null, events: null, outputs: [] };
+    for (let i = 0; i < args.length; i++) {
+        const a = args[i];
+        if (VALUE_OPTIONS.has(a)) {
+            const v = args[++i];
+            if (v === undefined) break;
+            if (a === '--events') found.events = v;
+            if (a === '--trace' && v !== '-') found.outputs.push(v);
+            if (a === '--shot' && v.includes(':')) found.outputs.push(v.slice(v.indexOf(':') + 1));
+        } else if (!a.startsWith('-') || a === '-') {
+            if (found.scene === null) found.scene = a;
+        }
+    }
+    return found;
+}
+
+function regularFile(p) {
+    try { return fs.statSync(p).isFile(); } catch { return false; }
+}
+
+// The files handed to the page: path -> base64, and the folders to make.
+function collectInputs(found, cwd) {
+    const files = {}, dirs = new Set([cwd]);
+    const take = (p) => {
+        try {
+            files[p] = fs.readFileSync(p).toString('base64');
+            dirs.add(path.dirname(p));
+        } catch { /* the tool says why */ }
+    };
+    if (found.scene !== null) {
+        let dir = path.resolve(cwd, found.scene);
+        if (regularFile(dir)) dir = path.dirname(dir);
+        let entries = [];
+        try { entries = fs.readdirSync(dir, { withFileTypes: true }); dirs.add(dir); } catch { }
+        for (const e of entries) {
+            const p = path.join(dir, e.name);
+            if (regularFile(p)) take(p);
+            else if (e.isDirectory()) dirs.add(p);
+        }
+    }
+    if (found.events !== null && regularFile(path.resolve(cwd, found.events)))
+        take(path.resolve(cwd, found.events));
+    for (const out of found.outputs) {
+        const parent = path.dirname(path.resolve(cwd, out));
+        if (fs.existsSync(parent)) dirs.add(parent);
+    }
+    return { files, dirs: [...dirs] };
+}
+
+function readStdin() {
+    if (process.stdin.isTTY) return null;
+    try { return fs.readFileSync(0).toString('latin1'); } catch { return ''; }
+}
+
+// Runs in the page: one instance of the tool, as one process.
+async function runInPage({ files, dirs, cwd, args, stdin }) {
+    const decode = (b64) => Uint8Array.from(atob(b64), (c) => c.charCodeAt(0));
+    const encode = (bytes) => {
+        let s = '';
+        for (let i = 0; i < bytes.length; i += 0x8000) s += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+        return btoa(s);
+    };
+    const out = [], err = [];
+    let status = null, stdinAt = 0;
+    const given = new Set(Object.keys(files));
+    const module = {
+        canvas: document.getElementById('canvas'),
+        noInitialRun: true,
+        print: (t) => out.push(t + '\n'),
+        printErr: (t) => err.push(t + '\n'),
+        onExit: (code) => { status = code; },
+        preRun: [(m) => {
+            for (const d of dirs) m.FS.mkdirTree(d);
+            for (const [p, b64] of Object.entries(files)) m.FS.writeFile(p, decode(b64));
+            m.FS.chdir(cwd);
+        }],
+    };
+    if (stdin !== null) module.stdin = () => (stdinAt < stdin.length ? stdin.charCodeAt(stdinAt++) & 0xFF : null);
+    const m = await createAmblerReplay(module);
+    try {
+        const r = m.callMain(args);
+        if (status === null) status = r;
+    } catch (e) {
+        if (e && e.name === 'ExitStatus') status = e.status;
+        else { err.push(String(e) + '\n'); status = 134; }
+    }
+    const written = {};
+    for (const d of dirs) {
+        let names = [];
+        try { names = m.FS.readdir(d); } catch { continue; }
+        for (const n of names) {
+            const p = d === '/' ? '/' + n : d + '/' + n;
+            try {
+                if (!m.FS.isFile(m.FS.stat(p).mode)) continue;
+                const bytes = m.FS.readFile(p);
+                if (!given.has(p) || encode(bytes) !== files[p]) written[p] = encode(bytes);
+            } catch { }
+        }
+    }
+    return { out: out.join(''), err: err.join(''), status, written };
+}
+
+async function main() {
+    const args = process.argv.slice(2);
+    const cwd = process.cwd();
+    const { files, dirs } = collectInputs(pathsOf(args), cwd);
+    const stdin = readStdin();
+    const browser = process.env.AMBLER_WEB_BROWSER ? await connectBrowser(process.env.AMBLER_WEB_BROWSER)
+                                                   : await launchBrowser();
+    let result;
+    try {
+        const page = await servePage(browser, webBin, 'ambler-replay.js');
+        result = await page.evaluate(runInPage, { files, dirs, cwd, args, stdin });
+        await page.close();
+    } finally {
+        await browser.close();
+    }
+    for (const [p, b64] of Object.entries(result.written)) {
+        try { fs.writeFileSync(p, Buffer.from(b64, 'base64')); } catch (e) {
+            process.stderr.write(`web-replay: cannot write ${p}: ${e.message}\n`);
+            if (result.status === 0) result.status = 1;
+        }
+    }
+    process.stdout.write(result.out);
+    process.stderr.write(result.err);
+    process.exitCode = result.status;
+}
+
+main().catch((e) => {
+    process.stderr.write(`web-replay: ${e.stack || e}\n`);
+    process.exitCode = 3;
+});

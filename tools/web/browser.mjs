@@ -1,0 +1,45 @@
+// browser.mjs -- Debian's Chromium, headless, driven by playwright-core
+// (which downloads no browser), for the browser build's tools and tests.
+import fs from 'node:fs';
+import path from 'node:path';
+import { chromium } from 'playwright-core';
+
+// WebGL in a headless Chromium needs SwiftShader, and since Chromium 139
+// the last flag to use it.
+export const CHROMIUM_ARGS = ['--headless=new', '--no-sandbox', '--use-angle=swiftshader',
+                              '--enable-unsafe-swiftshader', '--ignore-gpu-blocklist'];
+const executablePath = process.env.CHROMIUM || '/usr/bin/chromium';
+
+export function launchBrowser() {
+    return chromium.launch({ executablePath, headless: true, args: CHROMIUM_ARGS });
+}
+
+// A browser that another process started with launchServer.
+export function connectBrowser(endpoint) { return chromium.connect(endpoint); }
+
+export function launchServer() {
+    return chromium.launchServer({ executablePath, headless: true, args: CHROMIUM_ARGS });
+}
+
+const TYPES = { '.js': 'text/javascript', '.wasm': 'application/wasm', '.html': 'text/html',
+                '.data': 'application/octet-stream' };
+
+// A page on a made-up origin whose files come from folder, with a canvas
+// and the named script loaded.
+export async function servePage(browser, folder, script) {
+    const page = await browser.newPage();
+    const origin = 'http://ambler.invalid';
+    await page.route(origin + '/**', (route) => {
+        const name = new URL(route.request().url()).pathname.slice(1);
+        if (name === '' || name === 'index.html')
+            return route.fulfill({ contentType: 'text/html',
+                body: `<!doctype html><body style="margin:0"><canvas id="canvas"></canvas><script src="${script}"></script>` });
+        const file = path.join(folder, path.basename(name));
+        if (!fs.existsSync(file)) return route.fulfill({ status: 404, body: '' });
+        return route.fulfill({ contentType: TYPES[path.extname(file)] || 'application/octet-stream',
+                               body: fs.readFileSync(file) });
+    });
+    await page.goto(origin + '/');
+    await page.waitForFunction(() => typeof createAmblerReplay === 'function' || typeof createAmbler === 'function');
+    return page;
+}
