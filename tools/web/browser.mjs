@@ -24,14 +24,14 @@ export function launchServer() {
 const TYPES = { '.js': 'text/javascript', '.wasm': 'application/wasm', '.html': 'text/html',
                 '.data': 'application/octet-stream' };
 
-// A page on a made-up origin whose files come from folder, with a canvas
-// and the named script loaded.
-export async function servePage(browser, folder, script) {
+// A page on a made-up origin whose files come from folder: its index.html,
+// or (with script) a bare page with a canvas that loads script.
+export async function servePage(browser, folder, script, query = '') {
     const page = await browser.newPage();
     const origin = 'http://ambler.invalid';
     await page.route(origin + '/**', (route) => {
-        const name = new URL(route.request().url()).pathname.slice(1);
-        if (name === '' || name === 'index.html')
+        const name = new URL(route.request().url()).pathname.slice(1) || 'index.html';
+        if (script && name === 'index.html')
             return route.fulfill({ contentType: 'text/html',
                 body: `<!doctype html><body style="margin:0"><canvas id="canvas"></canvas><script src="${script}"></script>` });
         const file = path.join(folder, path.basename(name));
@@ -39,7 +39,7 @@ export async function servePage(browser, folder, script) {
         return route.fulfill({ contentType: TYPES[path.extname(file)] || 'application/octet-stream',
                                body: fs.readFileSync(file) });
     });
-    await page.goto(origin + '/');
+    await page.goto(origin + '/' + query);
     await page.waitForFunction(() => typeof createAmblerReplay === 'function' || typeof createAmbler === 'function');
     return page;
 }

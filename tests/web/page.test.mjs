@@ -1,0 +1,90 @@
+// page.test.mjs -- the browser build's page in headless Chromium, as a person
+// uses it: keys move the view, a dropped scene folder opens, and a scene
+// whose bitmaps are missing shows the loader's message in the page.
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import path from 'node:path';
+import { test, before, after } from 'node:test';
+import { fileURLToPath } from 'node:url';
+import { launchBrowser, connectBrowser, servePage } from '../../tools/web/browser.mjs';
+
+const root = path.join(path.dirname(fileURLToPath(import.meta.url)), '..', '..');
+const site = process.env.AMBLER_WEB_SITE || path.join(root, 'build-web', 'site');
+const endpointFile = process.env.AMBLER_WEB_BROWSER_FILE;
+let browser;
+
+before(async () => {
+    browser = endpointFile && fs.existsSync(endpointFile)
+        ? await connectBrowser(fs.readFileSync(endpointFile, 'utf8')) : await launchBrowser();
+});
+after(async () => { await browser.close(); });
+
+async function openPage(query) {
+    const page = await servePage(browser, site, null, query);
+    await page.setViewportSize({ width: 640, height: 480 });
+    await page.waitForFunction(() => !!window.ambler.instance, null, { timeout: 120000 });
+    return page;
+}
+
+// Waits until the canvas shows something other than before (a state, not a time).
+async function canvasChanges(page, before) {
+    for (let i = 0; i < 600; i++) {
+        const now = await page.locator('#canvas').screenshot();
+        if (!now.equals(before)) return now;
+        await page.waitForTimeout(50);
+    }
+    assert.fail('the canvas never changed');
+}
+
+// Drops files (relative path -> bytes) on the page as a browser hands a
+// dropped selection of files over.
+async function drop(page, files) {
+    const encoded = Object.fromEntries(Object.entries(files).map(([p, b]) => [p, b.toString('base64')]));
+    const run = await page.evaluate(() => window.ambler.run);
+    await page.evaluate((files) => {
+        const transfer = new DataTransfer();
+        for (const [name, b64] of Object.entries(files))
+            transfer.items.add(new File([Uint8Array.from(atob(b64), (c) => c.charCodeAt(0))], name));
+        window.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+    }, encoded);
+    await page.waitForFunction((run) => window.ambler.run > run, run, { timeout: 120000 });
+    // The instance itself stays in the page: it is far too big to hand back.
+    await page.evaluate(async () => { await window.ambler.ready; });
+}
+
+function sceneFiles(name, withBitmaps = true) {
+    const dir = path.join(root, 'scenes', name);
+    const files = {};
+    for (const f of fs.readdirSync(dir))
+        if (withBitmaps || f === 'Hod.pro') files[f] = fs.readFileSync(path.join(dir, f));
+    return files;
+}
+
+test('the arrow keys walk the view, and no message shows', async () => {
+    const page = await openPage('?scene=walk');
+    const first = await canvasChanges(page, Buffer.alloc(0));
+    await page.keyboard.down('ArrowUp');
+    await canvasChanges(page, first);
+    await page.keyboard.up('ArrowUp');
+    assert.deepEqual(await page.evaluate(() => window.ambler.messages), []);
+    await page.close();
+});
+
+test('a dropped scene folder opens in place of the demo', async () => {
+    const page = await openPage('?scene=walk');
+    const walk = await canvasChanges(page, Buffer.alloc(0));
+    await drop(page, sceneFiles('drive'));
+    await canvasChanges(page, walk);
+    assert.deepEqual(await page.evaluate(() => window.ambler.messages), []);
+    await page.close();
+});
+
+test('a scene whose bitmaps are missing says so in the page', async () => {
+    const page = await openPage('?scene=walk');
+    await drop(page, sceneFiles('walk', false));
+    await page.waitForFunction(() => window.ambler.messages.length > 0, null, { timeout: 60000 });
+    const messages = await page.evaluate(() => window.ambler.messages);
+    assert.match(messages[0], /^Error: Failed to open DIB file \S+\.bmp/);
+    assert.equal(await page.locator('#message').isVisible(), true);
+    await page.close();
+});
