@@ -49,6 +49,12 @@ EM_JS(void, RequestPageFullscreen, (int on), {
     } catch (e) {}
 });
 
+// The page learns when the first frame is on the canvas (its loading note
+// goes, and the first-frame figure is taken there).
+EM_JS(void, TellPageFirstFrame, (), {
+    if (Module['onFirstFrame']) Module['onFirstFrame']();
+});
+
 EM_JS(void, ShowPageMessage, (const char* caption, const char* text), {
     var show = Module['showMessage'];
     if (show) show(UTF8ToString(caption), UTF8ToString(text));
@@ -233,6 +239,9 @@ void Plat_DeleteGLContext(PlatGLContext context) {
 void Plat_SwapBuffers(PlatDC dc) {
     if (!dc || !web.current) return;
     gl11::SubmitBatches();
+    static bool shown = false;
+    if (!shown && !WebHeadless()) TellPageFirstFrame();
+    shown = true;
     if (!web.capture) return;
     web.frame.resize((size_t)web.width * web.height * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
