@@ -8,13 +8,14 @@
 // screenshot back out.
 //
 // Environment: AMBLER_WEB_BIN (the browser build's bin folder, default
-// build-web/bin beside this script), AMBLER_WEB_BROWSER (a running
-// browser's playwright endpoint, to skip starting one), CHROMIUM (default
-// /usr/bin/chromium).
+// build-web/bin beside this script), AMBLER_WEB_BROWSER (what
+// tools/web/browser-server.mjs wrote: the run goes to that browser, which
+// keeps its pages and compiled WebAssembly between runs, instead of a
+// browser of its own), CHROMIUM (default /usr/bin/chromium).
 import fs from 'node:fs';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { launchBrowser, connectBrowser, servePage } from './web/browser.mjs';
+import { runReplayInPage } from './web/replay-page.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const webBin = process.env.AMBLER_WEB_BIN || path.join(here, '..', 'build-web', 'bin');
@@ -76,68 +77,27 @@ function readStdin() {
     try { return fs.readFileSync(0).toString('latin1'); } catch { return ''; }
 }
 
-// Runs in the page: one instance of the tool, as one process.
-async function runInPage({ files, dirs, cwd, args, stdin }) {
-    const decode = (b64) => Uint8Array.from(atob(b64), (c) => c.charCodeAt(0));
-    const encode = (bytes) => {
-        let s = '';
-        for (let i = 0; i < bytes.length; i += 0x8000) s += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
-        return btoa(s);
-    };
-    const out = [], err = [];
-    let status = null, stdinAt = 0;
-    const given = new Set(Object.keys(files));
-    const module = {
-        canvas: document.getElementById('canvas'),
-        noInitialRun: true,
-        print: (t) => out.push(t + '\n'),
-        printErr: (t) => err.push(t + '\n'),
-        onExit: (code) => { status = code; },
-        preRun: [(m) => {
-            for (const d of dirs) m.FS.mkdirTree(d);
-            for (const [p, b64] of Object.entries(files)) m.FS.writeFile(p, decode(b64));
-            m.FS.chdir(cwd);
-        }],
-    };
-    if (stdin !== null) module.stdin = () => (stdinAt < stdin.length ? stdin.charCodeAt(stdinAt++) & 0xFF : null);
-    const m = await createAmblerReplay(module);
-    try {
-        const r = m.callMain(args);
-        if (status === null) status = r;
-    } catch (e) {
-        if (e && e.name === 'ExitStatus') status = e.status;
-        else { err.push(String(e) + '\n'); status = 134; }
-    }
-    const written = {};
-    for (const d of dirs) {
-        let names = [];
-        try { names = m.FS.readdir(d); } catch { continue; }
-        for (const n of names) {
-            const p = d === '/' ? '/' + n : d + '/' + n;
-            try {
-                if (!m.FS.isFile(m.FS.stat(p).mode)) continue;
-                const bytes = m.FS.readFile(p);
-                if (!given.has(p) || encode(bytes) !== files[p]) written[p] = encode(bytes);
-            } catch { }
-        }
-    }
-    return { out: out.join(''), err: err.join(''), status, written };
-}
-
 async function main() {
     const args = process.argv.slice(2);
     const cwd = process.cwd();
     const { files, dirs } = collectInputs(pathsOf(args), cwd);
     const stdin = readStdin();
-    const browser = process.env.AMBLER_WEB_BROWSER ? await connectBrowser(process.env.AMBLER_WEB_BROWSER)
-                                                   : await launchBrowser();
+    const request = { files, dirs, cwd, args, stdin };
+    const runUrl = (process.env.AMBLER_WEB_BROWSER || '').split(' ')[2];
     let result;
-    try {
-        const page = await servePage(browser, webBin, 'ambler-replay.js');
-        result = await page.evaluate(runInPage, { files, dirs, cwd, args, stdin });
-        await page.close();
-    } finally {
-        await browser.close();
+    if (runUrl) {
+        const response = await fetch(runUrl, { method: 'POST', body: JSON.stringify(request) });
+        if (!response.ok) throw new Error(`the browser server says ${response.status}: ${await response.text()}`);
+        result = await response.json();
+    } else {
+        const { launchBrowser, servePage } = await import('./web/browser.mjs');
+        const browser = await launchBrowser();
+        try {
+            const page = await servePage(browser, webBin, 'ambler-replay.js');
+            result = await runReplayInPage(page, request);
+        } finally {
+            await browser.close();
+        }
     }
     for (const [p, b64] of Object.entries(result.written)) {
         try { fs.writeFileSync(p, Buffer.from(b64, 'base64')); } catch (e) {

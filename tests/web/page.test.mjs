@@ -15,7 +15,7 @@ let browser;
 
 before(async () => {
     browser = endpointFile && fs.existsSync(endpointFile)
-        ? await connectBrowser(fs.readFileSync(endpointFile, 'utf8')) : await launchBrowser();
+        ? await connectBrowser(fs.readFileSync(endpointFile, 'utf8').split(' ')[0]) : await launchBrowser();
 });
 after(async () => { await browser.close(); });
 

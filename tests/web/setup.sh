@@ -7,7 +7,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 : > "$1" || exit 1
 [ -z "$2" ] && exit 0
 rm -f "$2"
-nohup node "$here/../../tools/web/browser-server.mjs" "$2" > /dev/null 2>&1 < /dev/null &
+nohup node "$here/../../tools/web/browser-server.mjs" "$2" "$AMBLER_WEB_BIN" > /dev/null 2>&1 < /dev/null &
 for _ in $(seq 1 600); do
     [ -s "$2" ] && exit 0
     kill -0 $! 2> /dev/null || break

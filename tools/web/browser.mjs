@@ -21,8 +21,21 @@ export function launchServer() {
     return chromium.launchServer({ executablePath, headless: true, args: CHROMIUM_ARGS });
 }
 
-const TYPES = { '.js': 'text/javascript', '.wasm': 'application/wasm', '.html': 'text/html',
+export const TYPES = { '.js': 'text/javascript', '.wasm': 'application/wasm', '.html': 'text/html',
                 '.data': 'application/octet-stream' };
+
+// A page with a canvas that loads script.
+export const BARE_PAGE = (script) =>
+    `<!doctype html><body style="margin:0"><canvas id="canvas"></canvas><script src="../${script}"></script>`;
+
+// A page of a site another process serves (browser-server.mjs): its
+// index.html, or (with script) the bare page that loads script.
+export async function openServedPage(browser, siteUrl, script) {
+    const page = await browser.newPage();
+    await page.goto(`${siteUrl}/bare/${script}`);
+    await page.waitForFunction(() => typeof createAmblerReplay === 'function' || typeof createAmbler === 'function');
+    return page;
+}
 
 // A page on a made-up origin whose files come from folder: its index.html,
 // or (with script) a bare page with a canvas that loads script.
