@@ -11,6 +11,10 @@ import { launchServer, connectBrowser, openServedPage, TYPES, BARE_PAGE } from '
 import { runReplayInPage } from './replay-page.mjs';
 
 const [file, folder] = process.argv.slice(2);
+if (!file || !folder || !fs.existsSync(path.join(folder, 'ambler-replay.js'))) {
+    console.error('usage: browser-server.mjs ENDPOINT_FILE BIN_FOLDER (the folder of ambler-replay.js)');
+    process.exit(2);
+}
 const idle = [];
 let browser, siteUrl;
 
