@@ -139,4 +139,99 @@ TEST(Gl11Layer, MipmapsMatchGlu) {
     EXPECT_EQ(gl11::MipmapLevels(big, 128)[0].height, 16);
 }
 
+// Where a point in eye space lands in the window, and its texture
+// coordinate as the fragment stage finds it there from the plane.
+struct Projected {
+    double x, y, w;
+};
+
+Projected Project(const float projection[16], const int viewport[4], const double eye[3]) {
+    double clip[4];
+    for (int i = 0; i < 4; i++)
+        clip[i] = projection[i] * eye[0] + projection[4 + i] * eye[1] + projection[8 + i] * eye[2] + projection[12 + i];
+    return {viewport[0] + (clip[0] / clip[3] + 1) * viewport[2] / 2,
+            viewport[1] + (clip[1] / clip[3] + 1) * viewport[3] / 2, clip[3]};
+}
+
+void PlaneAt(const gl11::TexturePlane& p, double x, double y, float st[2]) {
+    const float dx = (float)x - p.origin[0], dy = (float)y - p.origin[1];
+    const float q = p.atOrigin[2] + p.perX[2] * dx + p.perY[2] * dy;
+    for (int k = 0; k < 2; k++) st[k] = p.base[k] + (p.atOrigin[k] + p.perX[k] * dx + p.perY[k] * dy) / q;
+}
+
+// The texture coordinate at any pixel of a triangle, taken from its exact
+// plane, is the perspective-correct one: at the corners, and at points
+// inside chosen in eye space, where it is the same mix of the corners'
+// coordinates. This is what keeps unfiltered far walls the same on every
+// rasteriser, whatever grid it snaps vertices to.
+TEST(Gl11Layer, TexturePlanesGiveEachPixelItsPerspectiveCoordinate) {
+    float projection[16];
+    gl11::IdentityMatrix(projection);
+    gl11::PerspectiveMatrix(projection, 60, 4.0 / 3.0, 1.0, 3000.0);
+    const int viewport[4] = {0, 0, 960, 540};
+    std::mt19937 random(5);
+    std::uniform_real_distribution<double> across(-400, 400), depth(-2000, -2), texture(-30, 30), unit(0, 1);
+    int checked = 0;
+    for (int round = 0; round < 500; round++) {
+        float eye[3][4], st[3][2];
+        // Some reach behind the eye, as ground at the viewer's feet does;
+        // across such a triangle 1/w spans orders of magnitude, and single
+        // precision (the fragment stage's, as any rasteriser's) holds less.
+        const bool behind = round % 5 == 0;
+        const double tolerance = behind ? 2e-3 : 2e-4;
+        for (int v = 0; v < 3; v++) {
+            const double z = v == 2 && behind ? -depth(random) / 4 : depth(random);
+            eye[v][0] = (float)across(random), eye[v][1] = (float)across(random), eye[v][2] = (float)z, eye[v][3] = 1;
+            st[v][0] = (float)texture(random), st[v][1] = (float)texture(random);
+        }
+        const float* eyes[3] = {eye[0], eye[1], eye[2]};
+        const float* sts[3] = {st[0], st[1], st[2]};
+        gl11::TexturePlane plane;
+        ASSERT_TRUE(gl11::TrianglePlane(projection, viewport, eyes, sts, &plane)) << "round " << round;
+        for (int sample = 0; sample < 8; sample++) {
+            double a = sample < 3 ? sample == 0 : unit(random), b = sample < 3 ? sample == 1 : unit(random);
+            if (a + b > 1) a = 1 - a, b = 1 - b;
+            const double c = 1 - a - b, point[3] = {a * eye[0][0] + b * eye[1][0] + c * eye[2][0],
+                                                    a * eye[0][1] + b * eye[1][1] + c * eye[2][1],
+                                                    a * eye[0][2] + b * eye[1][2] + c * eye[2][2]};
+            const Projected at = Project(projection, viewport, point);
+            const bool onScreen = at.x > -8 && at.x < viewport[2] + 8 && at.y > -8 && at.y < viewport[3] + 8;
+            if (at.w < 1 || !onScreen) continue;  // no pixel there
+            float found[2];
+            PlaneAt(plane, at.x, at.y, found);
+            for (int k = 0; k < 2; k++) {
+                const double expected = a * st[0][k] + b * st[1][k] + c * st[2][k];
+                ASSERT_NEAR(found[k], expected, tolerance * (1 + std::fabs(expected))) << "round " << round << " sample " << sample;
+            }
+            checked++;
+        }
+    }
+    EXPECT_GT(checked, 600);
+
+    // A coordinate the same at every corner (a flat polygon drawn with the
+    // texture left bound) stays exactly that value, even on a texel's edge.
+    const float flatEye[3][4] = {{-50, -20, -300, 1}, {80, -10, -900, 1}, {10, 60, -120, 1}};
+    const float flatSt[2] = {20, 0.5f};
+    const float* flatEyes[3] = {flatEye[0], flatEye[1], flatEye[2]};
+    const float* flatSts[3] = {flatSt, flatSt, flatSt};
+    gl11::TexturePlane plane;
+    ASSERT_TRUE(gl11::TrianglePlane(projection, viewport, flatEyes, flatSts, &plane));
+    for (double x = 100; x < 900; x += 37)
+        for (double y = 50; y < 500; y += 41) {
+            float found[2];
+            PlaneAt(plane, x, y, found);
+            ASSERT_EQ(found[0], 20.0f);
+            ASSERT_EQ(found[1], 0.5f);
+        }
+
+    // A triangle seen edge-on covers no pixel, and a corner in the eye's
+    // plane has no window position: neither has a plane.
+    const float edgeOn[3][4] = {{0, -10, -100, 1}, {0, 10, -200, 1}, {0, 30, -300, 1}};
+    const float* edgeOnEyes[3] = {edgeOn[0], edgeOn[1], edgeOn[2]};
+    EXPECT_FALSE(gl11::TrianglePlane(projection, viewport, edgeOnEyes, flatSts, &plane));
+    const float inEyePlane[3][4] = {{-10, 0, -100, 1}, {10, 0, 0, 1}, {0, 10, -50, 1}};
+    const float* inEyePlaneEyes[3] = {inEyePlane[0], inEyePlane[1], inEyePlane[2]};
+    EXPECT_FALSE(gl11::TrianglePlane(projection, viewport, inEyePlaneEyes, flatSts, &plane));
+}
+
 }  // namespace

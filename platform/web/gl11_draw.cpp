@@ -20,17 +20,36 @@ static const char* const VERTEX_SHADER =
     "attribute vec4 position;\n"
     "attribute vec4 colour;\n"
     "attribute vec2 texCoord;\n"
+    "attribute vec4 planeBaseOrigin;\n"
+    "attribute vec3 planeAt;\n"
+    "attribute vec3 planePerX;\n"
+    "attribute vec3 planePerY;\n"
     "uniform mat4 projection;\n"
     "varying vec4 vColour;\n"
     "varying vec2 vTexCoord;\n"
+    "varying vec4 vPlaneBaseOrigin;\n"
+    "varying vec3 vPlaneAt;\n"
+    "varying vec3 vPlanePerX;\n"
+    "varying vec3 vPlanePerY;\n"
     "void main() {\n"
     "    gl_Position = projection * position;\n"
     "    vColour = colour;\n"
     "    vTexCoord = texCoord;\n"
+    "    vPlaneBaseOrigin = planeBaseOrigin;\n"
+    "    vPlaneAt = planeAt;\n"
+    "    vPlanePerX = planePerX;\n"
+    "    vPlanePerY = planePerY;\n"
     "}\n";
 
-// Texture coordinates of tiled walls run into the hundreds: high precision
-// where the fragment stage has it.
+// Unfiltered far walls turn a shift of a fraction of a pixel into another
+// texel, and rasterisers snap vertices to grids of their own (a sixteenth
+// of a pixel in SwiftShader, a 256th in Mesa's): a texture coordinate
+// interpolated from the snapped triangle picks visibly other texels than
+// desktop GL does. So where the fragment stage has high precision it finds
+// the coordinate at its pixel centre from the triangle's exact plane
+// (TrianglePlane), and chooses between the minifying and magnifying filter
+// from that plane's exact derivatives; the interpolated coordinate serves
+// triangles without a plane.
 static const char* const FRAGMENT_SHADER =
     "#ifdef GL_FRAGMENT_PRECISION_HIGH\n"
     "precision highp float;\n"
@@ -39,15 +58,62 @@ static const char* const FRAGMENT_SHADER =
     "#endif\n"
     "uniform sampler2D image;\n"
     "uniform float textured;\n"
+    "uniform vec2 textureSize;\n"
     "varying vec4 vColour;\n"
     "varying vec2 vTexCoord;\n"
+    "varying vec4 vPlaneBaseOrigin;\n"
+    "varying vec3 vPlaneAt;\n"
+    "varying vec3 vPlanePerX;\n"
+    "varying vec3 vPlanePerY;\n"
+    "vec4 Texel() {\n"
+    "#ifdef GL_FRAGMENT_PRECISION_HIGH\n"
+    "    if (vPlaneAt.z != 0.0) {\n"
+    "        vec2 d = gl_FragCoord.xy - vPlaneBaseOrigin.zw;\n"
+    "        vec3 stq = vPlaneAt + vPlanePerX * d.x + vPlanePerY * d.y;\n"
+    "        vec2 st = stq.xy / stq.z;\n"
+    "        if (textureSize.x == 0.0) return texture2D(image, vPlaneBaseOrigin.xy + st);\n"
+    // GL's choice: the minifying filter past one texel per pixel, from the
+    // exact derivatives (ES estimates its own, and on the boundary differs).
+    "        vec2 perX = (vPlanePerX.xy - st * vPlanePerX.z) / stq.z * textureSize;\n"
+    "        vec2 perY = (vPlanePerY.xy - st * vPlanePerY.z) / stq.z * textureSize;\n"
+    "        float rho = max(dot(perX, perX), dot(perY, perY));\n"
+    "        return texture2D(image, vPlaneBaseOrigin.xy + st, rho > 1.0 ? 64.0 : -64.0);\n"
+    "    }\n"
+    "#endif\n"
+    "    return texture2D(image, vTexCoord);\n"
+    "}\n"
     "void main() {\n"
     "    vec4 colour = vColour;\n"
-    "    if (textured > 0.5) colour *= texture2D(image, vTexCoord);\n"  // GL_MODULATE
+    "    if (textured > 0.5) colour *= Texel();\n"  // GL_MODULATE
     "    gl_FragColor = colour;\n"
     "}\n";
 
-enum Attribute : GLuint { ATTRIBUTE_POSITION, ATTRIBUTE_COLOUR, ATTRIBUTE_TEXCOORD };
+enum Attribute : GLuint {
+    ATTRIBUTE_POSITION,
+    ATTRIBUTE_COLOUR,
+    ATTRIBUTE_TEXCOORD,
+    ATTRIBUTE_PLANE_BASE_ORIGIN,
+    ATTRIBUTE_PLANE_AT,
+    ATTRIBUTE_PLANE_PER_X,
+    ATTRIBUTE_PLANE_PER_Y
+};
+
+struct AttributeLayout {
+    Attribute index;
+    const char* name;
+    GLint size;
+    size_t offset;
+};
+
+static const AttributeLayout ATTRIBUTES[] = {
+    {ATTRIBUTE_POSITION, "position", 4, offsetof(Vertex, position)},
+    {ATTRIBUTE_COLOUR, "colour", 4, offsetof(Vertex, colour)},
+    {ATTRIBUTE_TEXCOORD, "texCoord", 2, offsetof(Vertex, texCoord)},
+    {ATTRIBUTE_PLANE_BASE_ORIGIN, "planeBaseOrigin", 4, offsetof(Vertex, plane.base)},
+    {ATTRIBUTE_PLANE_AT, "planeAt", 3, offsetof(Vertex, plane.atOrigin)},
+    {ATTRIBUTE_PLANE_PER_X, "planePerX", 3, offsetof(Vertex, plane.perX)},
+    {ATTRIBUTE_PLANE_PER_Y, "planePerY", 3, offsetof(Vertex, plane.perY)},
+};
 
 static GLuint CompileShader(GLenum type, const char* text) {
     GLuint shader = es.CreateShader(type);
@@ -72,9 +138,7 @@ static bool BuildProgram() {
     layer.program = es.CreateProgram();
     es.AttachShader(layer.program, vertex);
     es.AttachShader(layer.program, fragment);
-    es.BindAttribLocation(layer.program, ATTRIBUTE_POSITION, "position");
-    es.BindAttribLocation(layer.program, ATTRIBUTE_COLOUR, "colour");
-    es.BindAttribLocation(layer.program, ATTRIBUTE_TEXCOORD, "texCoord");
+    for (const AttributeLayout& a : ATTRIBUTES) es.BindAttribLocation(layer.program, a.index, a.name);
     es.LinkProgram(layer.program);
     es.DeleteShader(vertex);
     es.DeleteShader(fragment);
@@ -84,6 +148,7 @@ static bool BuildProgram() {
     layer.projectionAt = es.GetUniformLocation(layer.program, "projection");
     layer.texturedAt = es.GetUniformLocation(layer.program, "textured");
     layer.samplerAt = es.GetUniformLocation(layer.program, "image");
+    layer.textureSizeAt = es.GetUniformLocation(layer.program, "textureSize");
     return true;
 }
 
@@ -118,6 +183,8 @@ static void ApplyState(const DrawState& s, const DrawState* last) {
     if (!last || s.depthTest != last->depthTest) (s.depthTest ? es.Enable : es.Disable)(GL_DEPTH_TEST);
     if (!last || s.texture != last->texture) es.BindTexture(GL_TEXTURE_2D, s.texture);
     if (!last || s.textured != last->textured) es.Uniform1f(layer.texturedAt, s.textured ? 1.0f : 0.0f);
+    if (!last || std::memcmp(s.textureSize, last->textureSize, sizeof s.textureSize) != 0)
+        es.Uniform2f(layer.textureSizeAt, s.textureSize[0], s.textureSize[1]);
     if (!last || std::memcmp(s.projection, last->projection, sizeof s.projection) != 0)
         es.UniformMatrix4fv(layer.projectionAt, 1, GL_FALSE, s.projection);
 }
@@ -128,15 +195,10 @@ void SubmitBatches() {
     es.BindBuffer(GL_ARRAY_BUFFER, layer.buffer);
     es.BufferData(GL_ARRAY_BUFFER, (ptrdiff_t)(layer.batched.size() * sizeof(Vertex)),
                   layer.batched.data(), GL_STREAM_DRAW);
-    const GLsizei stride = sizeof(Vertex);
-    es.VertexAttribPointer(ATTRIBUTE_POSITION, 4, GL_FLOAT, GL_FALSE, stride,
-                           (const void*)offsetof(Vertex, position));
-    es.VertexAttribPointer(ATTRIBUTE_COLOUR, 4, GL_FLOAT, GL_FALSE, stride,
-                           (const void*)offsetof(Vertex, colour));
-    es.VertexAttribPointer(ATTRIBUTE_TEXCOORD, 2, GL_FLOAT, GL_FALSE, stride,
-                           (const void*)offsetof(Vertex, texCoord));
-    for (GLuint a : {ATTRIBUTE_POSITION, ATTRIBUTE_COLOUR, ATTRIBUTE_TEXCOORD})
-        es.EnableVertexAttribArray(a);
+    for (const AttributeLayout& a : ATTRIBUTES) {
+        es.VertexAttribPointer(a.index, a.size, GL_FLOAT, GL_FALSE, sizeof(Vertex), (const void*)a.offset);
+        es.EnableVertexAttribArray(a.index);
+    }
     es.ActiveTexture(GL_TEXTURE0);
     es.Uniform1i(layer.samplerAt, 0);
     const DrawState* last = nullptr;
@@ -218,6 +280,9 @@ static DrawState CurrentDrawState() {
     std::memset(&s, 0, sizeof s);  // compared bytewise: no stray padding
     s.textured = layer.a.texture2D && layer.a.boundTexture != 0;
     s.texture = s.textured ? layer.a.boundTexture : 0;
+    auto form = layer.textureForms.find(s.texture);
+    if (s.textured && form != layer.textureForms.end() && form->second.PlainChoice())
+        s.textureSize[0] = (float)form->second.width, s.textureSize[1] = (float)form->second.height;
     s.blend = layer.a.blend;
     s.depthTest = layer.a.depthTest;
     s.blendSource = layer.a.blendSource;
@@ -227,23 +292,37 @@ static DrawState CurrentDrawState() {
     return s;
 }
 
-static void Emit(const Vertex& v, const float* flatColour) {
+static void Emit(const Vertex& v, const float* flatColour, const TexturePlane& plane) {
     layer.batched.push_back(v);
-    if (flatColour) std::copy_n(flatColour, 4, layer.batched.back().colour);
+    Vertex& added = layer.batched.back();
+    if (flatColour) std::copy_n(flatColour, 4, added.colour);
+    added.plane = plane;
+}
+
+// One triangle; a textured one carries its texture plane on each vertex.
+static void EmitTriangle(const Vertex& a, const Vertex& b, const Vertex& c, const float* flatColour) {
+    TexturePlane plane{};  // none: the fragment stage interpolates
+    if (layer.a.texture2D && layer.a.boundTexture != 0) {
+        const float* eye[3] = {a.position, b.position, c.position};
+        const float* st[3] = {a.texCoord, b.texCoord, c.texCoord};
+        TrianglePlane(layer.projection.Top(), layer.a.viewport, eye, st, &plane);
+    }
+    Emit(a, flatColour, plane), Emit(b, flatColour, plane), Emit(c, flatColour, plane);
 }
 
 // A polygon as a fan from its first vertex; flat shading gives every
 // triangle the first vertex's colour (a polygon's colour comes from there).
 static void EmitPolygon(const Vertex* v, size_t n) {
     const float* flat = layer.a.shadeModel == GL_FLAT ? v[0].colour : nullptr;
-    for (size_t i = 1; i + 1 < n; i++) Emit(v[0], flat), Emit(v[i], flat), Emit(v[i + 1], flat);
+    for (size_t i = 1; i + 1 < n; i++) EmitTriangle(v[0], v[i], v[i + 1], flat);
 }
 
 // Quads as two triangles each; a flat quad takes its last vertex's colour.
 static void EmitQuads(const Vertex* v, size_t n) {
     for (size_t q = 0; q + 3 < n; q += 4) {
         const float* flat = layer.a.shadeModel == GL_FLAT ? v[q + 3].colour : nullptr;
-        for (size_t k : {0, 1, 2, 0, 2, 3}) Emit(v[q + k], flat);
+        EmitTriangle(v[q], v[q + 1], v[q + 2], flat);
+        EmitTriangle(v[q], v[q + 2], v[q + 3], flat);
     }
 }
 

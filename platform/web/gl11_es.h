@@ -62,6 +62,7 @@
     X(GLint, GetUniformLocation, (GLuint p, const char* name), (p, name))                          \
     X(void, Uniform1i, (GLint at, GLint v), (at, v))                                               \
     X(void, Uniform1f, (GLint at, GLfloat v), (at, v))                                             \
+    X(void, Uniform2f, (GLint at, GLfloat x, GLfloat y), (at, x, y))                               \
     X(void, UniformMatrix4fv, (GLint at, GLsizei n, GLboolean transpose, const GLfloat* m),        \
       (at, n, transpose, m))                                                                       \
     X(void, GenBuffers, (GLsizei n, GLuint* b), (n, b))                                            \

@@ -150,6 +150,45 @@ void TransformPoint(const float m[16], const float in[4], float out[4]) {
         out[i] = m[i] * in[0] + m[4 + i] * in[1] + m[8 + i] * in[2] + m[12 + i] * in[3];
 }
 
+bool TrianglePlane(const float projection[16], const int viewport[4], const float* const eye[3],
+                   const float* const texCoord[3], TexturePlane* plane) {
+    double x[3], y[3], f[3][3];  // window position, then s/w, t/w, 1/w of each vertex
+    for (int v = 0; v < 3; v++) {
+        double clip[4];
+        for (int i = 0; i < 4; i++)
+            clip[i] = (double)projection[i] * eye[v][0] + (double)projection[4 + i] * eye[v][1] +
+                      (double)projection[8 + i] * eye[v][2] + (double)projection[12 + i] * eye[v][3];
+        if (std::fabs(clip[3]) < 1e-20) return false;
+        const double q = 1 / clip[3];
+        x[v] = viewport[0] + (clip[0] * q + 1) * viewport[2] / 2;
+        y[v] = viewport[1] + (clip[1] * q + 1) * viewport[3] / 2;
+        f[v][0] = ((double)texCoord[v][0] - texCoord[0][0]) * q;
+        f[v][1] = ((double)texCoord[v][1] - texCoord[0][1]) * q;
+        f[v][2] = q;
+    }
+    // The planes are taken from a point on the screen near the triangle,
+    // as the fragment stage will read it (single precision): a vertex
+    // beside the eye lies far outside, and a large constant there would
+    // cancel away the texel at each pixel.
+    const float originX = (float)std::fmin(std::fmax((x[0] + x[1] + x[2]) / 3, viewport[0]),
+                                            viewport[0] + viewport[2]);
+    const float originY = (float)std::fmin(std::fmax((y[0] + y[1] + y[2]) / 3, viewport[1]),
+                                            viewport[1] + viewport[3]);
+    const double x1 = x[1] - x[0], y1 = y[1] - y[0], x2 = x[2] - x[0], y2 = y[2] - y[0];
+    const double area = x1 * y2 - x2 * y1;
+    if (area == 0 || !std::isfinite(area)) return false;
+    for (int k = 0; k < 3; k++) {
+        const double d1 = f[1][k] - f[0][k], d2 = f[2][k] - f[0][k];
+        const double perX = (d1 * y2 - d2 * y1) / area, perY = (d2 * x1 - d1 * x2) / area;
+        plane->perX[k] = (float)perX;
+        plane->perY[k] = (float)perY;
+        plane->atOrigin[k] = (float)(f[0][k] + perX * (originX - x[0]) + perY * (originY - y[0]));
+    }
+    plane->origin[0] = originX, plane->origin[1] = originY;
+    plane->base[0] = texCoord[0][0], plane->base[1] = texCoord[0][1];
+    return true;
+}
+
 bool NormalMatrix(const float m[16], float n[9]) {
     // Cofactors of the upper 3x3 (a[row][col]); the inverse transpose is
     // the cofactor matrix over the determinant.

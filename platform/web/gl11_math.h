@@ -32,6 +32,25 @@ void TransformPoint(const float m[16], const float in[4], float out[4]);
 // rows); false when m is singular there.
 bool NormalMatrix(const float m[16], float n[9]);
 
+// A triangle's texture coordinates as functions of the window position:
+// (s - s0)/w, (t - t0)/w and 1/w are affine in window x and y, so the
+// fragment stage can find (s, t) at its own pixel centre from the exact
+// vertex positions, whatever grid the rasteriser snaps the vertices to.
+// Taken from the first vertex's (s0, t0), a coordinate that is the same at
+// every vertex stays exactly that value.
+struct TexturePlane {
+    float base[2];  // (s0, t0)
+    float origin[2];  // a window position near the triangle
+    float atOrigin[3];  // (s - s0)/w, (t - t0)/w, 1/w there
+    float perX[3], perY[3];  // their change per pixel across and up
+};
+
+// The plane of the triangle whose eye positions are eye[0..2], drawn with
+// projection into viewport; false (and *plane unchanged) when it has no
+// area on the screen or a vertex lies in the eye's plane.
+bool TrianglePlane(const float projection[16], const int viewport[4], const float* const eye[3],
+                   const float* const texCoord[3], TexturePlane* plane);
+
 // A square or oblong image on its way to a texture: width x height pixels
 // of `components` bytes, rows packed.
 struct Image {

@@ -32,6 +32,7 @@ void ResetState() {
     layer.error = GL_NO_ERROR;
     layer.packAlignment = layer.unpackAlignment = 4;
     layer.inBegin = false;
+    layer.textureForms.clear();
     layer.primitiveVertices.clear();
     layer.batched.clear();
     layer.commands.clear();
@@ -269,6 +270,7 @@ void glDeleteTextures(GLsizei n, const GLuint* textures) {
     SubmitBatches();
     for (GLsizei i = 0; i < n; i++)
         if (textures[i] == layer.a.boundTexture) layer.a.boundTexture = 0;
+    for (GLsizei i = 0; i < n; i++) layer.textureForms.erase(textures[i]);
     es.DeleteTextures(n, textures);
 }
 
@@ -288,7 +290,11 @@ static bool EditTexture() {
 
 void glTexParameteri(GLenum target, GLenum pname, GLint param) {
     if (target != GL_TEXTURE_2D) return SetError(GL_INVALID_ENUM);
-    if (EditTexture()) es.TexParameteri(target, pname, param);
+    if (!EditTexture()) return;
+    es.TexParameteri(target, pname, param);
+    TextureForm& form = layer.textureForms[layer.a.boundTexture];
+    if (pname == GL_TEXTURE_MIN_FILTER) form.minFilter = param;
+    if (pname == GL_TEXTURE_MAG_FILTER) form.magFilter = param;
 }
 
 static GLenum EsFormat(GLint internalFormat) {
@@ -306,6 +312,10 @@ void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei widt
     // ES takes the image as it is given; the layer keeps one format per texture.
     (void)format;
     es.TexImage2D(target, level, (GLint)esFormat, width, height, border, esFormat, type, pixels);
+    if (level == 0) {
+        TextureForm& form = layer.textureForms[layer.a.boundTexture];
+        form.width = width, form.height = height;
+    }
 }
 
 GLint gluBuild2DMipmaps(GLenum target, GLint internalFormat, GLsizei width, GLsizei height,

@@ -4,7 +4,10 @@
 
 #include <GL/gl.h>
 
+#include <unordered_map>
 #include <vector>
+
+#include "platform/web/gl11_math.h"
 
 namespace gl11 {
 
@@ -53,16 +56,32 @@ struct MatrixStack {
     float* Top() { return m[depth - 1]; }
 };
 
-// One vertex as ES draws it: eye position, final colour, texture coordinate.
+// What the fragment stage needs to choose between a texture's minifying and
+// magnifying filter itself: its base level's size, and whether the choice
+// is plain (a minifying filter without mipmaps, as GL 1.1 then switches at
+// exactly one texel per pixel).
+struct TextureForm {
+    int width = 0, height = 0;
+    GLint minFilter = 0x2702, magFilter = GL_LINEAR;  // GL's defaults (GL_NEAREST_MIPMAP_LINEAR)
+    bool PlainChoice() const {
+        return width > 0 && height > 0 && (minFilter == GL_NEAREST || minFilter == GL_LINEAR) &&
+               minFilter != magFilter;
+    }
+};
+
+// One vertex as ES draws it: eye position, final colour, texture
+// coordinate, and its triangle's texture plane (zero when it has none).
 struct Vertex {
     float position[4];
     float colour[4];
     float texCoord[2];
+    TexturePlane plane;
 };
 
 // The state that a batch of triangles is drawn with.
 struct DrawState {
     GLuint texture;
+    float textureSize[2];  // base level in texels; zero when ES chooses the filter
     bool textured, blend, depthTest;
     GLenum blendSource, blendDestination;
     GLint viewport[4];
@@ -94,7 +113,8 @@ struct Layer {
     // ES objects, valid while the layer has a context.
     bool live = false;
     GLuint program = 0, buffer = 0;
-    GLint projectionAt = -1, texturedAt = -1, samplerAt = -1;
+    GLint projectionAt = -1, texturedAt = -1, samplerAt = -1, textureSizeAt = -1;
+    std::unordered_map<GLuint, TextureForm> textureForms;
 };
 
 extern Layer layer;
