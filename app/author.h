@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,11 @@ bool RunAsReloadCheck(int argc, char** argv, int* status);
 // the diagnostic lines (naming file) are appended to *report.
 int CheckSceneTextInChildProcess(const std::string& text, const std::string& file,
                                  std::string* report);
+// The browser: runs check on text apart from the running scene (in this
+// instance, whose memory is then put back as it was). As above.
+using SceneTextCheck = int (*)(const std::string& text, const std::string& file, FILE* out);
+int CheckSceneTextInMemoryCopy(const std::string& text, const std::string& file,
+                               std::string* report, SceneTextCheck check);
 
 // ---- Watching the scene's files (--watch).
 constexpr int WATCH_INTERVAL_MS = 50;  // a save settles within two polls, leaving most of half a second for the reload

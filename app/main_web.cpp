@@ -19,6 +19,11 @@ EM_JS(void, TellPageEnded, (int code), {
     if (Module['onEnded']) Module['onEnded'](code);
 });
 
+// The page wrote changed files of the running scene into its folder (an
+// author dropped or picked them): the scene is read again as F5 reads it,
+// the viewer where it was. Between two turns of the loop, as a key is.
+extern "C" EMSCRIPTEN_KEEPALIVE void ReloadFromPage() { ReloadScene(false); }
+
 static void Turn() {
     int code = 0;
     if (RunLoopTurn(&code)) return;

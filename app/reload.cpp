@@ -5,7 +5,8 @@
 // loader fills the one global scene model: a broken file read in-process
 // would already have replaced the scene it must leave running. Linux forks;
 // Windows, which cannot, starts the program itself again with
-// RELOAD_CHECK_OPTION and hands it the text (app/reload_windows.cpp).
+// RELOAD_CHECK_OPTION and hands it the text (app/reload_windows.cpp); the
+// browser checks in place and puts its memory back (app/reload_web.cpp).
 #include <GL/gl.h>
 #include <unistd.h>
 #ifdef _WIN32
@@ -85,6 +86,12 @@ bool RunAsReloadCheck(int argc, char** argv, int* status) {
 
 static int CheckSceneText(const std::string& text, std::string* report) {
     return CheckSceneTextInChildProcess(text, ReportedFileName(), report);
+}
+#elif defined(__EMSCRIPTEN__)
+bool RunAsReloadCheck(int, char**, int*) { return false; }
+
+static int CheckSceneText(const std::string& text, std::string* report) {
+    return CheckSceneTextInMemoryCopy(text, ReportedFileName(), report, CheckTextHere);
 }
 #else
 bool RunAsReloadCheck(int, char**, int*) { return false; }

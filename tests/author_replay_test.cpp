@@ -122,8 +122,9 @@ TEST(AuthorReplay, ReloadOfAnUnchangedSceneKeepsTheViewerAndRestartsActors) {
 }
 
 TEST(AuthorReplay, ReloadOfABrokenFileIsCheckedApartAndKeepsTheScene) {
-    // The check runs in a process of its own (a fork, or on Windows the
-    // program started again): its report names the file, line and column,
+    // The check runs apart from the scene (a fork; on Windows the program
+    // started again; in the browser the same instance, its memory then put
+    // back): its report names the file, line and column,
     // and the running scene goes on as if no F5 had come.
     std::string dir = CopyDemo("walk");
     // The last field of the file broken: everything else, the actors too, loads.

@@ -1,6 +1,7 @@
 // page.test.mjs -- the browser build's page in headless Chromium, as a person
-// uses it: keys move the view, a dropped scene folder opens, and a scene
-// whose bitmaps are missing shows the loader's message in the page.
+// uses it: keys move the view, a dropped scene folder opens, a scene whose
+// bitmaps are missing shows the loader's message in the page, and an author
+// reloads the running scene with F5 or by dropping changed files.
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
@@ -38,15 +39,17 @@ async function canvasChanges(page, before) {
 
 // Drops files (relative path -> bytes) on the page as a browser hands a
 // dropped selection of files over.
-async function drop(page, files) {
+// With shift, the files update the running scene instead.
+async function drop(page, files, shiftKey = false) {
     const encoded = Object.fromEntries(Object.entries(files).map(([p, b]) => [p, b.toString('base64')]));
     const run = await page.evaluate(() => window.ambler.run);
-    await page.evaluate((files) => {
+    await page.evaluate(([files, shiftKey]) => {
         const transfer = new DataTransfer();
         for (const [name, b64] of Object.entries(files))
             transfer.items.add(new File([Uint8Array.from(atob(b64), (c) => c.charCodeAt(0))], name));
-        window.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
-    }, encoded);
+        window.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true, shiftKey }));
+    }, [encoded, shiftKey]);
+    if (shiftKey) return;
     await page.waitForFunction((run) => window.ambler.run > run, run, { timeout: 120000 });
     // The instance itself stays in the page: it is far too big to hand back.
     await page.evaluate(async () => { await window.ambler.ready; });
@@ -86,5 +89,35 @@ test('a scene whose bitmaps are missing says so in the page', async () => {
     const messages = await page.evaluate(() => window.ambler.messages);
     assert.match(messages[0], /^Error: Failed to open DIB file \S+\.bmp/);
     assert.equal(await page.locator('#message').isVisible(), true);
+    await page.close();
+});
+
+// What the program wrote to stderr since the page started the scene.
+async function waitForError(page, pattern) {
+    await page.waitForFunction((source) => window.ambler.errors.some((l) => new RegExp(source).test(l)),
+                               pattern.source, { timeout: 60000 });
+}
+
+test('F5 and changed files dropped with shift read the scene again; a broken file is reported and the scene runs on', async () => {
+    const page = await openPage('?scene=walk');
+    const first = await canvasChanges(page, Buffer.alloc(0));
+    await page.keyboard.press('F5');
+    await waitForError(page, /^ambler: reloaded Hod\.pro$/);
+
+    await drop(page, { 'Hod.pro': Buffer.from('5 5 5 5 5\n7\nnot a number\n') }, true);
+    await waitForError(page, /^\/scenes\/walk\/Hod\.pro:3:1: error: /);
+    const errors = await page.evaluate(() => window.ambler.errors);
+    assert.equal(errors.filter((l) => /reloaded/.test(l)).length, 1, 'the broken file did not replace the scene');
+    assert.ok(!errors.some((l) => /could not run/.test(l)), errors.join('\n'));
+    // The old scene still walks.
+    const kept = await page.locator('#canvas').screenshot();
+    await page.keyboard.down('ArrowUp');
+    await canvasChanges(page, kept);
+    await page.keyboard.up('ArrowUp');
+
+    await drop(page, { 'Hod.pro': sceneFiles('walk', false)['Hod.pro'] }, true);
+    await page.waitForFunction(() => window.ambler.errors.filter((l) => /^ambler: reloaded/.test(l)).length === 2,
+                               null, { timeout: 60000 });
+    assert.deepEqual(await page.evaluate(() => window.ambler.messages), []);
     await page.close();
 });
