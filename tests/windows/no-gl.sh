@@ -7,8 +7,7 @@
 bash "$(dirname "$0")/wine-server.sh" stop
 cp -r "$root/scenes/walk" "$work/walk"
 export root work AMBLER_WINDOWS_BIN
-xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -extension GLX" bash -c '
-    openbox > /dev/null 2>&1 &
+bash "$root/tools/with-display.sh" --xvfb-option -extension --xvfb-option GLX bash -c '
     cd "$work/walk" || exit 1
     "$root/tools/wine-run.sh" "$AMBLER_WINDOWS_BIN/ambler.exe" < /dev/null 2> "$work/stderr" &
     program=$!
