@@ -31,3 +31,7 @@ std::vector<int> ChildrenOf(int pid);
 // Destroys an X window (id in any C notation) from a client of its own, as
 // a hostile or confused client would; false without a display.
 bool DestroyWindowFromOutside(const std::string& window);
+// Tells an X window that it stands at (x, y) on the screen, wherever it
+// is, as a window manager's synthetic ConfigureNotify does; false without a
+// display or such a window.
+bool TellWindowItStandsAt(const std::string& window, int x, int y);
