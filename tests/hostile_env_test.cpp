@@ -74,12 +74,15 @@ TEST(ToolSignals, ReplayWaitingOnStandardInputEndsAndCheckEndsWhileDecoding) {
     printf("ambler-replay, SIGTERM while standard input sends nothing: ended after %.0f ms\n", ms);
     EXPECT_LT(ms, 1000);
 
-    // Decoding a 100 MB picture takes the check a good while.
+    // A 100 MB picture whose reader is held after its first chunk: the check
+    // is still at it however fast the machine reads.
     std::string giant = MakeTempDir();
     WriteSceneNaming(giant, "giant.bmp");
     WriteGiantBitmap(giant + "/giant.bmp", 1, 1 << 25);
-    Started check = StartIn(giant, {CHECK, giant}, false);
-    PauseMs(150);
+    std::string held = giant + "/held";
+    Started check = StartIn(giant, {CHECK, giant}, false, "/dev/null",
+                            HoldEnvironment(giant + "/giant.bmp", "read", 1, held));
+    EXPECT_TRUE(WaitForHold(held)) << "the check reached the bitmap";
     EXPECT_EQ(SignalAndWait(check, SIGTERM, 3000, &ms), 128 + SIGTERM);
     printf("ambler-check, SIGTERM while decoding: ended after %.0f ms\n", ms);
     EXPECT_LT(ms, 500);
