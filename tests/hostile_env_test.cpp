@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -63,6 +64,27 @@ TEST(ToolSignals, ReplayStopsBetweenStepsWithCompleteTraceAndSignalStatus) {
         EXPECT_TRUE(ParseTraceLine(text.substr(text.rfind('\n', text.size() - 2) + 1), &last));
         EXPECT_NE(ReadWholeFile(work + "/err").find("stopped by signal"), std::string::npos);
     }
+}
+
+// A step that outlasts the grace (held here at its record; on a loaded
+// machine, merely slow): the forced end leaves whole records only.
+TEST(ToolSignals, ReplayStuckInAStepEndsItsTraceAfterTheLastWholeRecord) {
+    std::string scene = SmallScene(), work = MakeTempDir();
+    std::string trace = work + "/trace", held = work + "/held";
+    ASSERT_TRUE(SaveTextFile(trace, ""));  // the hold knows the file by its inode
+    Started run = StartIn(scene, {REPLAY, scene, "--steps", "1000", "--trace", trace}, false,
+                          "/dev/null", HoldEnvironment(trace, "fputs", 30, held));
+    ASSERT_TRUE(WaitForHold(held)) << "the replay reached its 31st record";
+    double ms;
+    EXPECT_EQ(SignalAndWait(run, SIGINT, 3000, &ms), 128 + SIGINT);
+    EXPECT_LT(ms, 1000);
+    std::string text = ReadWholeFile(trace);
+    ASSERT_FALSE(text.empty()) << "the records before the stuck step are out";
+    EXPECT_EQ(text.back(), '\n') << "the trace ends with a whole record";
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 30);
+    TraceStep last;
+    EXPECT_TRUE(ParseTraceLine(text.substr(text.rfind('\n', text.size() - 2) + 1), &last));
+    EXPECT_EQ(last.step, 29);
 }
 
 TEST(ToolSignals, ReplayWaitingOnStandardInputEndsAndCheckEndsWhileDecoding) {
