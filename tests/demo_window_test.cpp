@@ -287,8 +287,10 @@ PoleShift HoldLeftAmongPoles(const char* programName, const std::string& dir) {
     EXPECT_FALSE(window.empty()) << "no window appeared";
     if (window.empty()) return shift;
     WaitForGeometry(window, 3000, IsNormalSize);
-    PauseMs(400);
-    Shot before = TakeShot(window, std::string(programName) + "-before");
+    auto bothPoles = [](const Shot& shot) {
+        return ColourColumn(shot.window, 0) >= 0 && ColourColumn(shot.window, 1) >= 0;
+    };
+    Shot before = AwaitShot(window, std::string(programName) + "-before", bothPoles, 3000);
     HoldKey(window, "Left", true);
     PauseMs(500);
     HoldKey(window, "Left", false);
