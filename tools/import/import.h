@@ -52,7 +52,6 @@ struct ModelCamera {
 // What a model holds once it is in scene units.
 struct ModelData {
     std::vector<Triangle> triangles;
-    std::vector<TextureSource> textures;
     std::vector<ModelCamera> cameras;
     int meshes = 0;
     long polygonsRead = 0;    // faces of three or more corners, before splitting into triangles
@@ -81,6 +80,7 @@ struct ImportOptions {
     bool obstacles = true;
     char up = 0;               // 'y' or 'z'; 0: from the file or its format
     bool progress = true;
+    double timeLimit = 60;     // seconds the model's read may take (reader_process.h)
 };
 
 // Warnings collected along the way, printed with the report.
@@ -92,16 +92,14 @@ struct ImportLog {
 // Progress of the slow stages, 0..1 each; shown only on a terminal.
 using ProgressFn = std::function<void(const char* stage, double fraction)>;
 
-// ---- model_read.cpp ----
-// Reads the model with Assimp into scene units. False with *error set to
-// Assimp's message (with the file name) when it cannot be read.
-bool ReadModel(const ImportOptions& options, ModelData* model, ImportLog* log,
-               const ProgressFn& progress, std::string* error);
+// ---- model_convert.cpp (reading a model: model_source.h) ----
 // Maps a point given in the model's own axes and units to scene units.
 Point3 ModelToScene(const Point3& p, char up, double scale);
 // Largest magnitude a coordinate may have once in scene units: beyond it
 // the model is broken, not large (a 10,000 km model is nothing to walk).
 constexpr double MAX_SCENE_COORDINATE = 1e8;
+// Whether a point in scene units is finite and within that bound.
+bool InSceneRange(const Point3& p);
 
 // ---- texture_files.cpp ----
 // Largest side written: textures beyond it are scaled down. Every driver
