@@ -154,11 +154,17 @@ bool Confine() {
     rule(SCMP_ACT_ERRNO(EACCES), SCMP_SYS(creat), 0);
     rule(SCMP_ACT_ERRNO(ENOSYS), SCMP_SYS(openat2), 0);  // its flags are out of the filter's sight: openat it is
 
-    // Writes reach only /dev/null and the pipe.
-    rule(SCMP_ACT_ALLOW, SCMP_SYS(write), 1, SCMP_A0(SCMP_CMP_LE, RECORDS_FD));
-    rule(SCMP_ACT_ALLOW, SCMP_SYS(writev), 1, SCMP_A0(SCMP_CMP_LE, RECORDS_FD));
-    rule(SCMP_ACT_ERRNO(EBADF), SCMP_SYS(write), 1, SCMP_A0(SCMP_CMP_GT, RECORDS_FD));
-    rule(SCMP_ACT_ERRNO(EBADF), SCMP_SYS(writev), 1, SCMP_A0(SCMP_CMP_GT, RECORDS_FD));
+    // Writes reach only /dev/null and the pipe. The sanitizers test whether
+    // memory is readable by writing it into a pipe of their own.
+    if (SANITIZED) {
+        for (int call : {SCMP_SYS(write), SCMP_SYS(writev), SCMP_SYS(pipe), SCMP_SYS(pipe2)})
+            rule(SCMP_ACT_ALLOW, call, 0);
+    } else {
+        rule(SCMP_ACT_ALLOW, SCMP_SYS(write), 1, SCMP_A0(SCMP_CMP_LE, RECORDS_FD));
+        rule(SCMP_ACT_ALLOW, SCMP_SYS(writev), 1, SCMP_A0(SCMP_CMP_LE, RECORDS_FD));
+        rule(SCMP_ACT_ERRNO(EBADF), SCMP_SYS(write), 1, SCMP_A0(SCMP_CMP_GT, RECORDS_FD));
+        rule(SCMP_ACT_ERRNO(EBADF), SCMP_SYS(writev), 1, SCMP_A0(SCMP_CMP_GT, RECORDS_FD));
+    }
 
     // Memory, but never executable: code the file smuggles in cannot run.
     for (int call : {SCMP_SYS(mmap), SCMP_SYS(mprotect)}) {
