@@ -101,7 +101,8 @@ int BuildSceneFolder(ModelSource& source, const ImportOptions& options, const st
     std::vector<std::string> references, names;
     {
         RawModel raw;
-        if (!source.Model(&raw, &error) || !ConvertModel(raw, options.model, &model, &log, &error))
+        if (!source.Model(&raw, &error) ||
+            !ConvertModel(raw, options.model, &model, &log, &error, options.maxPlacedTriangles))
             return EXIT_BAD_INPUT;
         references.swap(raw.textures);
     }  // the meshes are triangles now

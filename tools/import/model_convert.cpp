@@ -88,7 +88,7 @@ bool InSceneRange(const Point3& p) {
 }
 
 bool ConvertModel(const RawModel& raw, const std::string& name, ModelData* model, ImportLog* log,
-                  std::string* error) {
+                  std::string* error, long maxPlaced) {
     model->meshes = raw.meshCount;
     model->polygonsRead = (long)raw.polygonsRead;
     model->trianglesRead = (long)raw.trianglesRead;
@@ -103,9 +103,9 @@ bool ConvertModel(const RawModel& raw, const std::string& name, ModelData* model
     // A file of a few kilobytes can place one mesh a million times over.
     long long placed = 0;
     for (const RawInstance& use : raw.instances) placed += (long long)raw.meshes[use.mesh].corners.size() / 3;
-    if (placed > MAX_PLACED_TRIANGLES) {
+    if (placed > maxPlaced) {
         *error = name + ": the model places " + std::to_string(placed) + " triangles, more than the " +
-                 std::to_string(MAX_PLACED_TRIANGLES) + " the importer can hold";
+                 std::to_string(maxPlaced) + " the importer can hold";
         return false;
     }
     model->triangles.reserve((size_t)placed);

@@ -85,12 +85,9 @@ std::unique_ptr<ModelSource> MakeAssimpSource(const ImportOptions& options, cons
                                               const char* hint = "");
 
 // ---- model_convert.cpp ----
-// Most triangles the importer holds at once, every use of a mesh counted:
-// beyond this a model is a bomb, not a building (about 1 GiB of triangles).
-constexpr long MAX_PLACED_TRIANGLES = 7000000;
 // The model's triangles in scene units, each mesh placed by each node that
 // uses it. Triangles with non-finite or enormous coordinates are dropped
 // and counted. False with *error when there is nothing to walk among or
-// far too much.
+// more than maxPlaced triangles.
 bool ConvertModel(const RawModel& raw, const std::string& name, ModelData* model, ImportLog* log,
-                  std::string* error);
+                  std::string* error, long maxPlaced = MAX_PLACED_TRIANGLES);

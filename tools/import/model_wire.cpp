@@ -25,7 +25,7 @@ class Bytes {
     }
     template <class T>
     void PutArray(const std::vector<T>& v) {
-        out.append(reinterpret_cast<const char*>(v.data()), v.size() * sizeof(T));
+        if (!v.empty()) out.append(reinterpret_cast<const char*>(v.data()), v.size() * sizeof(T));
     }
     void PutString(const std::string& s, size_t max) {
         size_t n = std::min(s.size(), max);
@@ -122,6 +122,7 @@ class Cursor {
             return;
         }
         out->resize(count);
+        if (count == 0) return;  // an empty vector's data may be null, which memcpy may not take
         std::memcpy(out->data(), p_, count * sizeof(T));
         Take(count * sizeof(T));
     }

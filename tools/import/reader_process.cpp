@@ -107,6 +107,10 @@ void LimitResources(double seconds) {
     Limit(RLIMIT_CPU, cpu, cpu + 1);
 }
 
+// System call argument number arg compared by op with a; for
+// SCMP_CMP_MASKED_EQ, a is the mask and b the value.
+scmp_arg_cmp Arg(unsigned arg, scmp_compare op, scmp_datum_t a, scmp_datum_t b = 0) { return {arg, op, a, b}; }
+
 // The system calls the reader may make. Everything not listed ends it with
 // SIGSYS; a few that a library might try and cope with are refused with an
 // error instead.
@@ -145,11 +149,11 @@ bool Confine() {
     const scmp_datum_t WRITING[] = {O_WRONLY, O_RDWR, O_CREAT, O_TRUNC, O_APPEND};
     scmp_datum_t writing = 0;
     for (scmp_datum_t bit : WRITING) writing |= bit;
-    rule(SCMP_ACT_ALLOW, SCMP_SYS(openat), 1, SCMP_A2(SCMP_CMP_MASKED_EQ, writing, 0));
-    rule(SCMP_ACT_ALLOW, SCMP_SYS(open), 1, SCMP_A1(SCMP_CMP_MASKED_EQ, writing, 0));
+    rule(SCMP_ACT_ALLOW, SCMP_SYS(openat), 1, Arg(2, SCMP_CMP_MASKED_EQ, writing, 0));
+    rule(SCMP_ACT_ALLOW, SCMP_SYS(open), 1, Arg(1, SCMP_CMP_MASKED_EQ, writing, 0));
     for (scmp_datum_t bit : WRITING) {
-        rule(SCMP_ACT_ERRNO(EACCES), SCMP_SYS(openat), 1, SCMP_A2(SCMP_CMP_MASKED_EQ, bit, bit));
-        rule(SCMP_ACT_ERRNO(EACCES), SCMP_SYS(open), 1, SCMP_A1(SCMP_CMP_MASKED_EQ, bit, bit));
+        rule(SCMP_ACT_ERRNO(EACCES), SCMP_SYS(openat), 1, Arg(2, SCMP_CMP_MASKED_EQ, bit, bit));
+        rule(SCMP_ACT_ERRNO(EACCES), SCMP_SYS(open), 1, Arg(1, SCMP_CMP_MASKED_EQ, bit, bit));
     }
     rule(SCMP_ACT_ERRNO(EACCES), SCMP_SYS(creat), 0);
     rule(SCMP_ACT_ERRNO(ENOSYS), SCMP_SYS(openat2), 0);  // its flags are out of the filter's sight: openat it is
@@ -160,28 +164,28 @@ bool Confine() {
         for (int call : {SCMP_SYS(write), SCMP_SYS(writev), SCMP_SYS(pipe), SCMP_SYS(pipe2)})
             rule(SCMP_ACT_ALLOW, call, 0);
     } else {
-        rule(SCMP_ACT_ALLOW, SCMP_SYS(write), 1, SCMP_A0(SCMP_CMP_LE, RECORDS_FD));
-        rule(SCMP_ACT_ALLOW, SCMP_SYS(writev), 1, SCMP_A0(SCMP_CMP_LE, RECORDS_FD));
-        rule(SCMP_ACT_ERRNO(EBADF), SCMP_SYS(write), 1, SCMP_A0(SCMP_CMP_GT, RECORDS_FD));
-        rule(SCMP_ACT_ERRNO(EBADF), SCMP_SYS(writev), 1, SCMP_A0(SCMP_CMP_GT, RECORDS_FD));
+        rule(SCMP_ACT_ALLOW, SCMP_SYS(write), 1, Arg(0, SCMP_CMP_LE, RECORDS_FD));
+        rule(SCMP_ACT_ALLOW, SCMP_SYS(writev), 1, Arg(0, SCMP_CMP_LE, RECORDS_FD));
+        rule(SCMP_ACT_ERRNO(EBADF), SCMP_SYS(write), 1, Arg(0, SCMP_CMP_GT, RECORDS_FD));
+        rule(SCMP_ACT_ERRNO(EBADF), SCMP_SYS(writev), 1, Arg(0, SCMP_CMP_GT, RECORDS_FD));
     }
 
     // Memory, but never executable: code the file smuggles in cannot run.
     for (int call : {SCMP_SYS(mmap), SCMP_SYS(mprotect)}) {
-        rule(SCMP_ACT_ALLOW, call, 1, SCMP_A2(SCMP_CMP_MASKED_EQ, PROT_EXEC, 0));
-        rule(SCMP_ACT_ERRNO(EACCES), call, 1, SCMP_A2(SCMP_CMP_MASKED_EQ, PROT_EXEC, PROT_EXEC));
+        rule(SCMP_ACT_ALLOW, call, 1, Arg(2, SCMP_CMP_MASKED_EQ, PROT_EXEC, 0));
+        rule(SCMP_ACT_ERRNO(EACCES), call, 1, Arg(2, SCMP_CMP_MASKED_EQ, PROT_EXEC, PROT_EXEC));
     }
     // Signals to itself only (abort raises SIGABRT).
     scmp_datum_t self = (scmp_datum_t)getpid();
-    rule(SCMP_ACT_ALLOW, SCMP_SYS(kill), 1, SCMP_A0(SCMP_CMP_EQ, self));
-    rule(SCMP_ACT_ALLOW, SCMP_SYS(tgkill), 1, SCMP_A0(SCMP_CMP_EQ, self));
-    rule(SCMP_ACT_ALLOW, SCMP_SYS(tkill), 1, SCMP_A0(SCMP_CMP_EQ, self));
+    rule(SCMP_ACT_ALLOW, SCMP_SYS(kill), 1, Arg(0, SCMP_CMP_EQ, self));
+    rule(SCMP_ACT_ALLOW, SCMP_SYS(tgkill), 1, Arg(0, SCMP_CMP_EQ, self));
+    rule(SCMP_ACT_ALLOW, SCMP_SYS(tkill), 1, Arg(0, SCMP_CMP_EQ, self));
     // Whether a descriptor is a terminal, and nothing else a terminal does
     // (TIOCSTI would type into the user's shell).
-    rule(SCMP_ACT_ALLOW, SCMP_SYS(ioctl), 1, SCMP_A1(SCMP_CMP_EQ, TCGETS));
-    rule(SCMP_ACT_ERRNO(ENOTTY), SCMP_SYS(ioctl), 1, SCMP_A1(SCMP_CMP_NE, TCGETS));
+    rule(SCMP_ACT_ALLOW, SCMP_SYS(ioctl), 1, Arg(1, SCMP_CMP_EQ, TCGETS));
+    rule(SCMP_ACT_ERRNO(ENOTTY), SCMP_SYS(ioctl), 1, Arg(1, SCMP_CMP_NE, TCGETS));
     // Limits may be read, never raised.
-    rule(SCMP_ACT_ALLOW, SCMP_SYS(prlimit64), 1, SCMP_A2(SCMP_CMP_EQ, 0));
+    rule(SCMP_ACT_ALLOW, SCMP_SYS(prlimit64), 1, Arg(2, SCMP_CMP_EQ, 0));
 
     ok = ok && seccomp_load(filter) == 0;
     seccomp_release(filter);
