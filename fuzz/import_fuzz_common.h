@@ -11,9 +11,10 @@
 
 #include "tools/import/import_run.h"
 
-// Settings that keep one input's run short: a model may place no more than
-// this many triangles (the program allows MAX_PLACED_TRIANGLES).
+// Bounds that keep one input's run short, where the program's are
+// MAX_PLACED_TRIANGLES and MAX_WALL_POINTS: a tiny input can reach either.
 constexpr long FUZZ_MAX_PLACED_TRIANGLES = 200000;
+constexpr size_t FUZZ_MAX_WALL_POINTS = 20000;
 
 // A folder of this process's own for the scenes written, gone at exit.
 inline const std::string& FuzzSceneFolder() {
@@ -38,6 +39,7 @@ inline void ImportRecords(MemoryRecords& records, const std::string& name) {
     options.model = name;
     options.progress = false;
     options.maxPlacedTriangles = FUZZ_MAX_PLACED_TRIANGLES;
+    options.maxWallPoints = FUZZ_MAX_WALL_POINTS;
     std::unique_ptr<ModelSource> source = MakeWireSource(records, name, nullptr);
     ImportResult result;
     BuildSceneFolder(*source, options, FuzzSceneFolder(), [](const char*, double) {}, &result);

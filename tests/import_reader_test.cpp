@@ -351,7 +351,7 @@ TEST(ImportReader, EveryWayAReaderEndsBadlyIsOneLineAndNoHarm) {
         {"a process", [](RecordWriter&) { return fork(), true; }, "tried what it may not", false},
         {"signal the importer", [importer](RecordWriter&) { return kill(importer, SIGTERM), true; },
          "tried what it may not", false},
-        {"garbage", [](RecordWriter& out) { return out.Send(WireKind::MODEL, "not a model"); },
+        {"garbage", [](RecordWriter& out) { return out.Send(WireKind::MODEL, Payload(std::string("not a model"))); },
          "hostile.obj: the model reader sent damaged data (", false},
         {"silence", [](RecordWriter&) { return true; }, "hostile.obj: the records end early", false},
     };

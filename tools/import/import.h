@@ -69,6 +69,10 @@ struct ModelData {
 // Most triangles the importer holds at once, every use of a mesh counted:
 // beyond this a model is a bomb, not a building (about 1 GiB of triangles).
 constexpr long MAX_PLACED_TRIANGLES = 7000000;
+// Most obstacle points: some 150 km of wall at the walk's spacing, while a
+// damaged model's one face from here to the far side of the earth would
+// ask for a hundred million.
+constexpr size_t MAX_WALL_POINTS = 1000000;
 
 struct ImportOptions {
     std::string model;
@@ -85,7 +89,9 @@ struct ImportOptions {
     char up = 0;               // 'y' or 'z'; 0: from the file or its format
     bool progress = true;
     double timeLimit = 60;     // seconds the model's read may take (reader_process.h)
-    long maxPlacedTriangles = MAX_PLACED_TRIANGLES;  // the fuzz targets keep their runs short with less
+    // The fuzz targets keep their runs short with less of these.
+    long maxPlacedTriangles = MAX_PLACED_TRIANGLES;
+    size_t maxWallPoints = MAX_WALL_POINTS;
 };
 
 // Warnings collected along the way, printed with the report.
@@ -147,10 +153,7 @@ struct WallOptions {
     double kneeHeight = 5;     // units above the floor: lower faces give no points
     double headHeight = 18;    // units above the floor: higher faces give no points
     double spacing = 1.5;      // units between points along a wall
-    // Most points given: some 150 km of wall at the walk's spacing, while a
-    // damaged model's one face from here to the far side of the earth
-    // would ask for a hundred million.
-    size_t maxPoints = 1000000;
+    size_t maxPoints = MAX_WALL_POINTS;
 };
 // Obstacle points along the footprint of every near-vertical face that
 // reaches between knee and head height above the floor, one per spacing,

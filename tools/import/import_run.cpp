@@ -110,7 +110,6 @@ int BuildSceneFolder(ModelSource& source, const ImportOptions& options, const st
     if (!WriteTextures(source, references, folder, &names, &result->report.texturesWritten, &log, progress,
                        &error, &status))
         return status;
-    if (!source.Finish(&error)) return EXIT_BAD_INPUT;
 
     SceneDescription scene;
     if (!BuildScene(options, model, names, &scene, &result->report, &log, progress, &error))
@@ -123,6 +122,9 @@ int BuildSceneFolder(ModelSource& source, const ImportOptions& options, const st
         return EXIT_WRITE_FAILED;
     }
     if (!ReadsBack(file, scene, &error)) return EXIT_WRITE_FAILED;
+    // Last, so the reader's exit overlaps the building: a reader that ends
+    // badly even now leaves nothing.
+    if (!source.Finish(&error)) return EXIT_BAD_INPUT;
     return EXIT_WRITTEN;
 }
 

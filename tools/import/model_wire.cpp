@@ -16,27 +16,8 @@ constexpr uint32_t MAX_MESHES = 1u << 24;   // well past any real file; each cos
 
 // ---- writing ----
 
-class Bytes {
-  public:
-    template <class T>
-    void Put(const T& v) {
-        static_assert(std::is_trivially_copyable_v<T>);
-        out.append(reinterpret_cast<const char*>(&v), sizeof v);
-    }
-    template <class T>
-    void PutArray(const std::vector<T>& v) {
-        if (!v.empty()) out.append(reinterpret_cast<const char*>(v.data()), v.size() * sizeof(T));
-    }
-    void PutString(const std::string& s, size_t max) {
-        size_t n = std::min(s.size(), max);
-        Put((uint32_t)n);
-        out.append(s, 0, n);
-    }
-    std::string out;
-};
-
-std::string ModelPayload(const RawModel& m) {
-    Bytes b;
+Payload ModelPayload(const RawModel& m) {
+    Payload b;
     b.Put(m.polygonsRead);
     b.Put(m.trianglesRead);
     b.Put(m.pointsAndLines);
@@ -60,11 +41,11 @@ std::string ModelPayload(const RawModel& m) {
     b.Put((uint32_t)m.textures.size());
     for (const std::string& name : m.textures) b.PutString(name, MAX_NAME_BYTES);
     b.Put((uint32_t)m.meshes.size());
-    return b.out;
+    return b;
 }
 
-std::string MeshPayload(const RawMesh& mesh) {
-    Bytes b;
+Payload MeshPayload(const RawMesh& mesh) {
+    Payload b;
     b.Put(mesh.material);
     b.Put((uint32_t)(mesh.positions.size() / 3));
     b.Put((uint8_t)!mesh.texCoords.empty());
@@ -75,21 +56,21 @@ std::string MeshPayload(const RawMesh& mesh) {
     b.PutArray(mesh.colours);
     b.PutArray(mesh.corners);
     b.PutArray(mesh.shading);
-    return b.out;
+    return b;
 }
 
-std::string InstancesPayload(const std::vector<RawInstance>& instances) {
-    Bytes b;
+Payload InstancesPayload(const std::vector<RawInstance>& instances) {
+    Payload b;
     b.Put((uint32_t)instances.size());
     for (const RawInstance& use : instances) {
         b.Put(use.mesh);
         for (float v : use.world) b.Put(v);
     }
-    return b.out;
+    return b;
 }
 
-std::string TexturePayload(uint32_t index, const RawTexture& t) {
-    Bytes b;
+Payload TexturePayload(uint32_t index, const RawTexture& t) {
+    Payload b;
     b.Put(index);
     bool pixels = t.problem.empty();
     b.Put((int32_t)(pixels ? t.picture.width : 0));
@@ -98,33 +79,38 @@ std::string TexturePayload(uint32_t index, const RawTexture& t) {
     b.Put((int32_t)t.originalHeight);
     b.PutString(t.problem, MAX_MESSAGE_BYTES);
     if (pixels) b.PutArray(t.picture.rgb);
-    return b.out;
+    return b;
 }
 
 // ---- reading ----
 
-// Reads a payload front to back; any read past its end, or a count that
-// would need more bytes than are left, clears ok and reads zeros.
+// Reads a record's payload front to back from the reader; a read past the
+// record's end, or a count that would need more bytes than are left,
+// clears ok and reads zeros. Arrays are read straight into place, a piece
+// at a time, so a count the record claims but never sends costs nothing.
 class Cursor {
   public:
-    explicit Cursor(const std::string& payload) : p_(payload.data()), left_(payload.size()) {}
+    Cursor(RecordReader& reader, uint64_t length) : reader_(reader), left_(length) {}
     template <class T>
     T Get() {
         T v{};
-        if (!Take(sizeof v)) return v;
-        std::memcpy(&v, p_ - sizeof v, sizeof v);
+        Take(&v, sizeof v);
         return v;
     }
     template <class T>
     void GetArray(std::vector<T>* out, uint64_t count) {
-        if (count > left_ / sizeof(T)) {
+        out->clear();
+        if (!ok || count > left_ / sizeof(T)) {
             ok = false;
             return;
         }
-        out->resize(count);
-        if (count == 0) return;  // an empty vector's data may be null, which memcpy may not take
-        std::memcpy(out->data(), p_, count * sizeof(T));
-        Take(count * sizeof(T));
+        const uint64_t PIECE = ((uint64_t)16 << 20) / sizeof(T);
+        out->reserve((size_t)std::min(count, 4 * PIECE));
+        while (ok && out->size() < count) {
+            size_t at = out->size(), n = (size_t)std::min(PIECE, count - at);
+            out->resize(at + n);
+            Take(out->data() + at, n * sizeof(T));
+        }
     }
     std::string GetString(size_t max) {
         uint32_t n = Get<uint32_t>();
@@ -132,29 +118,35 @@ class Cursor {
             ok = false;
             return "";
         }
-        std::string s(p_, n);
-        Take(n);
+        std::string s(n, '\0');
+        Take(s.data(), n);
         return s;
     }
     bool Whole() const { return ok && left_ == 0; }
+    uint64_t Left() const { return left_; }
     bool ok = true;
+    std::string readError;  // the reader's, when a read failed
 
   private:
-    bool Take(uint64_t n) {
-        if (!ok || n > left_) return ok = false;
-        p_ += n;
+    void Take(void* out, uint64_t n) {
+        if (!ok || n > left_) {
+            ok = false;
+            return;
+        }
+        if (n > 0 && !reader_.Read(out, (size_t)n, &readError)) {
+            ok = false;
+            return;
+        }
         left_ -= n;
-        return true;
     }
-    const char* p_;
+    RecordReader& reader_;
     uint64_t left_;
 };
 
 bool InUnit(double v) { return v >= 0 && v <= 1; }  // false for NaN
 
 // Everything but the meshes; *meshes is how many MESH records follow.
-bool ReadModelPayload(const std::string& payload, RawModel* m, uint32_t* meshes, std::string* why) {
-    Cursor c(payload);
+bool ReadModelPayload(Cursor& c, RawModel* m, uint32_t* meshes, std::string* why) {
     m->polygonsRead = c.Get<int64_t>();
     m->trianglesRead = c.Get<int64_t>();
     m->pointsAndLines = c.Get<int64_t>();
@@ -202,8 +194,7 @@ bool ReadModelPayload(const std::string& payload, RawModel* m, uint32_t* meshes,
     return true;
 }
 
-bool ReadMeshPayload(const std::string& payload, const RawModel& model, RawMesh* mesh, std::string* why) {
-    Cursor c(payload);
+bool ReadMeshPayload(Cursor& c, const RawModel& model, RawMesh* mesh, std::string* why) {
     mesh->material = c.Get<uint32_t>();
     uint32_t vertices = c.Get<uint32_t>();
     uint8_t texCoords = c.Get<uint8_t>(), colours = c.Get<uint8_t>();
@@ -223,22 +214,20 @@ bool ReadMeshPayload(const std::string& payload, const RawModel& model, RawMesh*
     return true;
 }
 
-bool ReadInstancesPayload(const std::string& payload, RawModel* model, std::string* why) {
-    Cursor c(payload);
+bool ReadInstancesPayload(Cursor& c, RawModel* model, std::string* why) {
     uint32_t count = c.Get<uint32_t>();
-    if (count > payload.size() / (sizeof(uint32_t) + 16 * sizeof(float))) return *why = "too many mesh uses", false;
+    if (count > c.Left() / (sizeof(uint32_t) + 16 * sizeof(float))) return *why = "too many mesh uses", false;
     model->instances.resize(count);
     for (RawInstance& use : model->instances) {
         use.mesh = c.Get<uint32_t>();
         for (float& v : use.world) v = c.Get<float>();
-        if (use.mesh >= model->meshes.size()) return *why = "a node using no mesh", false;
+        if (c.ok && use.mesh >= model->meshes.size()) return *why = "a node using no mesh", false;
     }
     if (!c.Whole()) return *why = "an instance record of the wrong length", false;
     return true;
 }
 
-bool ReadTexturePayload(const std::string& payload, uint32_t expected, RawTexture* t, std::string* why) {
-    Cursor c(payload);
+bool ReadTexturePayload(Cursor& c, uint32_t expected, RawTexture* t, std::string* why) {
     uint32_t index = c.Get<uint32_t>();
     int32_t width = c.Get<int32_t>(), height = c.Get<int32_t>();
     t->originalWidth = c.Get<int32_t>();
@@ -266,62 +255,66 @@ class WireSource : public ModelSource {
         : reader_(reader), name_(name), progress_(progress) {}
 
     bool Model(RawModel* model, std::string* error) override {
-        std::string payload;
-        if (!Next(WireKind::MODEL, &payload, error)) return false;
+        uint64_t length = 0, total = 0;
+        if (!Next(WireKind::MODEL, &length, error)) return false;
         uint32_t meshes = 0;
         std::string why;
-        if (!ReadModelPayload(payload, model, &meshes, &why)) return Damaged(why, error);
-        uint64_t total = payload.size();
+        Cursor head(reader_, length);
+        if (!ReadModelPayload(head, model, &meshes, &why)) return Refused(head, why, error);
         for (uint32_t k = 0; k < meshes; k++) {
-            if (!Next(WireKind::MESH, &payload, error)) return false;
-            if ((total += payload.size()) > MAX_WIRE_MODEL_BYTES) return Damaged("a model past the reader's memory", error);
+            if (!Next(WireKind::MESH, &length, error)) return false;
+            if ((total += length) > MAX_WIRE_MODEL_BYTES) return Damaged("a model past the reader's memory", error);
             model->meshes.emplace_back();
-            if (!ReadMeshPayload(payload, *model, &model->meshes.back(), &why)) return Damaged(why, error);
+            Cursor mesh(reader_, length);
+            if (!ReadMeshPayload(mesh, *model, &model->meshes.back(), &why)) return Refused(mesh, why, error);
         }
-        if (!Next(WireKind::INSTANCES, &payload, error)) return false;
-        if ((total += payload.size()) > MAX_WIRE_MODEL_BYTES) return Damaged("a model past the reader's memory", error);
-        if (!ReadInstancesPayload(payload, model, &why)) return Damaged(why, error);
+        if (!Next(WireKind::INSTANCES, &length, error)) return false;
+        if ((total += length) > MAX_WIRE_MODEL_BYTES) return Damaged("a model past the reader's memory", error);
+        Cursor uses(reader_, length);
+        if (!ReadInstancesPayload(uses, model, &why)) return Refused(uses, why, error);
         return true;
     }
 
     bool Texture(size_t index, RawTexture* texture, std::string* error) override {
-        std::string payload, why;
-        if (!Next(WireKind::TEXTURE, &payload, error)) return false;
-        if (!ReadTexturePayload(payload, (uint32_t)index, texture, &why)) return Damaged(why, error);
+        uint64_t length;
+        std::string why;
+        if (!Next(WireKind::TEXTURE, &length, error)) return false;
+        Cursor c(reader_, length);
+        if (!ReadTexturePayload(c, (uint32_t)index, texture, &why)) return Refused(c, why, error);
         return true;
     }
 
     bool Finish(std::string* error) override {
-        std::string payload;
-        if (!Next(WireKind::END, &payload, error)) return false;
-        return payload.empty() || Damaged("an end with a payload", error);
+        uint64_t length;
+        if (!Next(WireKind::END, &length, error)) return false;
+        return length == 0 || Damaged("an end with a payload", error);
     }
 
   private:
     // The next record that is not progress, which must be of the kind
     // wanted; a failure's message becomes the error.
-    bool Next(WireKind wanted, std::string* payload, std::string* error) {
+    bool Next(WireKind wanted, uint64_t* length, std::string* error) {
         for (;;) {
             uint32_t kind;
-            if (!reader_.Next(&kind, payload, error)) return *error = name_ + ": " + *error, false;
+            if (!reader_.Next(&kind, length, error)) return *error = name_ + ": " + *error, false;
             if (kind == (uint32_t)WireKind::PROGRESS) {
-                Cursor c(*payload);
+                Cursor c(reader_, *length);
                 float f = c.Get<float>();
-                if (!c.Whole() || !(f >= 0 && f <= 1)) return Damaged("a progress that is no fraction", error);
+                if (!c.Whole() || !(f >= 0 && f <= 1)) return Refused(c, "a progress that is no fraction", error);
                 if (progress_) progress_("reading", f);
                 continue;
             }
-            if (kind == (uint32_t)WireKind::FAILED) return Failed(*payload, error);
+            if (kind == (uint32_t)WireKind::FAILED) return Failed(*length, error);
             if (kind != (uint32_t)wanted) return Damaged("a record out of order", error);
             return true;
         }
     }
 
-    bool Failed(const std::string& payload, std::string* error) {
-        Cursor c(payload);
+    bool Failed(uint64_t length, std::string* error) {
+        Cursor c(reader_, length);
         uint8_t kind = c.Get<uint8_t>();
         std::string message = PrintableText(c.GetString(MAX_MESSAGE_BYTES));
-        if (!c.Whole()) return Damaged("a failure of the wrong length", error);
+        if (!c.Whole()) return Refused(c, "a failure of the wrong length", error);
         switch ((ReadFailure)kind) {
             case ReadFailure::UNREADABLE: *error = name_ + ": " + message; break;
             case ReadFailure::OUT_OF_MEMORY:
@@ -330,6 +323,13 @@ class WireSource : public ModelSource {
             case ReadFailure::EXCEPTION: *error = name_ + ": the model reader failed: " + message; break;
             default: return Damaged("an unknown failure", error);
         }
+        return false;
+    }
+
+    // A record that did not pass: cut short by the reader, or damaged.
+    bool Refused(const Cursor& c, const std::string& why, std::string* error) {
+        if (c.readError.empty()) return Damaged(why, error);
+        *error = name_ + ": " + c.readError;
         return false;
     }
 
@@ -360,31 +360,59 @@ size_t SequenceLength(const unsigned char* p, size_t left) {
 
 }  // namespace
 
+void Payload::PutString(const std::string& s, size_t max) {
+    size_t n = std::min(s.size(), max);
+    Put((uint32_t)n);
+    Fields().append(s, 0, n);
+}
+
+uint64_t Payload::Size() const {
+    uint64_t size = 0;
+    for (const Piece& p : pieces_) size += p.at ? p.size : p.bytes.size();
+    return size;
+}
+
+std::string& Payload::Fields() {
+    if (pieces_.empty() || pieces_.back().at) pieces_.push_back({});
+    return pieces_.back().bytes;
+}
+
 std::string WireHeader(WireKind kind, uint64_t length) {
-    Bytes b;
-    b.Put((uint32_t)kind);
-    b.Put(length);
-    return b.out;
+    std::string header(WIRE_HEADER_BYTES, '\0');
+    uint32_t k = (uint32_t)kind;
+    std::memcpy(&header[0], &k, 4);
+    std::memcpy(&header[4], &length, 8);
+    return header;
 }
 
 bool ParseWireHeader(const char header[WIRE_HEADER_BYTES], uint32_t* kind, uint64_t* length) {
     std::memcpy(kind, header, 4);
     std::memcpy(length, header + 4, 8);
-    return *kind >= (uint32_t)WireKind::PROGRESS && *kind <= (uint32_t)WireKind::END &&
-           *length <= MAX_WIRE_MODEL_BYTES;
+    // A picture's record holds its pixels and a few short fields.
+    const uint64_t MAX_TEXTURE_RECORD = (uint64_t)MAX_TEXTURE_SIDE * MAX_TEXTURE_SIDE * 3 + MAX_MESSAGE_BYTES + 64;
+    switch ((WireKind)*kind) {
+        case WireKind::PROGRESS: return *length == sizeof(float);
+        case WireKind::FAILED: return *length <= MAX_MESSAGE_BYTES + 8;
+        case WireKind::END: return *length == 0;
+        case WireKind::TEXTURE: return *length <= MAX_TEXTURE_RECORD;
+        case WireKind::MODEL:
+        case WireKind::MESH:
+        case WireKind::INSTANCES: return *length <= MAX_WIRE_MODEL_BYTES;
+        default: return false;
+    }
 }
 
-std::string FailurePayload(ReadFailure kind, const std::string& message) {
-    Bytes b;
+Payload FailurePayload(ReadFailure kind, const std::string& message) {
+    Payload b;
     b.Put((uint8_t)kind);
     b.PutString(message, MAX_MESSAGE_BYTES);
-    return b.out;
+    return b;
 }
 
-std::string ProgressPayload(float fraction) {
-    Bytes b;
+Payload ProgressPayload(float fraction) {
+    Payload b;
     b.Put(fraction);
-    return b.out;
+    return b;
 }
 
 bool SendModel(ModelSource& source, const std::string& name, RecordWriter& out) {
@@ -410,7 +438,7 @@ bool SendModel(ModelSource& source, const std::string& name, RecordWriter& out) 
         if (!out.Send(WireKind::TEXTURE, TexturePayload((uint32_t)k, texture))) return false;
     }
     if (!source.Finish(&error)) return fail();
-    return out.Send(WireKind::END, "");
+    return out.Send(WireKind::END, Payload());
 }
 
 std::unique_ptr<ModelSource> MakeWireSource(RecordReader& reader, const std::string& name,
@@ -418,19 +446,26 @@ std::unique_ptr<ModelSource> MakeWireSource(RecordReader& reader, const std::str
     return std::make_unique<WireSource>(reader, name, progress);
 }
 
-bool MemoryRecords::Send(WireKind kind, const std::string& payload) {
-    bytes += WireHeader(kind, payload.size());
-    bytes += payload;
+bool MemoryRecords::Send(WireKind kind, const Payload& payload) {
+    bytes += WireHeader(kind, payload.Size());
+    return payload.Each([this](const char* p, size_t n) { return bytes.append(p, n), true; });
+}
+
+bool MemoryRecords::Next(uint32_t* kind, uint64_t* length, std::string* error) {
+    at += left_;  // what the last record's reader left unread
+    left_ = 0;
+    if (at > bytes.size() || bytes.size() - at < WIRE_HEADER_BYTES) return *error = "the records end early", false;
+    if (!ParseWireHeader(bytes.data() + at, kind, length)) return *error = "a damaged record", false;
+    at += WIRE_HEADER_BYTES;
+    left_ = *length;
     return true;
 }
 
-bool MemoryRecords::Next(uint32_t* kind, std::string* payload, std::string* error) {
-    uint64_t length;
-    if (bytes.size() - at < WIRE_HEADER_BYTES) return *error = "the records end early", false;
-    if (!ParseWireHeader(bytes.data() + at, kind, &length) || length > bytes.size() - at - WIRE_HEADER_BYTES)
-        return *error = "a damaged record", false;
-    payload->assign(bytes, at + WIRE_HEADER_BYTES, length);
-    at += WIRE_HEADER_BYTES + length;
+bool MemoryRecords::Read(void* out, size_t size, std::string* error) {
+    if (size > left_ || size > bytes.size() - std::min(at, bytes.size())) return *error = "the records end early", false;
+    std::memcpy(out, bytes.data() + at, size);
+    at += size;
+    left_ -= size;
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/mman.h>
+#include <sys/syscall.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -45,15 +46,16 @@ enum { READER_SEND_FAILED = 3, READER_UNCONFINED = 4, READER_OUT_OF_MEMORY = 5 }
 
 class FdWriter : public RecordWriter {
   public:
-    bool Send(WireKind kind, const std::string& payload) override {
-        return WriteAll(WireHeader(kind, payload.size())) && WriteAll(payload);
+    bool Send(WireKind kind, const Payload& payload) override {
+        std::string header = WireHeader(kind, payload.Size());
+        return WriteAll(header.data(), header.size()) && payload.Each(WriteAll);
     }
 
   private:
-    static bool WriteAll(const std::string& bytes) {
+    static bool WriteAll(const char* bytes, size_t size) {
         size_t done = 0;
-        while (done < bytes.size()) {
-            ssize_t n = write(RECORDS_FD, bytes.data() + done, bytes.size() - done);
+        while (done < size) {
+            ssize_t n = write(RECORDS_FD, bytes + done, size - done);
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) return false;
             done += (size_t)n;
@@ -207,12 +209,13 @@ bool Confine() {
     FdWriter out;
     bool sent = false;
     try {
-        // Assimp's progress, sent when it moves by a percent.
+        // Assimp's progress, sent when it moves by a twentieth: each record
+        // wakes the importer.
         int shown = -1;
         ProgressFn progress = [&](const char*, double f) {
-            int percent = (int)(f * 100);
-            if (percent == shown) return;
-            shown = percent;
+            int step = (int)(f * 20);
+            if (step == shown) return;
+            shown = step;
             out.Send(WireKind::PROGRESS, ProgressPayload((float)f));
         };
         if (work) {
@@ -243,50 +246,69 @@ class PipeReader : public RecordReader {
     bool timedOut = false;
     bool ended = false;  // the pipe closed or failed: the reader is gone or going
 
-    bool Next(uint32_t* kind, std::string* payload, std::string* error) override {
+    bool Next(uint32_t* kind, uint64_t* length, std::string* error) override {
         char header[WIRE_HEADER_BYTES];
-        uint64_t length;
         if (!Read(header, sizeof header, error)) return false;
-        if (!ParseWireHeader(header, kind, &length)) return *error = "a damaged record", false;
-        // Taken as it comes, so a length the reader claims but never sends
-        // costs nothing.
-        payload->clear();
-        const size_t CHUNK = 1 << 20;
-        while (payload->size() < length) {
-            size_t at = payload->size(), n = (size_t)std::min<uint64_t>(CHUNK, length - at);
-            payload->resize(at + n);
-            if (!Read(&(*payload)[at], n, error)) return false;
-        }
+        if (!ParseWireHeader(header, kind, length)) return *error = "a damaged record", false;
+        return true;
+    }
+
+    // Small reads come from a buffer; large ones go straight to their place.
+    bool Read(void* out, size_t size, std::string* error) override {
+        char* to = static_cast<char*>(out);
+        size_t from = std::min(size, buffered_.size() - at_);
+        std::memcpy(to, buffered_.data() + at_, from);
+        at_ += from;
+        to += from;
+        size -= from;
+        if (size == 0) return true;
+        if (size >= BUFFER) return Fill(to, size, size, error) == size;
+        buffered_.resize(BUFFER);
+        size_t got = Fill(buffered_.data(), size, BUFFER, error);
+        buffered_.resize(got);
+        if (got < size) return false;
+        std::memcpy(to, buffered_.data(), size);
+        at_ = size;
         return true;
     }
 
   private:
-    bool Read(char* out, size_t size, std::string* error) {
+    static constexpr size_t BUFFER = 64 * 1024;
+
+    // Reads at least least and at most most bytes into out before the
+    // deadline; returns how many came (fewer than least on a failure).
+    size_t Fill(char* out, size_t least, size_t most, std::string* error) {
         size_t done = 0;
-        while (done < size) {
+        while (done < least) {
             long left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - Clock::now()).count();
             if (left <= 0) {
                 timedOut = true;
-                return *error = "the time limit passed", false;
+                *error = "the time limit passed";
+                return done;
             }
             struct pollfd p = {fd_, POLLIN, 0};
             int r = poll(&p, 1, (int)std::min<long>(left, 1000));
             if (r < 0 && errno != EINTR) {
                 ended = true;
-                return *error = std::string("poll: ") + std::strerror(errno), false;
+                *error = std::string("poll: ") + std::strerror(errno);
+                return done;
             }
             if (r <= 0) continue;
-            ssize_t n = read(fd_, out + done, size - done);
+            ssize_t n = read(fd_, out + done, most - done);
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) {
                 ended = true;
-                return *error = "the records end early", false;
+                *error = "the records end early";
+                return done;
             }
             done += (size_t)n;
         }
-        return true;
+        return done;
     }
 
+    std::string buffered_;
+    size_t at_ = 0;
+  private:
     int fd_;
     Clock::time_point deadline_;
 };
@@ -307,7 +329,7 @@ const char* SignalWords(int sig) {
 class ReaderProcess : public ModelSource {
   public:
     ReaderProcess(const ImportOptions& options, const ProgressFn& progress, pid_t pid, int fd)
-        : options_(options), pid_(pid), fd_(fd),
+        : options_(options), pid_(pid), fd_(fd), pidFd_((int)syscall(SYS_pidfd_open, pid, 0)),
           deadline_(Clock::now() + std::chrono::duration_cast<Clock::duration>(
                                        std::chrono::duration<double>(options.timeLimit))),
           pipe_(fd, deadline_), wire_(MakeWireSource(pipe_, options.model, progress)) {}
@@ -315,6 +337,7 @@ class ReaderProcess : public ModelSource {
     ~ReaderProcess() override {
         if (pid_ > 0) Stop();
         close(fd_);
+        if (pidFd_ >= 0) close(pidFd_);
     }
 
     bool Model(RawModel* model, std::string* error) override {
@@ -390,11 +413,15 @@ class ReaderProcess : public ModelSource {
         for (;;) {
             pid_t r = waitpid(pid_, &status_, WNOHANG);
             if (r == pid_ || (r < 0 && errno != EINTR)) break;
-            if (Clock::now() >= deadline_) {
+            long left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - Clock::now()).count();
+            if (left <= 0) {
                 Stop();
                 return status_ = STOPPED_AT_LIMIT;
             }
-            usleep(2000);  // only after the pipe has closed: the reader is on its way out
+            // The process descriptor turns readable when the reader ends;
+            // without one (a kernel before 5.3), a short sleep.
+            struct pollfd p = {pidFd_, POLLIN, 0};
+            if (pidFd_ < 0 || poll(&p, 1, (int)std::min<long>(left, 1000)) < 0) usleep(2000);
         }
         pid_ = 0;
         return status_;
@@ -411,6 +438,7 @@ class ReaderProcess : public ModelSource {
     ImportOptions options_;
     pid_t pid_;
     int fd_;
+    int pidFd_;
     int status_ = 0;
     Clock::time_point deadline_;
     PipeReader pipe_;

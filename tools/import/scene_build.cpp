@@ -214,6 +214,7 @@ bool BuildScene(const ImportOptions& options, const ModelData& model,
     walls.kneeHeight = KNEE_HEIGHT;
     walls.headHeight = eyeUnits + 1;  // the top of the head, 10 cm above the eyes
     walls.spacing = WALL_SPACING;
+    walls.maxPoints = options.maxWallPoints;
     bool capped = false;
     std::vector<ScenePoint> points = WallPoints(all, walls, &capped);
     if (capped)
