@@ -315,6 +315,38 @@ TEST(ImportReader, AReaderThatSendsTheModelIsRead) {
     EXPECT_TRUE(end.read) << end.error;
 }
 
+TEST(ImportReader, TheSceneIsTheSameWhicheverProcessReadTheModel) {
+    const std::string MODELS = "/usr/share/assimp/models/";
+    if (!FileExists(MODELS + "OBJ/spider.obj")) GTEST_SKIP() << "assimp-testmodels is not installed";
+    TempDir temp("import-reader-same");
+    const char* const CASES[] = {
+        "OBJ/spider.obj",                                       // pictures in files
+        "glTF2/BoxTextured-glTF-Binary/BoxTextured.glb",        // a picture inside
+        "glTF2/2CylinderEngine-glTF-Binary/2CylinderEngine.glb",  // meshes used many times
+        "Collada/duck.dae",                                     // a camera
+        "PLY/Wuson.ply",
+    };
+    for (const char* model : CASES) {
+        SCOPED_TRACE(model);
+        std::string scene[2];
+        for (int k = 0; k < 2; k++) {
+            ImportOptions options;
+            options.model = MODELS + model;
+            options.outDir = temp.File(std::to_string(k));
+            options.force = true;
+            ImportResult result;
+            ASSERT_EQ(ImportModel(options, k == 0 ? ReadPlace::READER_PROCESS : ReadPlace::IN_PROCESS,
+                                  [](const char*, double) {}, &result),
+                      EXIT_WRITTEN)
+                << result.error;
+            for (const std::string& name : FolderNames(options.outDir))
+                scene[k] += name + "\n" + ReadWholeFile(options.outDir + "/" + name);
+        }
+        EXPECT_GT(scene[0].size(), 1000u);
+        EXPECT_TRUE(scene[0] == scene[1]) << "every file of the scene folder, byte for byte";
+    }
+}
+
 TEST(ImportReader, EveryWayAReaderEndsBadlyIsOneLineAndNoHarm) {
     pid_t importer = getpid();
     struct Case {
