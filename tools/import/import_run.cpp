@@ -128,17 +128,21 @@ int BuildSceneFolder(ModelSource& source, const ImportOptions& options, const st
     return EXIT_WRITTEN;
 }
 
-int ImportModel(const ImportOptions& options, ReadPlace place, const ProgressFn& progress, ImportResult* result) {
+std::unique_ptr<ModelSource> StartModelRead(const ImportOptions& options, ReadPlace place,
+                                            const ProgressFn& progress, std::string* error) {
+    if (place == ReadPlace::IN_PROCESS) return MakeAssimpSource(options, progress);
+    return StartReaderProcess(options, progress, error);
+}
+
+int ImportModel(const ImportOptions& options, ModelSource& source, const ProgressFn& progress,
+                ImportResult* result) {
     std::string staging;
     if (!StartSceneFolder(options.outDir, options.force, options.model, &staging, &result->error))
         return EXIT_BAD_INPUT;
     SetStagingToRemove(staging);
     int status = EXIT_WRITE_FAILED;
     try {
-        std::unique_ptr<ModelSource> source = place == ReadPlace::READER_PROCESS
-                                                  ? StartReaderProcess(options, progress, &result->error)
-                                                  : MakeAssimpSource(options, progress);
-        if (source) status = BuildSceneFolder(*source, options, staging, progress, result);
+        status = BuildSceneFolder(source, options, staging, progress, result);
     } catch (const std::bad_alloc&) {
         result->error = options.model + ": out of memory";
         status = EXIT_BAD_INPUT;
@@ -148,6 +152,11 @@ int ImportModel(const ImportOptions& options, ReadPlace place, const ProgressFn&
     if (status == EXIT_WRITTEN && FinishSceneFolder(staging, options.outDir, &result->error)) return EXIT_WRITTEN;
     AbandonSceneFolder(staging);
     return status == EXIT_WRITTEN ? EXIT_WRITE_FAILED : status;
+}
+
+int ImportModel(const ImportOptions& options, ReadPlace place, const ProgressFn& progress, ImportResult* result) {
+    std::unique_ptr<ModelSource> source = StartModelRead(options, place, progress, &result->error);
+    return source ? ImportModel(options, *source, progress, result) : EXIT_WRITE_FAILED;
 }
 
 void RemoveImportOnForcedQuit() {

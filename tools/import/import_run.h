@@ -2,6 +2,7 @@
 // benchmark and the fuzz targets run parts of it.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "tools/import/model_source.h"
@@ -26,8 +27,17 @@ struct ImportResult {
     std::string error;  // why it failed, on one line
 };
 
-// The import of options.model into options.outDir: nothing is left behind
-// unless the whole scene is written. Returns an exit status.
+// Starts reading options.model; null with *error set when it cannot start.
+// A process should start its reading process before it starts any thread:
+// a fork copies only the thread that calls it, and a lock another thread
+// held (an allocator's) would stay locked in the reader for good.
+std::unique_ptr<ModelSource> StartModelRead(const ImportOptions& options, ReadPlace place,
+                                            const ProgressFn& progress, std::string* error);
+// The import of the model that source reads into options.outDir: nothing
+// is left behind unless the whole scene is written. Returns an exit status.
+int ImportModel(const ImportOptions& options, ModelSource& source, const ProgressFn& progress,
+                ImportResult* result);
+// Both: the import of options.model read where place says.
 int ImportModel(const ImportOptions& options, ReadPlace place, const ProgressFn& progress, ImportResult* result);
 // The scene of the model that source delivers, written into folder (which
 // exists). Returns an exit status.

@@ -138,7 +138,7 @@ struct ProgressBar {
 // model has needed as triangles, textures and scene text), and at most
 // three quarters of the machine. The model reader has its own, lower cap.
 // Sanitizer builds reserve vast shadow regions, so they go without.
-void CapMemory(const std::string& model) {
+void CapMemory([[maybe_unused]] const std::string& model) {
 #if !defined(__SANITIZE_ADDRESS__)
     long pages = sysconf(_SC_PHYS_PAGES), size = sysconf(_SC_PAGESIZE);
     struct stat info;
@@ -182,12 +182,6 @@ void PrintReport(const ImportOptions& o, const ImportResult& result, double seco
 }  // namespace
 
 int main(int argc, char** argv) {
-    // A quit signal ends the reader and removes the folder under way.
-    QuitSignalPolicy quit;
-    quit.killChildren = true;
-    quit.lastWords = RemoveImportOnForcedQuit;
-    InstallQuitSignals(quit);
-
     auto began = std::chrono::steady_clock::now();
     ImportOptions options;
     std::string error;
@@ -201,9 +195,17 @@ int main(int argc, char** argv) {
     }
     CapMemory(options.model);
     ProgressBar bar{options.progress && isatty(STDERR_FILENO)};
+    ProgressFn progress = [&](const char* stage, double f) { bar.Show(stage, f); };
     ImportResult result;
-    int status = ImportModel(options, ReadPlace::READER_PROCESS,
-                             [&](const char* stage, double f) { bar.Show(stage, f); }, &result);
+    // The reader first, while this is the only thread (import_run.h).
+    std::unique_ptr<ModelSource> source = StartModelRead(options, ReadPlace::READER_PROCESS, progress, &result.error);
+    // A quit signal then ends the reader and removes the folder under way.
+    QuitSignalPolicy quit;
+    quit.killChildren = true;
+    quit.lastWords = RemoveImportOnForcedQuit;
+    InstallQuitSignals(quit);
+
+    int status = source ? ImportModel(options, *source, progress, &result) : EXIT_WRITE_FAILED;
     bar.Clear();
     if (status != EXIT_WRITTEN) {
         for (const std::string& w : result.log.warnings) std::fprintf(stderr, "warning: %s\n", w.c_str());
