@@ -78,8 +78,8 @@ max_len() {
 
 # Where an input of import_model_fuzz fails, from the first frame of its
 # report that is neither the sanitizers', libFuzzer's nor the C and C++
-# libraries': "Assimp" (inside libassimp), "stb_image", "ours", or "none"
-# when it no longer fails.
+# libraries': "Assimp" (inside libassimp, or zlib, which only Assimp calls
+# here), "stb_image", "ours", or "none" when it no longer fails.
 triage() {
     local out frame
     out=$(LSAN_OPTIONS=suppressions=$lsan_supp UBSAN_OPTIONS=print_stacktrace=1 timeout 600 \
@@ -87,7 +87,7 @@ triage() {
     frame=$(awk '/ERROR: |runtime error/ { found = 1 }
         found && /^ *#[0-9]+ / && !/__asan|__sanitizer|__interceptor|__lsan|__ubsan|fuzzer::|libc\.so|libstdc\+\+|libgcc|libm\.so|ld-linux|operator new|operator delete|[^a-z_]malloc|calloc|realloc|in abort|in raise|__assert|__cxa_|__gnu_cxx|AlarmCallback|CrashCallback|DeathCallback|MallocHook|std::__throw|(nptl|stdlib|signal|string|sysdeps|libio|malloc|misc|posix|assert)\// { print; exit }' <<< "$out")
     case $frame in
-    *libassimp*) echo Assimp ;;
+    *libassimp* | *libz.so*) echo Assimp ;;
     *stbi*) echo stb_image ;;
     "") echo "ours (no frame: $(grep -m1 -E 'ERROR|runtime error' <<< "$out"))" ;;
     *) echo "ours: ${frame#*in }" ;;
