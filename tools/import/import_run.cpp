@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <mutex>
 #include <new>
+#include <stdexcept>
 
 #include "scene/scene_file.h"
 #include "scene/stdin_sizes.h"
@@ -145,6 +146,9 @@ int ImportModel(const ImportOptions& options, ModelSource& source, const Progres
         status = BuildSceneFolder(source, options, staging, progress, result);
     } catch (const std::bad_alloc&) {
         result->error = options.model + ": out of memory";
+        status = EXIT_BAD_INPUT;
+    } catch (const std::exception& e) {
+        result->error = options.model + ": " + PrintableText(e.what());
         status = EXIT_BAD_INPUT;
     }
     std::lock_guard<std::mutex> hold(stagingLock);
