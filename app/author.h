@@ -51,10 +51,6 @@ void RememberWatchedFiles();
 bool PollSceneWatch(uint32_t now);
 // Stops watching and forgets the files (tests that start the program again).
 void ResetSceneWatch();
-// Windows: the file's number, size and last write time (100 ns units) for
-// the watch; false when it cannot be looked at.
-bool WindowsFileStamp(const char* name, unsigned long long* id, unsigned long long* size,
-                      long long* written);
 
 // ---- Screenshot.
 // The next frame drawn is also written to ambler-NNNN.png in the scene folder.

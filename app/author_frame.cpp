@@ -1,11 +1,10 @@
 // author_frame.cpp -- the keys F1, F5, Shift+F5 and F12, the help text of
 // each view mode, and the notices drawn over the frame.
-#include <unistd.h>
-
 #include <cstdio>
 
 #include "app/app.h"
 #include "app/author.h"
+#include "platform/system.h"
 #include "render/text_overlay.h"
 #include "scene/scene.h"
 
@@ -84,7 +83,7 @@ void FinishAuthorFrame() {
         screenshotNotice = name.empty() ? "screenshot failed: cannot write here" : "saved " + name;
         screenshotNoticeTick = now;
         char folder[4096];
-        if (name.empty() || !getcwd(folder, sizeof folder))
+        if (name.empty() || !Sys_WorkingFolder(folder, sizeof folder))
             std::fprintf(stderr, "ambler: %s\n", screenshotNotice.c_str());
         else
             std::fprintf(stderr, "ambler: saved %s/%s\n", folder, name.c_str());

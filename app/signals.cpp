@@ -1,21 +1,19 @@
-// signals.cpp -- the quit signals, taken on a thread of their own (the
-// system half is signals_posix.cpp or signals_windows.cpp), so no code of
-// the program or its libraries ever runs in a signal handler or sees a call
+// signals.cpp -- what a quit signal does, once the platform layer has taken
+// it on a thread of its own (platform/system.h), so no code of the program
+// or its libraries ever runs in a signal handler or sees a call
 // interrupted. That thread asks the program to end as a close would, and
 // ends the process itself when the program is stuck where no message is
 // read (a modal box, a load, a read of standard input).
 #include "app/signals.h"
-
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <mutex>
 
-#include "app/signals_os.h"
+#include "platform/system.h"
 
-QuitSignalPolicy quitPolicy;
+static QuitSignalPolicy quitPolicy;  // W: InstallQuitSignals, before any thread
 static std::atomic<int> receivedSignal{0};
 static std::mutex wakeLock;  // the wake callback never runs once StopQuitWake returned
 static bool wakeStopped;
@@ -36,7 +34,9 @@ void RemoveOnForcedQuit(const char* path) {
     snprintf(removeOnQuit, sizeof removeOnQuit, "%s", path ? path : "");
 }
 
-[[noreturn]] void EndForQuitSignal(int sig) {
+// Records sig, asks the program to end, waits out its grace and ends the
+// process with the policy's status. Runs on the platform's signal thread.
+[[noreturn]] static void EndForQuitSignal(int sig) {
     receivedSignal.store(sig);
     {
         std::lock_guard<std::mutex> hold(wakeLock);
@@ -45,21 +45,21 @@ void RemoveOnForcedQuit(const char* path) {
     // A second signal means the user will not wait.
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(quitPolicy.graceMs);
     while (std::chrono::steady_clock::now() < end) {
-        if (quitPolicy.killChildren) KillChildren();
-        if (AnotherQuitSignalWithin(CHILD_SWEEP_MS)) break;
+        if (quitPolicy.killChildren) Sys_EndChildProcesses();
+        if (Sys_AnotherQuitSignalWithin(CHILD_SWEEP_MS)) break;
     }
-    if (quitPolicy.killChildren) KillChildren();
+    if (quitPolicy.killChildren) Sys_EndChildProcesses();
     if (quitPolicy.lastWords) quitPolicy.lastWords();
     {
         std::lock_guard<std::mutex> hold(removeLock);
-        if (removeOnQuit[0]) unlink(removeOnQuit);
+        if (removeOnQuit[0]) Sys_RemoveFile(removeOnQuit);
     }
-    _exit(quitPolicy.exitStatus >= 0 ? quitPolicy.exitStatus : 128 + sig);
+    Sys_ExitNow(quitPolicy.exitStatus >= 0 ? quitPolicy.exitStatus : 128 + sig);
 }
 
 void InstallQuitSignals(const QuitSignalPolicy& p) {
     quitPolicy = p;
-    WatchQuitSignals();
+    Sys_WatchQuitSignals(EndForQuitSignal);
 }
 
 void InstallToolQuitSignals(int graceMs) {

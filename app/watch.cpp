@@ -1,21 +1,20 @@
 // watch.cpp -- --watch: the scene's files looked at from the loop, a few
-// times a second, with stat. Comparing inode, size and modification time
-// sees both a save in place and one written to a new file and renamed over
-// the old, as editors do, and costs a handful of system calls per poll.
-#include <sys/stat.h>
-
+// times a second. Comparing the file's number, size and last write sees
+// both a save in place and one written to a new file and renamed over the
+// old, as editors do, and costs a handful of system calls per poll.
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/author.h"
+#include "platform/system.h"
 #include "scene/scene.h"
 
 struct FileStamp {
     std::string name;
     bool exists;
-    unsigned long long inode, size;
-    long long seconds, nanoseconds;
+    uint64_t id, size;
+    int64_t written;
     bool operator==(const FileStamp&) const = default;
 };
 
@@ -30,19 +29,9 @@ void EnableSceneWatch() { watchEnabled = true; }
 bool SceneWatchEnabled() { return watchEnabled; }
 
 static FileStamp Stamp(const std::string& name) {
-    FileStamp s{name, false, 0, 0, 0, 0};
-#ifdef _WIN32
-    s.exists = WindowsFileStamp(name.c_str(), &s.inode, &s.size, &s.nanoseconds);
-#else
-    struct stat info;
-    if (stat(name.c_str(), &info) != 0) return s;
-    s.exists = true;
-    s.inode = (unsigned long long)info.st_ino;
-    s.size = (unsigned long long)info.st_size;
-    s.seconds = (long long)info.st_mtim.tv_sec;
-    s.nanoseconds = (long long)info.st_mtim.tv_nsec;
-#endif
-    return s;
+    SysFileInfo info;
+    bool exists = Sys_FileInfo(name.c_str(), &info);
+    return {name, exists, info.id, info.size, info.written};
 }
 
 // Hod.pro, then every distinct texture file the loaded scene names.

@@ -5,10 +5,7 @@
 #include <thread>
 #include <vector>
 
-#ifndef _WIN32
-#include <errno.h>
-#include <sys/mman.h>
-#endif
+#include "platform/system.h"
 
 struct PrefaultBlock {
     char* start;
@@ -34,7 +31,6 @@ void UnqueuePrefault(void* block) {
                  queued.end());
 }
 
-#ifdef MADV_POPULATE_WRITE
 // Faults in every block, round by round. A block the reader has given back
 // meanwhile fails its turn harmlessly; a system without the request ends it.
 static void FaultIn(std::vector<PrefaultBlock> blocks) {
@@ -44,8 +40,7 @@ static void FaultIn(std::vector<PrefaultBlock> blocks) {
             if (offset >= b.bytes) continue;
             more = true;
             size_t length = std::min(PREFAULT_STEP, b.bytes - offset);
-            if (madvise(b.start + offset, length, MADV_POPULATE_WRITE) != 0 && errno == EINVAL)
-                return;
+            if (!Sys_PrefaultPages(b.start + offset, length)) return;
         }
         if (!more) return;
     }
@@ -53,7 +48,10 @@ static void FaultIn(std::vector<PrefaultBlock> blocks) {
 
 void StartPrefault() {
     if (prefaultThread.joinable()) prefaultThread.join();
-    if (queued.empty()) return;
+    if (queued.empty() || !Sys_CanPrefault()) {
+        queued.clear();
+        return;
+    }
     try {
         prefaultThread = std::thread(FaultIn, std::move(queued));
     } catch (...) {
@@ -61,9 +59,6 @@ void StartPrefault() {
     }
     queued.clear();
 }
-#else
-void StartPrefault() { queued.clear(); }
-#endif
 
 void FinishPrefault() {
     if (prefaultThread.joinable()) prefaultThread.join();

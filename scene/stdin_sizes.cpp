@@ -6,14 +6,12 @@
 // `sleep 30 |`) must not hold the start.
 #include "scene/stdin_sizes.h"
 
-#include <poll.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <climits>
 #include <cstdio>
+
+#include "platform/system.h"
 
 constexpr size_t STDIN_BYTE_LIMIT = 4096;  // four pairs take well under 100 bytes
 constexpr int STDIN_QUIET_MS = 1000;       // no data for this long ends the input
@@ -28,7 +26,7 @@ static std::chrono::steady_clock::time_point stdinDeadline;
 
 void StartStdinSizes() {
     stdinTextCursor = sceneStdinText;
-    realStdinUsable = !sceneStdinText && !isatty(STDIN_FILENO);
+    realStdinUsable = !sceneStdinText && Sys_StdinReadable();
     stdinHeld = stdinTaken = 0;
     stdinDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(STDIN_TOTAL_MS);
 }
@@ -41,13 +39,9 @@ static bool FillStdinBytes() {
                         stdinDeadline - std::chrono::steady_clock::now())
                         .count();
         int wait = (int)std::min<long long>(STDIN_QUIET_MS, std::max<long long>(0, left));
-        struct pollfd input = {STDIN_FILENO, POLLIN, 0};
-        int ready = poll(&input, 1, wait);
-        if (ready < 0 && errno == EINTR) continue;
-        if (ready <= 0) break;
-        ssize_t got = read(STDIN_FILENO, stdinBytes + stdinHeld, STDIN_BYTE_LIMIT - stdinHeld);
-        if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-        if (got <= 0) break;
+        long got = Sys_ReadStdin(stdinBytes + stdinHeld, STDIN_BYTE_LIMIT - stdinHeld, wait);
+        if (got < 0) continue;
+        if (got == 0) break;
         stdinHeld += (size_t)got;
         return true;
     }

@@ -1,12 +1,11 @@
 // check_textures.cpp -- every texture file the scene loads: whether it is
 // there and whether the program can decode it. Names are relative to the scene's folder, which is the program's
 // working folder.
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstring>
 #include <string>
 
+#include "platform/system.h"
 #include "scene/bitmap.h"
 #include "scene/scene.h"
 #include "scene/texture_fit.h"
@@ -15,13 +14,8 @@
 
 TextureCheck CheckTextureFile(const std::string& path) {
     TextureCheck check;
-    struct stat info;
-    const char* name = path.c_str();
-#ifdef _WIN32
-    char converted[1024];
-    name = WinFileName(name, converted, sizeof converted);  // as the program opens it
-#endif
-    check.exists = stat(name, &info) == 0 && S_ISREG(info.st_mode);
+    SysFileInfo info;  // looked up as the program opens it
+    check.exists = Sys_FileInfo(path.c_str(), &info) && info.kind == SYS_KIND_REGULAR;
     if (!check.exists) {
         check.problem = "missing";
         return check;
