@@ -27,11 +27,11 @@
 #include "render/render.h"
 #include "scene/scene.h"
 #include "scene/bitmap.h"
+#include "scene/scene_diagnostics.h"
 #include "scene/scene_file.h"
 #include "scene/scene_reader.h"
 #include "scene/stdin_sizes.h"
 #include "scene/textures.h"
-#include "tools/check/check.h"
 
 constexpr int SUMMARY_LENGTH = 120;  // longer summaries are cut: the window shows one line
 
@@ -62,11 +62,13 @@ static std::string ReportedFileName() {
 // an error, 0 when not.
 static int CheckTextHere(const std::string& text, const std::string& file, FILE* out) {
     sceneStdinText = "";
-    checkDiagnostics.clear();
-    sceneDiagnosticHook = CollectDiagnostic;
+    std::vector<SceneDiagnostic> diagnostics;
+    sceneDiagnostics = &diagnostics;
     ReadSceneFromMemory(text.data(), text.size());
+    sceneDiagnostics = nullptr;
     int errors = 0, warnings = 0;
-    if (out) PrintDiagnostics(out, file, &errors, &warnings);
+    std::string lines = FormatSceneDiagnostics(diagnostics, file, &errors, &warnings);
+    if (out) fputs(lines.c_str(), out);
     if (out) fflush(out);
     return errors ? 1 : 0;
 }

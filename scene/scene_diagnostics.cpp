@@ -4,7 +4,7 @@
 #include "scene/scene.h"
 #include "scene/scene_reader.h"
 
-SceneDiagnosticHook sceneDiagnosticHook;
+std::vector<SceneDiagnostic>* sceneDiagnostics;
 
 int RecordCursorCount(FieldContext context) {
     switch (context) {
@@ -67,7 +67,7 @@ static void CopyToken(const char* at, bool wholeLine, char* out, size_t size) {
 
 void ReportSceneDiagnostic(DiagnosticKind kind, SceneField field, const char* at, long long value,
                            long long limit) {
-    if (!sceneDiagnosticHook) return;
+    if (!sceneDiagnostics) return;
     SceneDiagnostic diagnostic{};
     diagnostic.kind = kind;
     diagnostic.error =
@@ -80,5 +80,5 @@ void ReportSceneDiagnostic(DiagnosticKind kind, SceneField field, const char* at
     CopyToken(at, wholeLine, diagnostic.token, sizeof diagnostic.token);
     diagnostic.value = value;
     diagnostic.limit = limit;
-    sceneDiagnosticHook(diagnostic);
+    sceneDiagnostics->push_back(diagnostic);
 }

@@ -284,7 +284,7 @@ static void ResetAfterOutOfMemory() {
 
 // The table preparation and every field of the text the reader holds.
 static void ReadSceneText() {
-    sceneChecking = sceneDiagnosticHook != nullptr;
+    sceneChecking = sceneDiagnostics != nullptr;
     readFailureHook = sceneChecking ? ReportReadFailure : nullptr;
     waypointRowLimit = std::max<long long>(2, BytesLeft() / MIN_RECORD_BYTES);
     StartStdinSizes();

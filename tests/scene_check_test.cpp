@@ -26,9 +26,9 @@ std::vector<SceneDiagnostic> collected;
 // Reads text with the diagnostics hook set and returns what it reported.
 std::vector<SceneDiagnostic> Diagnose(const std::string& text) {
     collected.clear();
-    sceneDiagnosticHook = [](const SceneDiagnostic& d) { collected.push_back(d); };
+    sceneDiagnostics = &collected;
     ReadSceneText(text);
-    sceneDiagnosticHook = nullptr;
+    sceneDiagnostics = nullptr;
     return collected;
 }
 

@@ -29,12 +29,12 @@ inline FlatSnapshot ReadFlatSnapshot(const char* text, size_t length, int splitV
     ResetSceneModel();
     sceneStdinText = "";
     flatSnapshotDiagnostics.clear();
-    sceneDiagnosticHook = [](const SceneDiagnostic& d) { flatSnapshotDiagnostics.push_back(d); };
+    sceneDiagnostics = &flatSnapshotDiagnostics;
     int before = flatSplitVertices;
     flatSplitVertices = splitVertices;
     ReadSceneFromMemory(text, length);
     flatSplitVertices = before;
-    sceneDiagnosticHook = nullptr;
+    sceneDiagnostics = nullptr;
     sceneStdinText = nullptr;
 
     FlatSnapshot s;

@@ -8,15 +8,6 @@
 
 #include "scene/scene_diagnostics.h"
 
-// W: CollectDiagnostic while the scene is read; R: the printing.
-extern std::vector<SceneDiagnostic> checkDiagnostics;
-
-// The loader's diagnostic hook: keeps every diagnostic.
-void CollectDiagnostic(const SceneDiagnostic& diagnostic);
-// Prints the kept diagnostics as FILE:LINE:COLUMN lines (at most a few of
-// each kind) and adds them to the counts.
-void PrintDiagnostics(FILE* out, const std::string& file, int* errors, int* warnings);
-
 // Keeps the settings as the model holds them now (the defaults).
 void RememberDefaultSettings();
 // The summary of the loaded scene: lists, figures, obstacles and changed settings.

@@ -17,6 +17,7 @@
 #include "app/signals.h"
 #include "scene/memory_budget.h"
 #include "scene/scene.h"
+#include "scene/scene_diagnostics.h"
 #include "scene/scene_file.h"
 #include "scene/stdin_sizes.h"
 #include "tools/check/check.h"
@@ -105,9 +106,10 @@ int main(int argc, char** argv) {
     RememberDefaultSettings();
     keepSideKeyMode = 1;  // report the file's own value
     sceneStdinText = "";
-    sceneDiagnosticHook = CollectDiagnostic;
+    std::vector<SceneDiagnostic> diagnostics;
+    sceneDiagnostics = &diagnostics;
     bool opened = ReadSceneFile(file.c_str(), false);
-    sceneDiagnosticHook = nullptr;
+    sceneDiagnostics = nullptr;
     if (!opened) {
         std::printf("%s: error: %s\n", file.c_str(), UnusableSceneFile(file).c_str());
         return Reported(2);
@@ -117,7 +119,7 @@ int main(int argc, char** argv) {
     int errors = 0, warnings = 0;
     PrintSceneSummary(stdout, file, size);
     PrintTextures(stdout, dir, &warnings);
-    PrintDiagnostics(stdout, file, &errors, &warnings);
+    std::fputs(FormatSceneDiagnostics(diagnostics, file, &errors, &warnings).c_str(), stdout);
     std::printf("%d error%s, %d warning%s\n", errors, errors == 1 ? "" : "s", warnings,
                 warnings == 1 ? "" : "s");
     return Reported(errors ? 2 : warnings ? 1 : 0);

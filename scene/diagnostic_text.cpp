@@ -1,17 +1,13 @@
-// check_diagnostics.cpp -- the reader's diagnostics as FILE:LINE:COLUMN lines
-// that name the field and its record.
+// diagnostic_text.cpp -- the reader's diagnostics as FILE:LINE:COLUMN lines
+// that name the field and its record, as ambler-check prints them and a
+// failed reload reports them.
+#include <cstdio>
 #include <string>
 
 #include "scene/scene.h"
-#include "tools/check/check.h"
-
-std::vector<SceneDiagnostic> checkDiagnostics;
+#include "scene/scene_diagnostics.h"
 
 constexpr int SHOWN_PER_KIND = 20;  // more of one kind add nothing for the author
-
-void CollectDiagnostic(const SceneDiagnostic& diagnostic) {
-    checkDiagnostics.push_back(diagnostic);
-}
 
 // "texPolyX (textured vertex 17)": the field and the record it belongs to.
 static std::string FieldAndRecord(const SceneDiagnostic& d) {
@@ -96,20 +92,24 @@ static std::string Message(const SceneDiagnostic& d) {
     return "";
 }
 
-void PrintDiagnostics(FILE* out, const std::string& file, int* errors, int* warnings) {
+std::string FormatSceneDiagnostics(const std::vector<SceneDiagnostic>& diagnostics,
+                                   const std::string& file, int* errors, int* warnings) {
+    std::string out;
     int shown[DIAG_KIND_COUNT] = {};
     int hidden[DIAG_KIND_COUNT] = {};
-    for (const SceneDiagnostic& d : checkDiagnostics) {
+    for (const SceneDiagnostic& d : diagnostics) {
         ++*(d.error ? errors : warnings);
         if (shown[d.kind] == SHOWN_PER_KIND) {
             ++hidden[d.kind];
             continue;
         }
         ++shown[d.kind];
-        std::fprintf(out, "%s:%d:%d: %s: %s\n", file.c_str(), d.line, d.column,
-                     d.error ? "error" : "warning", Message(d).c_str());
+        char position[64];
+        std::snprintf(position, sizeof position, ":%d:%d: ", d.line, d.column);
+        out += file + position + (d.error ? "error: " : "warning: ") + Message(d) + "\n";
     }
     for (int kind = 0; kind < DIAG_KIND_COUNT; ++kind)
         if (hidden[kind])
-            std::fprintf(out, "%s: %d more like the above not shown\n", file.c_str(), hidden[kind]);
+            out += file + ": " + std::to_string(hidden[kind]) + " more like the above not shown\n";
+    return out;
 }
