@@ -2,12 +2,45 @@
 // building scenes and for newcomers: reload (F5, Shift+F5, --watch),
 // screenshots (F12), the help overlay (F1) and one-line notices in the window.
 //
-// Lifetime: every flag and notice lives for the whole run and starts off.
+// Lifetime: every flag and notice lives for the whole run and starts off
+// (RunState::author).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+struct Scene;
+
+// One watched file as it was last looked at.
+struct FileStamp {
+    std::string name;
+    bool exists;
+    uint64_t id, size;
+    int64_t written;
+    bool operator==(const FileStamp&) const = default;
+};
+
+// --watch: the files of the loaded scene and a change waiting to settle.
+struct WatchState {
+    bool enabled = false;
+    std::vector<FileStamp> loaded;   // the files as last loaded
+    std::vector<FileStamp> pending;  // a change waiting to settle
+    bool changeSeen = false;
+    uint32_t lastPoll = 0;
+    bool polledOnce = false;
+};
+
+struct AuthorState {
+    bool helpVisible = false;          // W: F1
+    bool shiftHeld = false;            // W: Shift down and up
+    bool screenshotRequested = false;  // W: F12; cleared by the next frame
+    bool sceneFileCreated = false;     // W: start; cleared by the next good reload
+    std::string screenshotNotice;      // W: FinishAuthorFrame
+    uint32_t screenshotNoticeTick = 0;
+    std::string reloadProblem;         // W: ReloadScene; "" after a good one
+    WatchState watch;
+};
 
 // ---- Keys the design leaves free; the key handlers pass on what they ignore.
 void HandleAuthorKeyDown(unsigned key);
@@ -21,10 +54,6 @@ void HandleAuthorKeyUp(unsigned key);
 bool ReloadScene(bool fromStart);
 // The summary of the last failed reload; "" after a good one.
 const std::string& ReloadProblem();
-// Deletes the scene's texture objects and images, each distinct one once
-// (slots naming the same file share them); before a reload, and by tests
-// that end the program.
-void ReleaseSceneTextures();
 void ForgetReloadProblem();
 // Windows: the hidden option that makes a program the check of a reload.
 // It reads the scene text on standard input and writes the diagnostic
@@ -62,8 +91,8 @@ std::string WriteScreenshot();
 // ---- Help and notices.
 void NoteSceneFileMissing(bool missing);
 bool HelpVisible();
-// The help lines for the current view mode and build.
-std::vector<std::string> HelpLines();
+// The help lines for the scene's view mode and side-key mode.
+std::vector<std::string> HelpLines(const Scene& scene);
 // The one-line notices shown now (reload problem, screenshot, new file).
 std::vector<std::string> NoticeLines(uint32_t now);
 // Between the drawing stages and the swap: writes a requested screenshot,

@@ -20,9 +20,9 @@ int main(int argc, char** argv) {
     if (RunAsReloadCheck(argc, argv, &checkStatus)) return checkStatus;  // Windows: a reload's check
     InstallShellQuitSignals();  // first: before any thread exists
 #ifdef KEEP_SIDE_KEY_MODE
-    keepSideKeyMode = 1;
+    run.keepSideKeyMode = 1;
 #else
-    keepSideKeyMode = 0;
+    run.keepSideKeyMode = 0;
 #endif
     AmblerCommandLine line;
     std::string error = ParseAmblerCommandLine(argc, argv, &line);

@@ -18,7 +18,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <set>
+#include <memory>
 #include <string>
 
 #include "app/app.h"
@@ -30,22 +30,23 @@
 #include "scene/scene_diagnostics.h"
 #include "scene/scene_file.h"
 #include "scene/scene_reader.h"
-#include "scene/stdin_sizes.h"
+#include "scene/file_read.h"
+#include "scene/memory_budget.h"
 #include "scene/textures.h"
 
 constexpr int SUMMARY_LENGTH = 120;  // longer summaries are cut: the window shows one line
 
-static std::string reloadProblem;  // W: ReloadScene
-
-const std::string& ReloadProblem() { return reloadProblem; }
-void ForgetReloadProblem() { reloadProblem.clear(); }
+const std::string& ReloadProblem() { return run.author.reloadProblem; }
+void ForgetReloadProblem() { run.author.reloadProblem.clear(); }
 
 // The scene file as the program's reader holds it; false when it cannot
 // be opened or read.
 static bool ReadSceneBytes(std::string* bytes) {
-    bool opened = OpenSceneText(SCENE_FILE_NAME, false) == FILE_READ_OK;
-    if (opened) bytes->assign(readText, (size_t)(readEnd - readText));
-    CloseSceneText();
+    FileReadOptions options = {sceneMemory.budget, true, true, false};
+    FileBytes read;
+    bool opened = ReadWholeFile(SCENE_FILE_NAME, options, &read) == FILE_READ_OK;
+    if (opened) bytes->assign(read.data, read.length);
+    ReleaseFileBytes(&read);
     return opened;
 }
 
@@ -61,13 +62,13 @@ static std::string ReportedFileName() {
 // scene, and writes the diagnostic lines to out. Returns 1 when they hold
 // an error, 0 when not.
 static int CheckTextHere(const std::string& text, const std::string& file, FILE* out) {
-    sceneStdinText = "";
     std::vector<SceneDiagnostic> diagnostics;
-    sceneDiagnostics = &diagnostics;
-    ReadSceneFromMemory(text.data(), text.size());
-    sceneDiagnostics = nullptr;
+    SceneReadOptions options;
+    options.diagnostics = &diagnostics;
+    auto scene = std::make_unique<Scene>();
+    ReadSceneFromMemory(*scene, text.data(), text.size(), options);
     int errors = 0, warnings = 0;
-    std::string lines = FormatSceneDiagnostics(diagnostics, file, &errors, &warnings);
+    std::string lines = FormatSceneDiagnostics(diagnostics, *scene, file, &errors, &warnings);
     if (out) fputs(lines.c_str(), out);
     if (out) fflush(out);
     return errors ? 1 : 0;
@@ -138,81 +139,52 @@ static std::string SummaryOf(const std::string& report) {
     return line;
 }
 
-void ReleaseSceneTextures() {
-    std::set<unsigned> ids;
-    std::set<TextureImage*> images;
-    for (int k = 0; k < texPolyVertexCount && (size_t)k < texPolyTexId.size; k++) {
-        ids.insert(texPolyTexId[k]);
-        images.insert(texPolyImage[k]);
-    }
-    for (int k = 0; k < avatarPolyVertexCount && (size_t)k < avatarPolyTexId.size; k++) {
-        ids.insert(avatarPolyTexId[k]);
-        images.insert(avatarPolyImage[k]);
-    }
-    for (size_t i = 0; i < partTexId.cols; i++)
-        for (size_t p = 0; p < partTexId.rows; p++) {
-            ids.insert(partTexId(p, i));
-            images.insert(partImage(p, i));
-        }
-    ids.erase(0);
-    images.erase(nullptr);
-    for (unsigned id : ids) glDeleteTextures(1, &id);
-    for (TextureImage* image : images) FreeTextureImage(image);
-}
-
 // Where the person is, kept across a reload: position, heading and tilt...
-static double* const KEPT_POSITION[] = {
-    &viewer.viewerX,     &viewer.viewerZ,       &viewer.heading, &viewer.viewAngle,
-    &viewer.moveAngle,   &viewer.followHeading, &viewer.tilt,    &viewer.lookTargetX,
-    &viewer.lookTargetY, &viewer.lookTargetZ};
-// ...and in the driving and follow view modes the speed and the camera.
-static double* const KEPT_MOTION[] = {&viewer.forwardSpeed, &viewer.turnDelta, &observerX,
-                                      &observerY,           &observerZ,        &boomLength};
-constexpr size_t KEPT_POSITION_COUNT = sizeof KEPT_POSITION / sizeof KEPT_POSITION[0];
-constexpr size_t KEPT_MOTION_COUNT = sizeof KEPT_MOTION / sizeof KEPT_MOTION[0];
+static double ViewerState::* const KEPT_POSITION[] = {
+    &ViewerState::viewerX,     &ViewerState::viewerZ,       &ViewerState::heading,
+    &ViewerState::viewAngle,   &ViewerState::moveAngle,     &ViewerState::followHeading,
+    &ViewerState::tilt,        &ViewerState::lookTargetX,   &ViewerState::lookTargetY,
+    &ViewerState::lookTargetZ};
 
-struct KeptViewer {
-    int viewMode;
-    double position[KEPT_POSITION_COUNT];
-    double motion[KEPT_MOTION_COUNT];
-};
-
-static KeptViewer KeepViewer() {
-    KeptViewer k{viewMode, {}, {}};
-    for (size_t i = 0; i < KEPT_POSITION_COUNT; i++) k.position[i] = *KEPT_POSITION[i];
-    for (size_t i = 0; i < KEPT_MOTION_COUNT; i++) k.motion[i] = *KEPT_MOTION[i];
-    return k;
-}
-
-// Puts the person back. Speed and camera only carry over within the same
-// driving or follow view mode: another mode means another kind of motion.
-static void RestoreViewer(const KeptViewer& k) {
-    for (size_t i = 0; i < KEPT_POSITION_COUNT; i++) *KEPT_POSITION[i] = k.position[i];
-    if (k.viewMode != viewMode || viewMode < VIEW_DRIVE || viewMode > VIEW_FOLLOW_VEHICLE) return;
-    for (size_t i = 0; i < KEPT_MOTION_COUNT; i++) *KEPT_MOTION[i] = k.motion[i];
+// Puts the person back into the scene just started. Speed and camera only
+// carry over within the same driving or follow view mode: another mode
+// means another kind of motion.
+static void KeepViewer(const LoadedScene& old, LoadedScene& level) {
+    const ViewerState& was = old.motion.viewer;
+    ViewerState& viewer = level.motion.viewer;
+    for (double ViewerState::*field : KEPT_POSITION) viewer.*field = was.*field;
+    int viewMode = level.scene.viewMode;
+    if (old.scene.viewMode != viewMode || viewMode < VIEW_DRIVE || viewMode > VIEW_FOLLOW_VEHICLE)
+        return;
+    viewer.forwardSpeed = was.forwardSpeed;
+    viewer.turnDelta = was.turnDelta;
+    FollowCamera& camera = level.motion.camera;
+    const FollowCamera& cameraWas = old.motion.camera;
+    camera.observerX = cameraWas.observerX;
+    camera.observerY = cameraWas.observerY;
+    camera.observerZ = cameraWas.observerZ;
+    camera.boomLength = cameraWas.boomLength;
 }
 
 // Replaces the running scene with the checked text, as window creation
 // loads it, and re-applies the render state and projection it drives.
 static void LoadCheckedText(const std::string& text, bool fromStart) {
-    KeptViewer kept = KeepViewer();
-    ReleaseSceneTextures();
-    ResetSceneModel();
-    const char* stdinText = sceneStdinText;
-    sceneStdinText = "";  // standard input was read at start; a reload must never wait on it
-    ReadSceneFromMemory(text.data(), text.size());
-    sceneStdinText = stdinText;
-    StartLoadedScene();
-    boomLength = 0;  // as at start: the boom eases out from the viewer
+    auto level = std::make_unique<LoadedScene>();
+    SceneReadOptions options;
+    options.keepSideKeyMode = run.keepSideKeyMode != 0;
+    options.stdinText = run.stdinText;
+    ReleaseSceneTextures(loaded->textures);
+    std::unique_ptr<LoadedScene> old = std::move(loaded);
+    ReadSceneFromMemory(level->scene, text.data(), text.size(), options);
+    StartLoadedScene(*level);
     // Lights and shading a new file switches off must not stay on.
     glDisable(GL_LIGHTING);
     glDisable(GL_LIGHT0);
     glDisable(GL_LIGHT1);
-    SetRenderState();
-    CreateSceneTextures();
-    SetClosingSentinels();
-    FinishRenderState();
-    if (!fromStart) RestoreViewer(kept);
+    PrepareSceneForDrawing(*level);
+    if (!fromStart) KeepViewer(*old, *level);
+    old.reset();
+    loaded = std::move(level);
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     ResizeScene(viewport[2], viewport[3]);
@@ -221,20 +193,20 @@ static void LoadCheckedText(const std::string& text, bool fromStart) {
 bool ReloadScene(bool fromStart) {
     std::string text, report;
     if (!ReadSceneBytes(&text)) {
-        reloadProblem = std::string(SCENE_FILE_NAME) + ": cannot be read; old scene kept";
-        std::fprintf(stderr, "ambler: %s\n", reloadProblem.c_str());
+        run.author.reloadProblem = std::string(SCENE_FILE_NAME) + ": cannot be read; old scene kept";
+        std::fprintf(stderr, "ambler: %s\n", run.author.reloadProblem.c_str());
         return false;
     }
     int check = CheckSceneText(text, &report);
     std::fputs(report.c_str(), stderr);
     if (check != 0) {
-        reloadProblem = check < 0 ? "reload failed: the check could not run; old scene kept"
-                                  : SummaryOf(report) + " (old scene kept)";
-        if (check < 0) std::fprintf(stderr, "ambler: %s\n", reloadProblem.c_str());
+        run.author.reloadProblem = check < 0 ? "reload failed: the check could not run; old scene kept"
+                                             : SummaryOf(report) + " (old scene kept)";
+        if (check < 0) std::fprintf(stderr, "ambler: %s\n", run.author.reloadProblem.c_str());
         return false;
     }
     LoadCheckedText(text, fromStart);
-    reloadProblem.clear();
+    run.author.reloadProblem.clear();
     NoteSceneFileMissing(false);
     RememberWatchedFiles();
     std::fprintf(stderr, "ambler: reloaded %s\n", SCENE_FILE_NAME);

@@ -13,52 +13,56 @@
 
 #include "platform/system.h"
 
-static QuitSignalPolicy quitPolicy;  // W: InstallQuitSignals, before any thread
-static std::atomic<int> receivedSignal{0};
-static std::mutex wakeLock;  // the wake callback never runs once StopQuitWake returned
-static bool wakeStopped;
-static char removeOnQuit[4096];
-static std::mutex removeLock;
+// Global because the signal thread reaches it, and it can be handed
+// nothing: the policy, the signal taken, and what the forced end sweeps.
+static struct {
+    QuitSignalPolicy policy;            // W: InstallQuitSignals, before any thread
+    std::atomic<int> received{0};       // the first quit signal, or 0
+    std::mutex wakeLock;                // the wake never runs once StopQuitWake returned
+    bool wakeStopped = false;
+    char removeOnQuit[4096] = {};       // a half-written temporary to delete
+    std::mutex removeLock;
+} quit;
 
 constexpr int CHILD_SWEEP_MS = 10;  // a box shown during the grace time is gone this soon
 
-int QuitSignal() { return receivedSignal.load(); }
+int QuitSignal() { return quit.received.load(); }
 
 void StopQuitWake() {
-    std::lock_guard<std::mutex> hold(wakeLock);
-    wakeStopped = true;
+    std::lock_guard<std::mutex> hold(quit.wakeLock);
+    quit.wakeStopped = true;
 }
 
 void RemoveOnForcedQuit(const char* path) {
-    std::lock_guard<std::mutex> hold(removeLock);
-    snprintf(removeOnQuit, sizeof removeOnQuit, "%s", path ? path : "");
+    std::lock_guard<std::mutex> hold(quit.removeLock);
+    snprintf(quit.removeOnQuit, sizeof quit.removeOnQuit, "%s", path ? path : "");
 }
 
 // Records sig, asks the program to end, waits out its grace and ends the
 // process with the policy's status. Runs on the platform's signal thread.
 [[noreturn]] static void EndForQuitSignal(int sig) {
-    receivedSignal.store(sig);
+    quit.received.store(sig);
     {
-        std::lock_guard<std::mutex> hold(wakeLock);
-        if (quitPolicy.wake && !wakeStopped) quitPolicy.wake();
+        std::lock_guard<std::mutex> hold(quit.wakeLock);
+        if (quit.policy.wake && !quit.wakeStopped) quit.policy.wake();
     }
     // A second signal means the user will not wait.
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(quitPolicy.graceMs);
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(quit.policy.graceMs);
     while (std::chrono::steady_clock::now() < end) {
-        if (quitPolicy.killChildren) Sys_EndChildProcesses();
+        if (quit.policy.killChildren) Sys_EndChildProcesses();
         if (Sys_AnotherQuitSignalWithin(CHILD_SWEEP_MS)) break;
     }
-    if (quitPolicy.killChildren) Sys_EndChildProcesses();
-    if (quitPolicy.lastWords) quitPolicy.lastWords();
+    if (quit.policy.killChildren) Sys_EndChildProcesses();
+    if (quit.policy.lastWords) quit.policy.lastWords();
     {
-        std::lock_guard<std::mutex> hold(removeLock);
-        if (removeOnQuit[0]) Sys_RemoveFile(removeOnQuit);
+        std::lock_guard<std::mutex> hold(quit.removeLock);
+        if (quit.removeOnQuit[0]) Sys_RemoveFile(quit.removeOnQuit);
     }
-    Sys_ExitNow(quitPolicy.exitStatus >= 0 ? quitPolicy.exitStatus : 128 + sig);
+    Sys_ExitNow(quit.policy.exitStatus >= 0 ? quit.policy.exitStatus : 128 + sig);
 }
 
 void InstallQuitSignals(const QuitSignalPolicy& p) {
-    quitPolicy = p;
+    quit.policy = p;
     Sys_WatchQuitSignals(EndForQuitSignal);
 }
 

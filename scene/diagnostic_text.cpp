@@ -43,9 +43,10 @@ static std::string FieldAndRecord(const SceneDiagnostic& d) {
     return text;
 }
 
-static std::string CountMessage(const SceneDiagnostic& d, const std::string& where) {
+static std::string CountMessage(const SceneDiagnostic& d, const Scene& scene,
+                                const std::string& where) {
     char text[256];
-    if (d.field == FIELD_actorPartVertexCount && partCapacity < 1 && d.value > d.limit)
+    if (d.field == FIELD_actorPartVertexCount && scene.partCapacity < 1 && d.value > d.limit)
         std::snprintf(text, sizeof text,
                       "part count %lld in %s is out of range: partCapacity is below 1, so the "
                       "part tables keep their first size and at most %lld fit here",
@@ -59,7 +60,7 @@ static std::string CountMessage(const SceneDiagnostic& d, const std::string& whe
     return std::string(text) + "; the count keeps its default and reading stops here";
 }
 
-static std::string Message(const SceneDiagnostic& d) {
+static std::string Message(const SceneDiagnostic& d, const Scene& scene) {
     std::string where = FieldAndRecord(d);
     std::string token = std::string("\"") + d.token + "\"";
     switch (d.kind) {
@@ -69,7 +70,7 @@ static std::string Message(const SceneDiagnostic& d) {
         case DIAG_END_OF_FILE:
             return "the file ends early, in " + where +
                    "; it and every later field keep their defaults";
-        case DIAG_COUNT_RANGE: return CountMessage(d, where);
+        case DIAG_COUNT_RANGE: return CountMessage(d, scene, where);
         case DIAG_NAME_MISSING:
             return "texture name in " + where + " looks missing: the next line (" + token +
                    ") was taken as the name, and every later field is shifted";
@@ -93,7 +94,8 @@ static std::string Message(const SceneDiagnostic& d) {
 }
 
 std::string FormatSceneDiagnostics(const std::vector<SceneDiagnostic>& diagnostics,
-                                   const std::string& file, int* errors, int* warnings) {
+                                   const Scene& scene, const std::string& file, int* errors,
+                                   int* warnings) {
     std::string out;
     int shown[DIAG_KIND_COUNT] = {};
     int hidden[DIAG_KIND_COUNT] = {};
@@ -106,7 +108,7 @@ std::string FormatSceneDiagnostics(const std::vector<SceneDiagnostic>& diagnosti
         ++shown[d.kind];
         char position[64];
         std::snprintf(position, sizeof position, ":%d:%d: ", d.line, d.column);
-        out += file + position + (d.error ? "error: " : "warning: ") + Message(d) + "\n";
+        out += file + position + (d.error ? "error: " : "warning: ") + Message(d, scene) + "\n";
     }
     for (int kind = 0; kind < DIAG_KIND_COUNT; ++kind)
         if (hidden[kind])

@@ -8,8 +8,7 @@
 #include "platform/system.h"
 #include "scene/prefault.h"
 
-size_t sceneMemoryBudget = SCENE_MEMORY_BUDGET;
-size_t sceneMemoryInUse;
+SceneMemory sceneMemory;
 
 constexpr size_t HUGE_PAGE = SYS_LARGE_PAGE;
 // From a quarter of a huge page up, a block gets a mapping of whole huge
@@ -17,13 +16,15 @@ constexpr size_t HUGE_PAGE = SYS_LARGE_PAGE;
 constexpr size_t OWN_MAPPING_BYTES = HUGE_PAGE / 4;
 
 bool ChargeSceneMemory(size_t bytes) {
-    if (bytes > sceneMemoryBudget || sceneMemoryInUse > sceneMemoryBudget - bytes) return false;
-    sceneMemoryInUse += bytes;
+    SceneMemory& m = sceneMemory;
+    if (bytes > m.budget || m.inUse > m.budget - bytes) return false;
+    m.inUse += bytes;
     return true;
 }
 
 void ReturnSceneMemory(size_t bytes) {
-    sceneMemoryInUse = bytes > sceneMemoryInUse ? 0 : sceneMemoryInUse - bytes;
+    SceneMemory& m = sceneMemory;
+    m.inUse = bytes > m.inUse ? 0 : m.inUse - bytes;
 }
 
 // A block of its own, aligned to a huge page so that the system can back

@@ -12,23 +12,28 @@ struct PrefaultBlock {
     size_t bytes;
 };
 
-static std::vector<PrefaultBlock> queued;
-static std::thread prefaultThread;
+// The blocks of the load in progress and the thread faulting them in: a
+// table's allocation queues its block wherever the table is, so the queue
+// is the process's, as the memory budget is.
+static struct {
+    std::vector<PrefaultBlock> queued;
+    std::thread thread;
+} prefault;
 
 constexpr size_t PREFAULT_STEP = (size_t)2 << 20;  // one huge page of a block per turn
 
 void QueuePrefault(void* block, size_t bytes) {
     try {
-        queued.push_back({static_cast<char*>(block), bytes});
+        prefault.queued.push_back({static_cast<char*>(block), bytes});
     } catch (...) {
         // No room to remember the block: its pages come in as it is written.
     }
 }
 
 void UnqueuePrefault(void* block) {
-    queued.erase(std::remove_if(queued.begin(), queued.end(),
+    prefault.queued.erase(std::remove_if(prefault.queued.begin(), prefault.queued.end(),
                                 [block](const PrefaultBlock& b) { return b.start == block; }),
-                 queued.end());
+                 prefault.queued.end());
 }
 
 // Faults in every block, round by round. A block the reader has given back
@@ -47,20 +52,20 @@ static void FaultIn(std::vector<PrefaultBlock> blocks) {
 }
 
 void StartPrefault() {
-    if (prefaultThread.joinable()) prefaultThread.join();
-    if (queued.empty() || !Sys_CanPrefault()) {
-        queued.clear();
+    if (prefault.thread.joinable()) prefault.thread.join();
+    if (prefault.queued.empty() || !Sys_CanPrefault()) {
+        prefault.queued.clear();
         return;
     }
     try {
-        prefaultThread = std::thread(FaultIn, std::move(queued));
+        prefault.thread = std::thread(FaultIn, std::move(prefault.queued));
     } catch (...) {
         // No thread: the pages come in as the reader writes them.
     }
-    queued.clear();
+    prefault.queued.clear();
 }
 
 void FinishPrefault() {
-    if (prefaultThread.joinable()) prefaultThread.join();
-    queued.clear();
+    if (prefault.thread.joinable()) prefault.thread.join();
+    prefault.queued.clear();
 }

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 
 #include "app/author.h"
@@ -145,11 +146,12 @@ TEST(AuthorReplay, ReloadOfABrokenFileIsCheckedApartAndKeepsTheScene) {
 }
 
 TEST(HelpText, FitsTheSmallestWindowInEveryViewModeAndGrowsWithTheWindow) {
+    auto scene = std::make_unique<Scene>();
     for (int mode = 1; mode <= 4; mode++)
         for (int side = 1; side <= 2; side++) {
-            viewMode = mode;
-            sideKeyMode = side;
-            std::vector<std::string> lines = HelpLines();
+            scene->viewMode = mode;
+            scene->sideKeyMode = side;
+            std::vector<std::string> lines = HelpLines(*scene);
             ASSERT_GE(lines.size(), 6u);
             EXPECT_LE(lines.size() * TEXT_LINE_HEIGHT + 6, 150.0) << "mode " << mode;
             for (const std::string& line : lines)
@@ -158,7 +160,6 @@ TEST(HelpText, FitsTheSmallestWindowInEveryViewModeAndGrowsWithTheWindow) {
             for (const std::string& line : lines) sidestep |= line.find("sidestep") != std::string::npos;
             EXPECT_EQ(sidestep, side == 1 && (mode == 1 || mode == 3)) << "mode " << mode;
         }
-    ResetSceneModel();
     EXPECT_EQ(OverlayTextScale(200, 150), 1.0);
     EXPECT_EQ(OverlayTextScale(120, 90), 1.0) << "never below one pixel per font unit";
     EXPECT_EQ(OverlayTextScale(640, 480), 3.0);
