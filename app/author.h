@@ -47,26 +47,15 @@ void HandleAuthorKeyDown(unsigned key);
 void HandleAuthorKeyUp(unsigned key);
 
 // ---- Reload.
-// Reads Hod.pro and its textures again. A file with errors leaves the running
-// scene untouched, prints its problems to stderr as FILE:LINE:COLUMN lines and
+// Reads Hod.pro and its textures again into a scene beside the running one.
+// A file with errors, or one that does not fit in the memory budget beside
+// the running scene ("Out of memory."), leaves the running scene untouched, prints its problems to stderr as FILE:LINE:COLUMN lines and
 // keeps a one-line summary in the window until the next good load. Keeps
 // where the viewer is unless fromStart. True when the new scene runs.
 bool ReloadScene(bool fromStart);
 // The summary of the last failed reload; "" after a good one.
 const std::string& ReloadProblem();
 void ForgetReloadProblem();
-// Windows: the hidden option that makes a program the check of a reload.
-// It reads the scene text on standard input and writes the diagnostic
-// lines for the file name given after the option on standard output.
-constexpr const char RELOAD_CHECK_OPTION[] = "--reload-check";
-// True when this process was started as a reload's check, which has then
-// run; *status is the exit status (1: errors). Call first in main.
-bool RunAsReloadCheck(int argc, char** argv, int* status);
-// Windows: runs the check of text in a new process of this program. As for
-// the fork on Linux: 1 for errors, 0 for none, -1 when it could not run;
-// the diagnostic lines (naming file) are appended to *report.
-int CheckSceneTextInChildProcess(const std::string& text, const std::string& file,
-                                 std::string* report);
 
 // ---- Watching the scene's files (--watch).
 constexpr int WATCH_INTERVAL_MS = 50;  // a save settles within two polls, leaving most of half a second for the reload

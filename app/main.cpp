@@ -16,8 +16,6 @@ int main(int argc, char** argv) {
     // the Windows C library buffers it when it is a file, and a reload's
     // report then waited for the program's exit.
     std::setvbuf(stderr, nullptr, _IONBF, 0);
-    int checkStatus;
-    if (RunAsReloadCheck(argc, argv, &checkStatus)) return checkStatus;  // Windows: a reload's check
     InstallShellQuitSignals();  // first: before any thread exists
 #ifdef KEEP_SIDE_KEY_MODE
     run.keepSideKeyMode = 1;

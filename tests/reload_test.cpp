@@ -16,7 +16,9 @@
 #include "motion/motion.h"
 #include "platform/headless.h"
 #include "render/render.h"
+#include "scene/memory_budget.h"
 #include "scene/scene.h"
+#include "tests/support/scene_hash.h"
 #include "tests/support/headless_app.h"
 #include "tests/support/temp_scene.h"
 #include "tests/walk_scene.h"
@@ -195,9 +197,13 @@ TEST_F(Reload, BrokenSaveKeepsTheOldSceneAndReportsLineAndColumn) {
     WalkForward(3);
     double z = loaded->motion.viewer.viewerZ;
     int vertices = loaded->scene.texPolyVertexCount;
+    const LoadedScene* running = loaded.get();
+    uint64_t hash = HashScene(loaded->scene);
 
     SaveByRename("Hod.pro", broken);
     EXPECT_FALSE(PressF5());
+    EXPECT_EQ(loaded.get(), running);
+    EXPECT_EQ(HashScene(loaded->scene), hash) << "the running scene was touched";
     EXPECT_NE(stderrText.find("Hod.pro:10:1: error: malformed number \"oops\""), std::string::npos)
         << stderrText;
     EXPECT_NE(ReloadProblem().find("Hod.pro:10:1"), std::string::npos) << ReloadProblem();
@@ -236,6 +242,29 @@ TEST_F(Reload, VanishedOrCutShortFileKeepsTheOldScene) {
     EXPECT_EQ(loaded->scene.obstacleCount, 1);
     Frames(1);
     EXPECT_TRUE(IsMostly(FramePixel(2, 2), 0));
+}
+
+// The new scene is read beside the running one, so both must fit in the
+// budget; one that does not leaves the running scene as it was.
+TEST_F(Reload, SceneThatDoesNotFitBesideTheRunningOneKeepsIt) {
+    std::string text = WallSceneText(WallScene());
+    Start(text);
+    const LoadedScene* running = loaded.get();
+    uint64_t hash = HashScene(loaded->scene);
+    size_t budget = sceneMemory.budget;
+    sceneMemory.budget = sceneMemory.inUse + sceneMemory.inUse / 2;
+    bool reloaded = PressF5();
+    sceneMemory.budget = budget;
+    EXPECT_FALSE(reloaded);
+    EXPECT_NE(ReloadProblem().find("Out of memory."), std::string::npos) << ReloadProblem();
+    EXPECT_NE(stderrText.find("Out of memory."), std::string::npos) << stderrText;
+    EXPECT_EQ(loaded.get(), running);
+    EXPECT_EQ(HashScene(loaded->scene), hash);
+    Frames(1);
+    EXPECT_TRUE(IsMostly(FramePixel(2, 2), 0)) << "the old scene is still drawn";
+
+    EXPECT_TRUE(PressF5()) << "with room again the same file loads: " << stderrText;
+    EXPECT_EQ(HashScene(loaded->scene), hash);
 }
 
 TEST_F(Reload, FailingTextureIsReportedOncePerReload) {
