@@ -214,8 +214,7 @@ void PlayWalkDemo(const char* programName) {
 // than the far one; turning shifts both alike.
 void WritePoleScene(const std::string& dir) {
     SceneDescription scene;
-    ResetSceneModel();
-    CopySettingsFromModel(scene);
+    CopyDefaultSettings(scene);
     SetSetting(scene, FIELD_viewMode, 1);
     SetSetting(scene, FIELD_sideKeyMode, 1);
     SetSetting(scene, FIELD_fieldOfView, 60);
