@@ -16,8 +16,8 @@ FUZZ_SECONDS ?= 60
 PACKAGES := g++ make cmake pkg-config libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev \
 	libgl1-mesa-dri libpng-dev libx11-dev libxrandr-dev libgtest-dev libbenchmark-dev \
 	xvfb xauth xdotool x11-utils x11-apps openbox \
-	libassimp-dev assimp-testmodels libstb-dev libmeshoptimizer-dev \
-	g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine zip \
+	libassimp-dev assimp-testmodels libstb-dev libmeshoptimizer-dev libseccomp-dev \
+	g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine zip strace \
 	libegl-dev libgles-dev emscripten chromium python3
 
 .PHONY: all deps build asan windows web serve-web run test test-fast test-windows test-web bench soak fuzz update-golden scenes clean

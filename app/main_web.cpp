@@ -2,9 +2,7 @@
 // scene folder (a demo preloaded into the page's file system, or a folder
 // the person dropped); the loop runs one turn per callback of the page,
 // since a page that blocks never draws.
-#ifdef __EMSCRIPTEN__
 #include <emscripten.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <string>
@@ -12,6 +10,7 @@
 #include "app/app.h"
 #include "app/author.h"
 #include "app/command_line.h"
+#include "platform/system.h"
 #include "scene/scene.h"
 #include "scene/scene_file.h"
 
@@ -34,18 +33,19 @@ static void Turn() {
 
 int main(int argc, char** argv) {
 #ifdef KEEP_SIDE_KEY_MODE
-    keepSideKeyMode = 1;
+    run.keepSideKeyMode = 1;
 #else
-    keepSideKeyMode = 0;
+    run.keepSideKeyMode = 0;
 #endif
     AmblerCommandLine line;
     std::string error = ParseAmblerCommandLine(argc, argv, &line);
-    if (!error.empty() || (!line.sceneDir.empty() && chdir(line.sceneDir.c_str()) != 0)) {
+    if (!error.empty() || (!line.sceneDir.empty() && !Sys_ChangeFolder(line.sceneDir.c_str()))) {
         std::fprintf(stderr, "ambler: %s\n", error.empty() ? "cannot enter the scene folder" : error.c_str());
         TellPageEnded(USAGE_EXIT_STATUS);
         return USAGE_EXIT_STATUS;
     }
-    NoteSceneFileMissing(access(SCENE_FILE_NAME, F_OK) != 0);
+    SysFileInfo scene;
+    NoteSceneFileMissing(!Sys_FileInfo(SCENE_FILE_NAME, &scene));
     if (line.watch) EnableSceneWatch();
     if (!Plat_Init(PLAT_DESKTOP, 0, 0) || !StartApplication(PLAT_SHOW_NORMAL)) {
         TellPageEnded(1);
@@ -57,4 +57,3 @@ int main(int argc, char** argv) {
     emscripten_set_main_loop_timing(EM_TIMING_SETTIMEOUT, 0);
     return 0;
 }
-#endif

@@ -7,8 +7,9 @@ set(WEB_DEMOS walk follow drive chase)
 
 file(GLOB WEB_CORE_SOURCES CONFIGURE_DEPENDS app/*.cpp scene/*.cpp motion/*.cpp render/*.cpp)
 list(REMOVE_ITEM WEB_CORE_SOURCES ${CMAKE_SOURCE_DIR}/app/main.cpp ${CMAKE_SOURCE_DIR}/app/main_web.cpp)
+# Files come through emscripten's POSIX calls on the page's file system.
 file(GLOB WEB_PLATFORM_SOURCES CONFIGURE_DEPENDS platform/web/gl11_*.cpp platform/web/web_*.cpp)
-list(APPEND WEB_CORE_SOURCES ${WEB_PLATFORM_SOURCES} ${CMAKE_SOURCE_DIR}/tools/check/check_diagnostics.cpp)
+list(APPEND WEB_CORE_SOURCES ${WEB_PLATFORM_SOURCES} ${CMAKE_SOURCE_DIR}/platform/posix/posix_files.cpp)
 
 # Exceptions are caught (the scene's memory budget throws).
 set(WEB_FLAGS -fexceptions)

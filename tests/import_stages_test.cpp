@@ -113,6 +113,28 @@ TEST(ImportWalls, OnlyUprightFacesBetweenKneeAndHeadCount) {
     EXPECT_GT(std::count_if(points.begin(), points.end(), [](const ScenePoint& p) { return p.z > 69; }), 50);
 }
 
+TEST(ImportWalls, AWallToTheEndsOfTheEarthOrOneRepeatedEndlesslyStopsAtTheLimit) {
+    WallOptions band = Band();
+    band.maxPoints = 5000;
+    bool capped = false;
+    // One damaged corner 100,000 km away: 66 million points without a limit.
+    std::vector<Triangle> far;
+    Wall(far, 0, 0, 1e8, 0, -30, 0);
+    EXPECT_EQ(WallPoints(far, band, &capped).size(), band.maxPoints);
+    EXPECT_TRUE(capped);
+    // The same short wall over and over adds nothing new but costs as much.
+    std::vector<Triangle> same;
+    for (int k = 0; k < 20000; k++) Wall(same, 0, 0, 100, 0, -30, 0);
+    EXPECT_LT(WallPoints(same, band, &capped).size(), 100u);
+    EXPECT_TRUE(capped);
+    // A room's walls stay whole.
+    std::vector<Triangle> room;
+    Wall(room, 0, 0, 100, 0, -30, 0);
+    Wall(room, 100, 0, 100, 100, -30, 0);
+    EXPECT_GT(WallPoints(room, band, &capped).size(), 120u);
+    EXPECT_FALSE(capped);
+}
+
 TEST(ImportWalls, ADoorwayStaysOpenAboveItsLintel) {
     // A wall with a 10-unit door whose lintel is above head height.
     std::vector<Triangle> tris;

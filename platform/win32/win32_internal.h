@@ -14,6 +14,7 @@
 #endif
 #include <windows.h>
 
+#include <cstdlib>
 #include <deque>
 
 struct Win32State {
@@ -29,6 +30,12 @@ struct Win32State {
     // rectangle, for the restore (see Plat_ShowWindow).
     RECT normalRect = {}, maximisedRect = {};
     bool maximisedByUs = false;
+    // Where the program last placed the window itself; how many more moves
+    // the system makes on its own before the first input are undone (see
+    // MovedBySystem); placing: inside a placement of our own.
+    POINT placed = {};
+    bool placedKnown = false, placing = false;
+    int placeAgainLeft = 0;
     bool timerPeriodSet = false;  // timeBeginPeriod(1) in force
 
     // The message the desktop loop took last, kept whole for dispatching.
@@ -73,3 +80,6 @@ intptr_t WinSend(unsigned message, uintptr_t wParam, intptr_t lParam);
 void WinRestoreSystemState();
 // Writes a message on stderr and, with a window system, in a box.
 void WinReportError(const char* text);
+// The name to open for a file name from a scene: as given, or, when it is
+// not UTF-8, read in the system's own code page and written into buffer.
+const char* WinFileName(const char* name, char* buffer, size_t size);

@@ -52,7 +52,6 @@ struct ModelCamera {
 // What a model holds once it is in scene units.
 struct ModelData {
     std::vector<Triangle> triangles;
-    std::vector<TextureSource> textures;
     std::vector<ModelCamera> cameras;
     int meshes = 0;
     long polygonsRead = 0;    // faces of three or more corners, before splitting into triangles
@@ -66,6 +65,14 @@ struct ModelData {
     bool hasBackground = false;
     double background[3] = {};
 };
+
+// Most triangles the importer holds at once, every use of a mesh counted:
+// beyond this a model is a bomb, not a building (about 1 GiB of triangles).
+constexpr long MAX_PLACED_TRIANGLES = 7000000;
+// Most obstacle points: some 150 km of wall at the walk's spacing, while a
+// damaged model's one face from here to the far side of the earth would
+// ask for a hundred million.
+constexpr size_t MAX_WALL_POINTS = 1000000;
 
 struct ImportOptions {
     std::string model;
@@ -81,6 +88,10 @@ struct ImportOptions {
     bool obstacles = true;
     char up = 0;               // 'y' or 'z'; 0: from the file or its format
     bool progress = true;
+    double timeLimit = 60;     // seconds the model's read may take (reader_process.h)
+    // The fuzz targets keep their runs short with less of these.
+    long maxPlacedTriangles = MAX_PLACED_TRIANGLES;
+    size_t maxWallPoints = MAX_WALL_POINTS;
 };
 
 // Warnings collected along the way, printed with the report.
@@ -92,16 +103,14 @@ struct ImportLog {
 // Progress of the slow stages, 0..1 each; shown only on a terminal.
 using ProgressFn = std::function<void(const char* stage, double fraction)>;
 
-// ---- model_read.cpp ----
-// Reads the model with Assimp into scene units. False with *error set to
-// Assimp's message (with the file name) when it cannot be read.
-bool ReadModel(const ImportOptions& options, ModelData* model, ImportLog* log,
-               const ProgressFn& progress, std::string* error);
+// ---- model_convert.cpp (reading a model: model_source.h) ----
 // Maps a point given in the model's own axes and units to scene units.
 Point3 ModelToScene(const Point3& p, char up, double scale);
 // Largest magnitude a coordinate may have once in scene units: beyond it
 // the model is broken, not large (a 10,000 km model is nothing to walk).
 constexpr double MAX_SCENE_COORDINATE = 1e8;
+// Whether a point in scene units is finite and within that bound.
+bool InSceneRange(const Point3& p);
 
 // ---- texture_files.cpp ----
 // Largest side written: textures beyond it are scaled down. Every driver
@@ -144,10 +153,13 @@ struct WallOptions {
     double kneeHeight = 5;     // units above the floor: lower faces give no points
     double headHeight = 18;    // units above the floor: higher faces give no points
     double spacing = 1.5;      // units between points along a wall
+    size_t maxPoints = MAX_WALL_POINTS;
 };
 // Obstacle points along the footprint of every near-vertical face that
-// reaches between knee and head height above the floor, one per spacing.
-std::vector<ScenePoint> WallPoints(const std::vector<Triangle>& triangles, const WallOptions& options);
+// reaches between knee and head height above the floor, one per spacing,
+// up to options.maxPoints (*capped is set when the walls had more).
+std::vector<ScenePoint> WallPoints(const std::vector<Triangle>& triangles, const WallOptions& options,
+                                   bool* capped = nullptr);
 
 // ---- placement.cpp ----
 struct StartPlace {

@@ -1,8 +1,9 @@
 // main.cpp -- ambler-import MODEL [OUT_DIR] [options]: turns a 3D model
 // into a scene folder (Hod.pro and its bitmaps) that ambler opens.
-// Exit status: 0 written; 2 a model that cannot be read or made to fit, a
-// wrong command line, or an output folder that may not be used; 1 the
-// scene cannot be written.
+// Exit status: 0 written; 2 a model that cannot be read or made to fit
+// (however its reader ended), a wrong command line, or an output folder
+// that may not be used; 1 the scene cannot be written. A failure's last
+// line on standard error says why.
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,12 +17,8 @@
 #include <new>
 #include <string>
 
-#include "scene/scene_file.h"
-#include "scene/stdin_sizes.h"
-#include "tools/import/import.h"
-#include "tools/import/scene_folder.h"
-#include "tools/lib/bitmap_writer.h"
-#include "tools/lib/textures_procedural.h"
+#include "app/signals.h"
+#include "tools/import/import_run.h"
 
 static const char USAGE[] =
     "usage: ambler-import MODEL [OUT_DIR] [options]\n"
@@ -34,11 +31,11 @@ static const char USAGE[] =
     "  --heading DEG       start heading in degrees (0 looks along the scene's -z)\n"
     "  --view-mode 1..4    1 walk (default), 3 follow, 2 drive, 4 chase\n"
     "  --no-obstacles      no walls to stop the walker\n"
-    "  --no-progress       no progress bar on a terminal\n";
+    "  --time-limit S      stop reading the model after S seconds (default 60)\n"
+    "  --no-progress       no progress bar on a terminal\n"
+    "  --version           print the importer's version\n";
 
 namespace {
-
-enum { EXIT_WRITTEN = 0, EXIT_WRITE_FAILED = 1, EXIT_BAD_INPUT = 2 };
 
 bool ParseNumber(const char* text, double* out) {
     char* end = nullptr;
@@ -71,6 +68,10 @@ bool ParseArguments(int argc, char** argv, ImportOptions* o, std::string* error)
             if (!value(&o->eyeHeight)) return false;
             if (!(o->eyeHeight > 0.1 && o->eyeHeight <= 10))
                 return *error = "--eye-height must lie between 0.1 and 10 metres", false;
+        } else if (a == "--time-limit") {
+            if (!value(&o->timeLimit)) return false;
+            if (!(o->timeLimit > 0 && o->timeLimit <= 86400))
+                return *error = "--time-limit must lie between 0 and 86400 seconds", false;
         } else if (a == "--heading") {
             if (!value(&o->heading)) return false;
             o->headingGiven = true;
@@ -131,75 +132,13 @@ struct ProgressBar {
     }
 };
 
-// Decodes and writes every texture once; names[k] stays "" for a texture
-// that could not be had (its polygons then go to the plain list).
-bool WriteTextures(const ModelData& model, const std::string& dir, std::vector<std::string>* names,
-                   int* written, ImportLog* log, ProgressBar* bar, std::string* error) {
-    // The figures' own pictures keep their names.
-    std::vector<std::string> taken;
-    for (int t = 0; t < PTEX_COUNT; t++) taken.push_back(ProceduralTextureFile((ProceduralTexture)t));
-    names->assign(model.textures.size(), "");
-    for (size_t k = 0; k < model.textures.size(); k++) {
-        bar->Show("textures", (double)k / model.textures.size());
-        const TextureSource& source = model.textures[k];
-        DecodedTexture picture;
-        std::string why;
-        if (!DecodeTexture(source, &picture, &why)) {
-            log->Warn("texture " + source.reference + ": " + why +
-                      "; its polygons are drawn in their base colour");
-            continue;
-        }
-        int w = picture.width, h = picture.height;
-        if (ShrinkToFit(&picture, MAX_TEXTURE_SIDE))
-            log->Warn("texture " + source.reference + " scaled down from " + std::to_string(w) + "x" +
-                      std::to_string(h) + " to " + std::to_string(picture.width) + "x" +
-                      std::to_string(picture.height) + " (the GL's limit)");
-        std::string name = SafeTextureName(source.reference, &taken);
-        if (!WriteBitmap24((dir + "/" + name).c_str(), picture.rgb.data(), picture.width, picture.height)) {
-            *error = "cannot write " + dir + "/" + name;
-            return false;
-        }
-        (*names)[k] = name;
-        ++*written;
-    }
-    return true;
-}
-
-// The pictures the view mode's figure wears, beside the model's.
-bool WriteFigureTextures(const SceneDescription& scene, const std::string& dir, std::string* error) {
-    for (int t = 0; t < PTEX_COUNT; t++) {
-        std::string file = ProceduralTextureFile((ProceduralTexture)t);
-        bool used = false;
-        for (const SceneVertex& v : scene.avatarVertices) used = used || (v.texFlag == 1 && v.texName == file);
-        if (used && !WriteProceduralTexture(dir, (ProceduralTexture)t)) {
-            *error = "cannot write " + dir + "/" + file;
-            return false;
-        }
-    }
-    return true;
-}
-
-// The written file read back by the program's own reader: the lists must
-// come back whole.
-bool ReadsBack(const std::string& path, const SceneDescription& scene, std::string* error) {
-    sceneStdinText = "";  // the tool's own standard input is not the scene's
-    ReadSceneFile(path.c_str(), false);
-    SceneDescription read;
-    DescribeLoadedScene(read);
-    bool same = read.texVertices.size() == scene.texVertices.size() &&
-                read.flatVertices.size() == scene.flatVertices.size() &&
-                read.obstacles.size() == scene.obstacles.size() &&
-                read.avatarVertices.size() == scene.avatarVertices.size();
-    if (!same) *error = "the written scene does not read back whole: " + path;
-    return same;
-}
-
-// Caps the address space, so a model made to make Assimp allocate without
-// end fails with a message instead of driving the machine into swap: 2 GB
-// and 40 times the file (the most any real model has needed as triangles,
-// textures and scene text), and at most three quarters of the machine.
+// Caps the importer's own address space, so that a model checked and
+// converted but still too large fails with a message instead of driving
+// the machine into swap: 2 GB and 40 times the file (the most any real
+// model has needed as triangles, textures and scene text), and at most
+// three quarters of the machine. The model reader has its own, lower cap.
 // Sanitizer builds reserve vast shadow regions, so they go without.
-void CapMemory(const std::string& model) {
+void CapMemory([[maybe_unused]] const std::string& model) {
 #if !defined(__SANITIZE_ADDRESS__)
     long pages = sysconf(_SC_PHYS_PAGES), size = sysconf(_SC_PAGESIZE);
     struct stat info;
@@ -218,9 +157,12 @@ double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
-void PrintReport(const ImportOptions& o, const ModelData& model, const BuildReport& r, double seconds) {
-    struct rusage usage;
-    getrusage(RUSAGE_SELF, &usage);
+void PrintReport(const ImportOptions& o, const ImportResult& result, double seconds) {
+    struct rusage self, reader;
+    getrusage(RUSAGE_SELF, &self);
+    getrusage(RUSAGE_CHILDREN, &reader);
+    const ModelData& model = result.model;
+    const BuildReport& r = result.report;
     long kept = r.texturedKept + r.flatKept;
     std::printf("ambler-import: %s -> %s\n", o.model.c_str(), o.outDir.c_str());
     std::printf("  meshes           %d\n", model.meshes);
@@ -233,65 +175,45 @@ void PrintReport(const ImportOptions& o, const ModelData& model, const BuildRepo
     std::printf("  scale            %.4g units per model unit (%s; %g units to the metre), up axis %c\n",
                 model.scale, model.unitSource.c_str(), UNITS_PER_METRE, model.up);
     std::printf("  view mode        %d\n", o.viewMode);
-    std::printf("  time             %.2f s, peak memory %.1f MB\n", seconds, usage.ru_maxrss / 1024.0);
+    std::printf("  time             %.2f s, peak memory %.1f MB (model reader %.1f MB)\n", seconds,
+                self.ru_maxrss / 1024.0, reader.ru_maxrss / 1024.0);
 }
 
 }  // namespace
 
-// The import itself; main adds the one failure no stage can report.
-int Import(int argc, char** argv) {
+int main(int argc, char** argv) {
+    UseLargePagesForHeap(argv);
     auto began = std::chrono::steady_clock::now();
     ImportOptions options;
     std::string error;
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("ambler-import %s\n", AMBLER_VERSION);
+        return EXIT_WRITTEN;
+    }
     if (!ParseArguments(argc, argv, &options, &error)) {
         std::fprintf(stderr, "ambler-import: %s\n%s", error.c_str(), USAGE);
         return EXIT_BAD_INPUT;
     }
     CapMemory(options.model);
     ProgressBar bar{options.progress && isatty(STDERR_FILENO)};
-    ImportLog log;
-    auto fail = [&](int status, const std::string& staging) {
-        bar.Clear();
-        AbandonSceneFolder(staging);
-        for (const std::string& w : log.warnings) std::fprintf(stderr, "warning: %s\n", w.c_str());
-        std::fprintf(stderr, "ambler-import: %s\n", error.c_str());
-        return status;
-    };
-
-    std::string staging;
-    if (!StartSceneFolder(options.outDir, options.force, options.model, &staging, &error))
-        return fail(EXIT_BAD_INPUT, "");
-    ModelData model;
     ProgressFn progress = [&](const char* stage, double f) { bar.Show(stage, f); };
-    if (!ReadModel(options, &model, &log, progress, &error)) return fail(EXIT_BAD_INPUT, staging);
+    ImportResult result;
+    // The reader first, while this is the only thread (import_run.h).
+    std::unique_ptr<ModelSource> source = StartModelRead(options, ReadPlace::READER_PROCESS, progress, &result.error);
+    // A quit signal then ends the reader and removes the folder under way.
+    QuitSignalPolicy quit;
+    quit.killChildren = true;
+    quit.lastWords = RemoveImportOnForcedQuit;
+    InstallQuitSignals(quit);
 
-    std::vector<std::string> names;
-    BuildReport report;
-    if (!WriteTextures(model, staging, &names, &report.texturesWritten, &log, &bar, &error))
-        return fail(EXIT_WRITE_FAILED, staging);
-    SceneDescription scene;
-    if (!BuildScene(options, model, names, &scene, &report, &log, progress, &error))
-        return fail(EXIT_BAD_INPUT, staging);
-    bar.Show("writing", 0.9);
-    std::string file = staging + "/Hod.pro";
-    if (!WriteSceneFile(file, scene) || !WriteFigureTextures(scene, staging, &error)) {
-        if (error.empty()) error = "cannot write " + file;
-        return fail(EXIT_WRITE_FAILED, staging);
-    }
-    if (!ReadsBack(file, scene, &error)) return fail(EXIT_WRITE_FAILED, staging);
-    if (!FinishSceneFolder(staging, options.outDir, &error)) return fail(EXIT_WRITE_FAILED, staging);
+    int status = source ? ImportModel(options, *source, progress, &result) : EXIT_WRITE_FAILED;
     bar.Clear();
-    PrintReport(options, model, report, Seconds(began));
-    for (const std::string& w : log.warnings) std::printf("warning: %s\n", w.c_str());
-    return EXIT_WRITTEN;
-}
-
-int main(int argc, char** argv) {
-    try {
-        return Import(argc, argv);
-    } catch (const std::bad_alloc&) {
-        // The temporary folder may be left: nothing more can be done safely.
-        std::fprintf(stderr, "ambler-import: out of memory\n");
-        return EXIT_BAD_INPUT;
+    if (status != EXIT_WRITTEN) {
+        for (const std::string& w : result.log.warnings) std::fprintf(stderr, "warning: %s\n", w.c_str());
+        std::fprintf(stderr, "ambler-import: %s\n", result.error.c_str());
+        return status;
     }
+    PrintReport(options, result, Seconds(began));
+    for (const std::string& w : result.log.warnings) std::printf("warning: %s\n", w.c_str());
+    return EXIT_WRITTEN;
 }

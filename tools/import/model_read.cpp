@@ -1,5 +1,7 @@
-// model_read.cpp -- reads a model with Assimp and brings every triangle,
-// texture reference and camera into scene units and axes.
+// model_read.cpp -- reads a model with Assimp: its meshes as Assimp has
+// them, where each is used, its materials, cameras and units, and then its
+// pictures, decoded. This is the part of the import that reads the file's
+// bytes; the importer runs it in a process of its own (reader_process.cpp).
 #include <sys/stat.h>
 
 #include <assimp/Importer.hpp>
@@ -10,7 +12,7 @@
 #include <cmath>
 #include <map>
 
-#include "tools/import/import.h"
+#include "tools/import/model_source.h"
 
 namespace {
 
@@ -24,7 +26,7 @@ class ReadProgress : public Assimp::ProgressHandler {
     }
 
   private:
-    const ProgressFn& fn_;
+    ProgressFn fn_;
 };
 
 std::string Lower(std::string s) {
@@ -71,12 +73,6 @@ double MetresFromMetadata(const aiScene* scene, const std::string& ext) {
     return 0;
 }
 
-bool Finite(const Point3& p) {
-    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z) &&
-           std::fabs(p.x) <= MAX_SCENE_COORDINATE && std::fabs(p.y) <= MAX_SCENE_COORDINATE &&
-           std::fabs(p.z) <= MAX_SCENE_COORDINATE;
-}
-
 // Where a texture file named inside the model lies on disk: as given
 // (Windows separators turned, URL and Blender prefixes dropped), beside the model, or by its bare name
 // beside the model. Returns the first candidate when none exists, so the
@@ -118,29 +114,21 @@ void CopyEmbedded(const aiTexture* picture, TextureSource* source) {
         }
 }
 
-// A colour channel from the file within 0..1; a NaN takes Assimp's grey,
-// so no NaN reaches the scene file.
-double ColourChannel(double v) { return std::isfinite(v) ? std::clamp(v, 0.0, 1.0) : 0.8; }
-
-struct MaterialLook {
-    double colour[3] = {0.8, 0.8, 0.8};  // Assimp's own default grey
-    int texture = -1;
-};
-
 // The base colour and base-colour texture of every material, each texture
-// reference listed once in model->textures.
-std::vector<MaterialLook> ReadMaterials(const aiScene* scene, const std::string& modelDir,
-                                        ModelData* model) {
-    std::vector<MaterialLook> looks(scene->mNumMaterials);
+// reference listed once.
+void ReadMaterials(const aiScene* scene, const std::string& modelDir, RawModel* model,
+                   std::vector<TextureSource>* sources) {
+    model->materials.assign(scene->mNumMaterials, RawMaterial());
     std::map<std::string, int> byReference;
     for (unsigned m = 0; m < scene->mNumMaterials; m++) {
         const aiMaterial* material = scene->mMaterials[m];
+        RawMaterial& look = model->materials[m];
         aiColor4D c;
         if (material->Get(AI_MATKEY_BASE_COLOR, c) == AI_SUCCESS ||
             material->Get(AI_MATKEY_COLOR_DIFFUSE, c) == AI_SUCCESS) {
-            looks[m].colour[0] = c.r;
-            looks[m].colour[1] = c.g;
-            looks[m].colour[2] = c.b;
+            look.colour[0] = c.r;
+            look.colour[1] = c.g;
+            look.colour[2] = c.b;
         }
         aiString path;
         if (material->GetTexture(aiTextureType_BASE_COLOR, 0, &path) != AI_SUCCESS &&
@@ -150,7 +138,7 @@ std::vector<MaterialLook> ReadMaterials(const aiScene* scene, const std::string&
         if (reference.empty()) continue;
         auto found = byReference.find(reference);
         if (found != byReference.end()) {
-            looks[m].texture = found->second;
+            look.texture = found->second;
             continue;
         }
         TextureSource source;
@@ -158,89 +146,78 @@ std::vector<MaterialLook> ReadMaterials(const aiScene* scene, const std::string&
         const aiTexture* picture = scene->GetEmbeddedTexture(reference.c_str());
         if (picture) CopyEmbedded(picture, &source);
         else source.file = ResolveTextureFile(modelDir, reference);
-        looks[m].texture = (int)model->textures.size();
-        byReference[reference] = looks[m].texture;
-        model->textures.push_back(source);
+        look.texture = (int32_t)sources->size();
+        byReference[reference] = look.texture;
+        model->textures.push_back(reference);
+        sources->push_back(std::move(source));
     }
-    return looks;
 }
 
-struct Walker {
-    const aiScene* scene;
-    const std::vector<MaterialLook>* looks;
-    char up;
-    double scale;
-    ModelData* model;
-    long smoothTriangles = 0, normalTriangles = 0;
+// Vertex normals that lean away from the face's own normal tell of
+// smooth shading in the authoring tool.
+uint8_t FaceShading(const aiMesh* mesh, const aiFace& face) {
+    if (!mesh->HasNormals()) return FACE_NO_NORMALS;
+    const aiVector3D& a = mesh->mVertices[face.mIndices[0]];
+    aiVector3D n = (mesh->mVertices[face.mIndices[1]] - a) ^ (mesh->mVertices[face.mIndices[2]] - a);
+    if (n.Length() <= 0) return FACE_NO_NORMALS;
+    n.Normalize();
+    for (int k = 0; k < 3; k++) {
+        aiVector3D vn = mesh->mNormals[face.mIndices[k]];
+        if (vn.Length() <= 0) continue;
+        vn.Normalize();
+        if (std::fabs(vn * n) < 0.996) return FACE_SMOOTH;  // more than about 5 degrees apart
+    }
+    return FACE_FLAT;
+}
 
-    // One mesh under the node's world transform.
-    void AddMesh(const aiMesh* mesh, const aiMatrix4x4& world, int meshIndex) {
-        const MaterialLook& look = (*looks)[mesh->mMaterialIndex];
-        bool textured = look.texture >= 0 && mesh->HasTextureCoords(0);
-        for (unsigned f = 0; f < mesh->mNumFaces; f++) {
-            const aiFace& face = mesh->mFaces[f];
-            if (face.mNumIndices != 3) continue;  // points and lines were counted before
-            Triangle tri;
-            tri.mesh = meshIndex;
-            tri.texture = textured ? look.texture : -1;
-            bool good = true;
-            double rgb[3] = {0, 0, 0};
-            for (int k = 0; k < 3; k++) {
-                unsigned v = face.mIndices[k];
-                aiVector3D p = world * mesh->mVertices[v];
-                tri.p[k] = ModelToScene({p.x, p.y, p.z}, up, scale);
-                good = good && Finite(tri.p[k]);
-                if (textured) {
-                    tri.s[k] = mesh->mTextureCoords[0][v].x;
-                    tri.t[k] = mesh->mTextureCoords[0][v].y;
-                    good = good && std::isfinite(tri.s[k]) && std::isfinite(tri.t[k]) &&
-                           std::fabs(tri.s[k]) < 1e6 && std::fabs(tri.t[k]) < 1e6;
-                }
-                if (mesh->HasVertexColors(0)) {
-                    rgb[0] += mesh->mColors[0][v].r / 3;
-                    rgb[1] += mesh->mColors[0][v].g / 3;
-                    rgb[2] += mesh->mColors[0][v].b / 3;
-                }
-            }
-            if (!good) {
-                model->badTriangles++;
-                continue;
-            }
-            // The base colour, or the vertex colour where there is one: what a
-            // plain polygon shows, and a textured one whose picture is missing.
-            for (int k = 0; k < 3; k++)
-                tri.colour[k] = ColourChannel(mesh->HasVertexColors(0) ? rgb[k] : look.colour[k]);
-            if (mesh->HasNormals()) CountSmooth(mesh, face);
-            model->triangles.push_back(tri);
+// One mesh's vertices and triangles as Assimp has them; texture
+// coordinates only where a texture will use them.
+void CopyMesh(const aiMesh* mesh, const RawModel& model, RawMesh* out) {
+    out->material = mesh->mMaterialIndex;
+    bool textured = mesh->mMaterialIndex < model.materials.size() &&
+                    model.materials[mesh->mMaterialIndex].texture >= 0 && mesh->HasTextureCoords(0);
+    out->positions.resize((size_t)mesh->mNumVertices * 3);
+    for (unsigned v = 0; v < mesh->mNumVertices; v++) {
+        out->positions[v * 3] = mesh->mVertices[v].x;
+        out->positions[v * 3 + 1] = mesh->mVertices[v].y;
+        out->positions[v * 3 + 2] = mesh->mVertices[v].z;
+    }
+    if (textured) {
+        out->texCoords.resize((size_t)mesh->mNumVertices * 2);
+        for (unsigned v = 0; v < mesh->mNumVertices; v++) {
+            out->texCoords[v * 2] = mesh->mTextureCoords[0][v].x;
+            out->texCoords[v * 2 + 1] = mesh->mTextureCoords[0][v].y;
         }
     }
-
-    // Vertex normals that lean away from the face's own normal tell of
-    // smooth shading in the authoring tool.
-    void CountSmooth(const aiMesh* mesh, const aiFace& face) {
-        const aiVector3D& a = mesh->mVertices[face.mIndices[0]];
-        aiVector3D n = (mesh->mVertices[face.mIndices[1]] - a) ^ (mesh->mVertices[face.mIndices[2]] - a);
-        if (n.Length() <= 0) return;
-        n.Normalize();
-        normalTriangles++;
-        for (int k = 0; k < 3; k++) {
-            aiVector3D vn = mesh->mNormals[face.mIndices[k]];
-            if (vn.Length() <= 0) continue;
-            vn.Normalize();
-            if (std::fabs(vn * n) < 0.996) {  // more than about 5 degrees apart
-                smoothTriangles++;
-                return;
-            }
+    if (mesh->HasVertexColors(0)) {
+        out->colours.resize((size_t)mesh->mNumVertices * 3);
+        for (unsigned v = 0; v < mesh->mNumVertices; v++) {
+            out->colours[v * 3] = mesh->mColors[0][v].r;
+            out->colours[v * 3 + 1] = mesh->mColors[0][v].g;
+            out->colours[v * 3 + 2] = mesh->mColors[0][v].b;
         }
     }
-
-    void Walk(const aiNode* node, const aiMatrix4x4& parent) {
-        aiMatrix4x4 world = parent * node->mTransformation;
-        for (unsigned k = 0; k < node->mNumMeshes; k++)
-            AddMesh(scene->mMeshes[node->mMeshes[k]], world, (int)node->mMeshes[k]);
-        for (unsigned k = 0; k < node->mNumChildren; k++) Walk(node->mChildren[k], world);
+    for (unsigned f = 0; f < mesh->mNumFaces; f++) {
+        const aiFace& face = mesh->mFaces[f];
+        if (face.mNumIndices != 3) continue;  // points and lines were counted before
+        out->corners.insert(out->corners.end(), face.mIndices, face.mIndices + 3);
+        out->shading.push_back(FaceShading(mesh, face));
     }
-};
+}
+
+// Every use of a mesh by a node, under the node's world transform.
+void CollectInstances(const aiScene* scene, const aiNode* node, const aiMatrix4x4& parent,
+                      std::vector<RawInstance>* out) {
+    aiMatrix4x4 world = parent * node->mTransformation;
+    for (unsigned k = 0; k < node->mNumMeshes; k++) {
+        if (node->mMeshes[k] >= scene->mNumMeshes) continue;
+        RawInstance instance;
+        instance.mesh = node->mMeshes[k];
+        std::copy(&world.a1, &world.a1 + 16, instance.world);
+        out->push_back(instance);
+    }
+    for (unsigned k = 0; k < node->mNumChildren; k++) CollectInstances(scene, node->mChildren[k], world, out);
+}
 
 // The world transform of the node named name, identity when there is none.
 bool FindNodeTransform(const aiNode* node, const aiMatrix4x4& parent, const aiString& name,
@@ -255,7 +232,7 @@ bool FindNodeTransform(const aiNode* node, const aiMatrix4x4& parent, const aiSt
     return false;
 }
 
-void ReadCameras(const aiScene* scene, char up, double scale, ModelData* model) {
+void ReadCameras(const aiScene* scene, char up, double scale, RawModel* model) {
     for (unsigned c = 0; c < scene->mNumCameras; c++) {
         const aiCamera* camera = scene->mCameras[c];
         aiMatrix4x4 world;
@@ -275,7 +252,7 @@ void ReadCameras(const aiScene* scene, char up, double scale, ModelData* model) 
         Point3 p = ModelToScene({position.x, position.y, position.z}, up, scale);
         Point3 a = ModelToScene({ahead.x, ahead.y, ahead.z}, up, scale);
         double dx = a.x - p.x, dz = a.z - p.z;
-        if (!Finite(p) || !std::isfinite(dx) || !std::isfinite(dz)) continue;
+        if (!InSceneRange(p) || !std::isfinite(dx) || !std::isfinite(dz)) continue;
         ModelCamera mc;
         mc.position = p;
         // A camera looking straight down keeps heading 0.
@@ -285,7 +262,7 @@ void ReadCameras(const aiScene* scene, char up, double scale, ModelData* model) 
 }
 
 // An ambient light's colour stands for the model's environment.
-void ReadBackground(const aiScene* scene, ModelData* model) {
+void ReadBackground(const aiScene* scene, RawModel* model) {
     for (unsigned k = 0; k < scene->mNumLights; k++) {
         const aiLight* light = scene->mLights[k];
         if (light->mType != aiLightSource_AMBIENT) continue;
@@ -301,37 +278,85 @@ void ReadBackground(const aiScene* scene, ModelData* model) {
 }
 
 // Adds perMesh[m] for every node that uses mesh m.
-void CountUses(const aiNode* node, const std::vector<long>& perMesh, long* total) {
-    for (unsigned k = 0; k < node->mNumMeshes; k++) *total += perMesh[node->mMeshes[k]];
+void CountUses(const aiNode* node, const std::vector<int64_t>& perMesh, int64_t* total) {
+    for (unsigned k = 0; k < node->mNumMeshes; k++)
+        if (node->mMeshes[k] < perMesh.size()) *total += perMesh[node->mMeshes[k]];
     for (unsigned k = 0; k < node->mNumChildren; k++) CountUses(node->mChildren[k], perMesh, total);
 }
 
-}  // namespace
-
-Point3 ModelToScene(const Point3& p, char up, double scale) {
-    // z-up models turn to y-up first; then y-up right-handed axes turn half
-    // a turn about x, which puts up on minus y without mirroring the model.
-    Point3 yUp = up == 'z' ? Point3{p.x, p.z, -p.y} : p;
-    return {yUp.x * scale, -yUp.y * scale, -yUp.z * scale};
+// The up axis and scale: the command line's, else the file's, else the
+// format's habit.
+void ReadUnits(const ImportOptions& options, const aiScene* scene, const std::string& ext, RawModel* model) {
+    char up = options.up ? options.up : UpFromMetadata(scene);
+    if (!up) up = ZUpByDefault(ext) ? 'z' : 'y';
+    double metres = options.scale;
+    model->unitSource = UNIT_GIVEN;
+    if (!(metres > 0)) {
+        metres = MetresFromMetadata(scene, ext);
+        model->unitSource = UNIT_FROM_FILE;
+    }
+    if (!(metres > 0)) {
+        metres = 1;
+        model->unitSource = UNIT_ASSUMED;
+    }
+    model->scale = metres * UNITS_PER_METRE;
+    model->up = up;
 }
 
-bool ReadModel(const ImportOptions& options, ModelData* model, ImportLog* log,
-               const ProgressFn& progress, std::string* error) {
-    Assimp::Importer importer;
-    importer.SetProgressHandler(new ReadProgress(progress));  // the importer owns it
+class AssimpSource : public ModelSource {
+  public:
+    AssimpSource(const ImportOptions& options, const ProgressFn& progress, const void* data, size_t size,
+                 const char* hint)
+        : options_(options), progress_(progress), data_(data), size_(size), hint_(hint) {}
+
+    bool Model(RawModel* model, std::string* error) override;
+
+    bool Texture(size_t index, RawTexture* texture, std::string* error) override {
+        if (index >= sources_.size()) return *error = "no texture " + std::to_string(index), false;
+        TextureSource source = std::move(sources_[index]);
+        if (!DecodeTexture(source, &texture->picture, &texture->problem)) return true;
+        texture->originalWidth = texture->picture.width;
+        texture->originalHeight = texture->picture.height;
+        ShrinkToFit(&texture->picture, MAX_TEXTURE_SIDE);
+        return true;
+    }
+
+    bool Finish(std::string*) override { return true; }
+
+  private:
+    const aiScene* Read(Assimp::Importer* importer, std::string* error);
+
+    ImportOptions options_;
+    ProgressFn progress_;
+    const void* data_;
+    size_t size_;
+    std::string hint_;
+    std::vector<TextureSource> sources_;
+};
+
+const aiScene* AssimpSource::Read(Assimp::Importer* importer, std::string* error) {
+    importer->SetProgressHandler(new ReadProgress(progress_));  // the importer owns it
     const unsigned readFlags = aiProcess_ValidateDataStructure | aiProcess_SortByPType;
-    const aiScene* scene = importer.ReadFile(options.model, readFlags);
+    const aiScene* scene = data_ ? importer->ReadFileFromMemory(data_, size_, readFlags, hint_.c_str())
+                                 : importer->ReadFile(options_.model, readFlags);
     if (!scene || !scene->mRootNode) {
-        *error = options.model + ": " + importer.GetErrorString();
-        return false;
+        *error = options_.model + ": " + importer->GetErrorString();
+        return nullptr;
     }
     if (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) {
-        *error = options.model + ": the model is incomplete (no geometry Assimp can use)";
-        return false;
+        *error = options_.model + ": the model is incomplete (no geometry Assimp can use)";
+        return nullptr;
     }
+    return scene;
+}
+
+bool AssimpSource::Model(RawModel* model, std::string* error) {
+    Assimp::Importer importer;
+    const aiScene* scene = Read(&importer, error);
+    if (!scene) return false;
     // Count what the file holds before polygons become triangles, once for
     // every place a mesh is used.
-    std::vector<long> polygons(scene->mNumMeshes), others(scene->mNumMeshes);
+    std::vector<int64_t> polygons(scene->mNumMeshes), others(scene->mNumMeshes);
     for (unsigned m = 0; m < scene->mNumMeshes; m++) {
         const aiMesh* mesh = scene->mMeshes[m];
         for (unsigned f = 0; f < mesh->mNumFaces; f++)
@@ -341,51 +366,32 @@ bool ReadModel(const ImportOptions& options, ModelData* model, ImportLog* log,
     CountUses(scene->mRootNode, others, &model->pointsAndLines);
     scene = importer.ApplyPostProcessing(aiProcess_Triangulate);
     if (!scene) {
-        *error = options.model + ": " + importer.GetErrorString();
+        *error = options_.model + ": " + importer.GetErrorString();
         return false;
     }
-    model->meshes = (int)scene->mNumMeshes;
-    std::vector<long> triangles(scene->mNumMeshes);
+    model->meshCount = (int32_t)scene->mNumMeshes;
+    std::vector<int64_t> triangles(scene->mNumMeshes);
     for (unsigned m = 0; m < scene->mNumMeshes; m++)
         for (unsigned f = 0; f < scene->mMeshes[m]->mNumFaces; f++)
             if (scene->mMeshes[m]->mFaces[f].mNumIndices == 3) triangles[m]++;
     CountUses(scene->mRootNode, triangles, &model->trianglesRead);
 
-    std::string ext = Extension(options.model);
-    char up = options.up ? options.up : UpFromMetadata(scene);
-    if (!up) up = ZUpByDefault(ext) ? 'z' : 'y';
-    double metres = options.scale;
-    model->unitSource = "--scale";
-    if (!(metres > 0)) {
-        metres = MetresFromMetadata(scene, ext);
-        model->unitSource = "the file's unit";
-    }
-    if (!(metres > 0)) {
-        metres = 1;
-        model->unitSource = "metres assumed";
-    }
-    model->scale = metres * UNITS_PER_METRE;
-    model->up = up;
-
+    ReadUnits(options_, scene, data_ ? Lower(hint_) : Extension(options_.model), model);
     std::string modelDir = ".";
-    size_t slash = options.model.find_last_of('/');
-    if (slash != std::string::npos) modelDir = slash == 0 ? "/" : options.model.substr(0, slash);
-    std::vector<MaterialLook> looks = ReadMaterials(scene, modelDir, model);
-    Walker walker{scene, &looks, up, model->scale, model};
-    walker.Walk(scene->mRootNode, aiMatrix4x4());
-    model->smoothNormals =
-        walker.normalTriangles > 0 && walker.smoothTriangles * 4 > walker.normalTriangles;
-    ReadCameras(scene, up, model->scale, model);
+    size_t slash = options_.model.find_last_of('/');
+    if (slash != std::string::npos) modelDir = slash == 0 ? "/" : options_.model.substr(0, slash);
+    ReadMaterials(scene, modelDir, model, &sources_);
+    model->meshes.resize(scene->mNumMeshes);
+    for (unsigned m = 0; m < scene->mNumMeshes; m++) CopyMesh(scene->mMeshes[m], *model, &model->meshes[m]);
+    CollectInstances(scene, scene->mRootNode, aiMatrix4x4(), &model->instances);
+    ReadCameras(scene, model->up, model->scale, model);
     ReadBackground(scene, model);
-
-    if (model->pointsAndLines > 0)
-        log->Warn(std::to_string(model->pointsAndLines) + " points and lines dropped (the scene has only polygons)");
-    if (model->badTriangles > 0)
-        log->Warn(std::to_string(model->badTriangles) +
-                  " triangles dropped for NaN, infinite or enormous coordinates");
-    if (model->triangles.empty()) {
-        *error = options.model + ": no polygons to walk among";
-        return false;
-    }
     return true;
+}
+
+}  // namespace
+
+std::unique_ptr<ModelSource> MakeAssimpSource(const ImportOptions& options, const ProgressFn& progress,
+                                              const void* data, size_t size, const char* hint) {
+    return std::make_unique<AssimpSource>(options, progress, data, size, hint);
 }

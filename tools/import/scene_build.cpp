@@ -214,7 +214,12 @@ bool BuildScene(const ImportOptions& options, const ModelData& model,
     walls.kneeHeight = KNEE_HEIGHT;
     walls.headHeight = eyeUnits + 1;  // the top of the head, 10 cm above the eyes
     walls.spacing = WALL_SPACING;
-    std::vector<ScenePoint> points = WallPoints(all, walls);
+    walls.maxPoints = options.maxWallPoints;
+    bool capped = false;
+    std::vector<ScenePoint> points = WallPoints(all, walls, &capped);
+    if (capped)
+        log->Warn("obstacle points stopped at " + std::to_string(walls.maxPoints) +
+                  "; walls beyond them do not stop the walker");
 
     progress("start", 0.7);
     bool outside = false;

@@ -46,7 +46,8 @@ unsigned long long CellKey(double x, double z, double cell) {
 
 }  // namespace
 
-std::vector<ScenePoint> WallPoints(const std::vector<Triangle>& triangles, const WallOptions& options) {
+std::vector<ScenePoint> WallPoints(const std::vector<Triangle>& triangles, const WallOptions& options,
+                                   bool* capped) {
     std::vector<ScenePoint> points;
     // Two points closer than half the spacing add nothing: the back and
     // front of a thin wall, or the two triangles of one quad.
@@ -55,6 +56,7 @@ std::vector<ScenePoint> WallPoints(const std::vector<Triangle>& triangles, const
     auto add = [&](double x, double z) {
         if (taken.insert(CellKey(x, z, cell)).second) points.push_back({x, z});
     };
+    size_t tries = 0;
     // Scene y grows downward: the head is at the smaller y.
     double lo = options.floorY - options.headHeight, hi = options.floorY - options.kneeHeight;
     for (const Triangle& tri : triangles) {
@@ -77,11 +79,18 @@ std::vector<ScenePoint> WallPoints(const std::vector<Triangle>& triangles, const
             if (along > last->x * dx + last->z * dz) last = &p;
         }
         double length = std::hypot(last->x - first->x, last->z - first->z);
-        int steps = std::max(1, (int)std::ceil(length / options.spacing - 1e-9));
-        for (int k = 0; k <= steps; k++) {
-            double f = (double)k / steps;
+        double steps = std::max(1.0, std::ceil(length / options.spacing - 1e-9));
+        for (double k = 0; k <= steps; k++) {
+            // Points that fall where one stands already cost as much as new
+            // ones: a face repeated over and over is bounded too.
+            if (points.size() >= options.maxPoints || ++tries > 8 * options.maxPoints) {
+                if (capped) *capped = true;
+                return points;
+            }
+            double f = k / steps;
             add(first->x + (last->x - first->x) * f, first->z + (last->z - first->z) * f);
         }
     }
+    if (capped) *capped = false;
     return points;
 }

@@ -1,0 +1,44 @@
+// web_system.cpp -- the system's services in a page. Files are the page's
+// in-memory file system through emscripten's POSIX calls (posix_files.cpp,
+// built here as well); this file holds what a page does differently: one
+// linear memory and no address space to reserve ahead, no standard input,
+// no signals and no child processes.
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/system.h"
+
+// A page's memory only grows, and what it has not touched costs the browser
+// nothing, so a reservation is a plain allocation; its pages are zeroed as
+// they are committed, since a block the allocator hands back may be reused.
+static constexpr size_t WEB_PAGE = 65536;  // the unit wasm memory grows by
+
+static size_t WholePages(size_t bytes) { return (bytes + WEB_PAGE - 1) & ~(WEB_PAGE - 1); }
+
+void* Sys_ReservePages(size_t bytes) {
+    size_t size = WholePages(bytes);
+    if (size < bytes) return nullptr;  // rounding overflowed
+    return std::aligned_alloc(WEB_PAGE, size);
+}
+
+bool Sys_CommitPages(void* start, size_t bytes) {
+    if (bytes) std::memset(start, 0, bytes);
+    return true;
+}
+
+void Sys_ReleasePages(void* block, size_t) { std::free(block); }
+
+// One thread: nothing can bring pages in ahead of the reader.
+bool Sys_CanPrefault() { return false; }
+bool Sys_PrefaultPages(void*, size_t) { return false; }
+
+// A page has no standard input to size the tables with.
+bool Sys_StdinReadable() { return false; }
+long Sys_ReadStdin(void*, size_t, int) { return 0; }
+
+// Closing the tab ends the page without a signal, and message boxes are the
+// page's own, so there is nothing to watch or end.
+void Sys_WatchQuitSignals(SysQuitHandler) {}
+bool Sys_AnotherQuitSignalWithin(int) { return false; }
+void Sys_EndChildProcesses() {}
+void Sys_ExitNow(int status) { std::_Exit(status); }
