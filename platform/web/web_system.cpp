@@ -1,8 +1,11 @@
 // web_system.cpp -- the system's services in a page. Files are the page's
 // in-memory file system through emscripten's POSIX calls (posix_files.cpp,
 // built here as well); this file holds what a page does differently: one
-// linear memory and no address space to reserve ahead, no standard input,
-// no signals and no child processes.
+// linear memory and no address space to reserve ahead, standard input only
+// when the page hands the instance one, no signals and no child processes.
+#include <emscripten.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -32,9 +35,18 @@ void Sys_ReleasePages(void* block, size_t) { std::free(block); }
 bool Sys_CanPrefault() { return false; }
 bool Sys_PrefaultPages(void*, size_t) { return false; }
 
-// A page has no standard input to size the tables with.
-bool Sys_StdinReadable() { return false; }
-long Sys_ReadStdin(void*, size_t, int) { return 0; }
+// The program's page has no standard input: without one handed over,
+// emscripten's terminal would ask the user with a prompt box. The replay
+// tool's page hands over the whole input at once (a function giving byte
+// after byte, then null), so a read never waits.
+EM_JS(int, PageGaveStdin, (), { return typeof Module['stdin'] == 'function' ? 1 : 0; });
+
+bool Sys_StdinReadable() { return PageGaveStdin() != 0; }
+
+long Sys_ReadStdin(void* buffer, size_t size, int) {
+    ssize_t got = read(STDIN_FILENO, buffer, size);
+    return got > 0 ? (long)got : 0;
+}
 
 // Closing the tab ends the page without a signal, and message boxes are the
 // page's own, so there is nothing to watch or end.

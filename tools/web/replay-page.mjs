@@ -31,7 +31,21 @@ async function runInPage({ files, dirs, cwd, args, stdin }) {
         }],
     };
     if (stdin !== null) module.stdin = () => (stdinAt < stdin.length ? stdin.charCodeAt(stdinAt++) & 0xFF : null);
-    const m = await createAmblerReplay(module);
+    // The page compiles the tool once; each run is a new instance of it,
+    // with memory of its own, as each run of the tool is a new process.
+    if (!window.amblerReplayWasm) {
+        const script = [...document.scripts].find((s) => /ambler-replay\.js$/.test(s.src));
+        window.amblerReplayWasm = WebAssembly.compileStreaming(fetch(new URL('ambler-replay.wasm', script.src)));
+        window.amblerReplayWasm.catch(() => { window.amblerReplayWasm = null; });
+    }
+    let failWasm;
+    const wasmFailed = new Promise((_, reject) => { failWasm = reject; });
+    module.instantiateWasm = (imports, receive) => {
+        window.amblerReplayWasm.then((compiled) => WebAssembly.instantiate(compiled, imports))
+            .then((instance) => receive(instance), failWasm);
+        return {};
+    };
+    const m = await Promise.race([createAmblerReplay(module), wasmFailed]);
     try {
         const r = m.callMain(args);
         if (status === null) status = r;
