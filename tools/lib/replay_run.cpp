@@ -7,7 +7,6 @@
 #include "app/signals.h"
 #include "platform/headless.h"
 #include "scene/scene.h"
-#include "scene/textures.h"
 
 // Delivers one scripted event through the window procedure, as the window
 // system would, with the cursor where the event says.
@@ -86,9 +85,9 @@ int RunReplay(const ReplayOptions& o, bool captureFrames, const ReplayStepHook& 
         bool running = RunStep(o, step, &next);
         if (!afterStep(step, run.framesRun != before) || !running) break;
     }
-    // A replay ends with its window still open: the scene's images go
-    // while their context is current, as a closed window's do.
-    if (run.glContext && loaded) ReleaseSceneTextures(loaded->textures);
+    // A replay that ends with its window still open shuts down as a closed
+    // window does (it runs once: a window already closed has no context).
+    ShutdownSequence();
     Plat_Quit();
     return status;
 }
