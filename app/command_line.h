@@ -12,6 +12,7 @@ constexpr int USAGE_EXIT_STATUS = 2;
 struct AmblerCommandLine {
     std::string sceneDir;  // "" = the working directory
     bool watch = false;
+    bool designPacing = false;  // --pacing design: frames only at the steps
     bool help = false;
     bool version = false;
 };
