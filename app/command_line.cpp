@@ -16,8 +16,8 @@ const char AMBLER_USAGE[] =
     "save of Hod.pro or of a texture it names reloads the scene. Keys: F1 help,\n"
     "F5 reload (Shift+F5 from the start position), F12 screenshot.\n"
     "The scene moves in steps of 40 ms. --pacing smooth (the default) draws at\n"
-    "the screen's refresh rate, blending between the last two steps; --pacing\n"
-    "design draws only at the steps, 25 frames a second.\n";
+    "the screen's refresh rate, blending between the last two steps;\n"
+    "--pacing design draws only at the steps, 25 frames a second.\n";
 
 std::string SceneFolderOf(const std::string& argument, std::string* folder) {
     if (argument.empty()) return "empty scene argument";

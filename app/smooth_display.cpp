@@ -15,7 +15,7 @@
 #include "app/author.h"
 #include "render/render.h"
 
-constexpr double MAX_PRESENT_COST_MS = 30;  // a frame slower than this never holds a step
+constexpr double MAX_PRESENT_COST_MS = 30;  // frames wait for a step no longer than this
 
 void BreakSmoothDisplay() {
     run.smooth.breakPending = true;
@@ -124,6 +124,18 @@ bool PresentSmoothFrame(double msSinceStep, PresentedFrame* report, bool keepDra
 
 // ---- The window's pacing.
 
+// Steps come first: a frame begun `in` ms from now that could still be
+// drawing when the next step is due waits until after it. Each step's
+// picture is still shown once, as the design draws once a step, so a
+// machine too slow for more never stops showing the scene.
+static bool WouldHoldStep(double in) {
+    const SmoothDisplay& s = run.smooth;
+    if (run.pauseState == PAUSE_PAUSED || s.shownSerial != s.serial) return false;
+    double cost = s.presentCost < MAX_PRESENT_COST_MS ? s.presentCost : MAX_PRESENT_COST_MS;
+    double untilStep = MIN_FRAME_INTERVAL - Plat_MillisecondsSince(run.lastFrameTime);
+    return untilStep - in < cost;
+}
+
 // Milliseconds until the next refresh is due (negative: overdue).
 static double UntilRefresh() {
     return run.smooth.refreshDue - Plat_MillisecondsSince(run.smooth.refreshBase);
@@ -147,11 +159,7 @@ void PresentWhenDue() {
     if (UntilRefresh() > 0) return;
     double sinceStep = Plat_MillisecondsSince(s.currentTick);
     if (!FrameWanted(AlphaAt(sinceStep))) return;
-    // Steps come first: a frame that could still be drawing when the next
-    // step is due waits until after it.
-    double cost = s.presentCost < MAX_PRESENT_COST_MS ? s.presentCost : MAX_PRESENT_COST_MS;
-    double untilStep = MIN_FRAME_INTERVAL - Plat_MillisecondsSince(run.lastFrameTime);
-    if (run.pauseState != PAUSE_PAUSED && untilStep < cost) return;
+    if (WouldHoldStep(0)) return;
     PresentSmoothFrame(sinceStep, nullptr, false);
     ScheduleNextRefresh();
 }
@@ -162,10 +170,7 @@ double SmoothFrameWakeIn() {
     double until = UntilRefresh();
     if (until < 0) until = 0;
     if (!FrameWanted(AlphaAt(Plat_MillisecondsSince(s.currentTick) + until))) return -1;
-    // A frame the next step would have to wait for is drawn after it.
-    double untilStep = MIN_FRAME_INTERVAL - Plat_MillisecondsSince(run.lastFrameTime);
-    double cost = s.presentCost < MAX_PRESENT_COST_MS ? s.presentCost : MAX_PRESENT_COST_MS;
-    if (run.pauseState != PAUSE_PAUSED && untilStep - until < cost) return -1;
+    if (WouldHoldStep(until)) return -1;
     return until;
 }
 

@@ -10,7 +10,7 @@
 // Real-window figures are interleaved A B A B; each prints the median with
 // its minimum and maximum, and the load average before and after.
 //
-// usage: smooth_display_bench [SECONDS_PER_RUN (5)] [PAIRS (3)]
+// usage: smooth_display_bench [SECONDS_PER_RUN (5)] [PAIRS (3)] [PARTS (1234)]
 // Needs an X display (tools/with-display.sh); the 1920 x 1080 figure needs
 // a screen at least that large (--xvfb-option -screen --xvfb-option 0 ...).
 #include <signal.h>
@@ -156,9 +156,9 @@ void Evenness() {
     CameraMoves(t, 20, 55, false, &walkS, &walkD);
     CameraMoves(t, 70, 115, true, &turnS, &turnD);
     ActorMoves(t, &actorS, &actorD);
-    printf("  walking straight  smooth %.4f   design %.4f   (%zu refreshes)\n",
+    printf("  walking straight  smooth %.2e   design %.3f   (%zu refreshes)\n",
            CoefficientOfVariation(walkS), CoefficientOfVariation(walkD), walkS.size());
-    printf("  turning           smooth %.4f   design %.4f   (%zu refreshes)\n",
+    printf("  turning           smooth %.2e   design %.3f   (%zu refreshes)\n",
            CoefficientOfVariation(turnS), CoefficientOfVariation(turnD), turnS.size());
     if (!actorS.empty()) {
         std::vector<double> s = actorS, d = actorD;
@@ -349,8 +349,9 @@ void MouseLatency() {
 int main(int argc, char** argv) {
     double seconds = argc > 1 ? atof(argv[1]) : 5.0;
     int pairs = argc > 2 ? atoi(argv[2]) : 3;
-    Evenness();
-    RealWindow(seconds, pairs);
-    MouseLatency();
+    std::string parts = argc > 3 ? argv[3] : "1234";
+    if (parts.find('1') != std::string::npos) Evenness();
+    if (parts.find_first_of("23") != std::string::npos) RealWindow(seconds, pairs);
+    if (parts.find('4') != std::string::npos) MouseLatency();
     return 0;
 }
