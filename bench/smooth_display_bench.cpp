@@ -193,9 +193,14 @@ void Stop(int pid) {
     waitpid(pid, &status, 0);
 }
 
+// The probe's last note of swaps so far and when; waits for the first.
 bool ReadCount(const std::string& path, double* swaps, double* when) {
-    std::ifstream in(path);
-    return (bool)(in >> *swaps >> *when);
+    for (int tries = 0; tries < 50; tries++) {
+        std::ifstream in(path);
+        if (in >> *swaps >> *when) return true;
+        usleep(100000);
+    }
+    return false;
 }
 
 std::string measuredSize;  // the maximised window's size, as the window manager gave it

@@ -25,8 +25,12 @@ extern "C" void SDL_GL_SwapWindow(void* window) {
     lastWrite = ns;
     char text[64];
     int length = snprintf(text, sizeof text, "%lld %.6f\n", swaps, ns / 1e9);
-    int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    // Written beside and renamed over, so a reader never sees it empty.
+    char temp[4096];
+    snprintf(temp, sizeof temp, "%s.new", path);
+    int fd = open(temp, O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (fd < 0) return;
-    if (write(fd, text, (size_t)length) == length) {}
+    bool whole = write(fd, text, (size_t)length) == length;
     close(fd);
+    if (whole) rename(temp, path);
 }
