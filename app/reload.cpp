@@ -23,6 +23,7 @@
 
 #include "app/app.h"
 #include "app/author.h"
+#include "app/model_open.h"
 #include "motion/motion.h"
 #include "render/render.h"
 #include "scene/scene.h"
@@ -39,6 +40,9 @@ static std::string reloadProblem;  // W: ReloadScene
 
 const std::string& ReloadProblem() { return reloadProblem; }
 void ForgetReloadProblem() { reloadProblem.clear(); }
+void SetReloadProblem(const std::string& problem) {
+    reloadProblem = problem.size() > SUMMARY_LENGTH ? problem.substr(0, SUMMARY_LENGTH - 3) + "..." : problem;
+}
 
 // The scene file as the program's reader holds it; false when it cannot
 // be opened or read.
@@ -218,6 +222,10 @@ static void LoadCheckedText(const std::string& text, bool fromStart) {
 
 bool ReloadScene(bool fromStart) {
     std::string text, report;
+    if (!RefreshOpenModel(&reloadProblem)) {
+        std::fprintf(stderr, "ambler: %s\n", reloadProblem.c_str());
+        return false;
+    }
     if (!ReadSceneBytes(&text)) {
         reloadProblem = std::string(SCENE_FILE_NAME) + ": cannot be read; old scene kept";
         std::fprintf(stderr, "ambler: %s\n", reloadProblem.c_str());

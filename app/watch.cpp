@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/author.h"
+#include "app/model_open.h"
 #include "scene/scene.h"
 
 struct FileStamp {
@@ -63,6 +64,7 @@ static std::vector<std::string> WatchedNames() {
     for (int i = 0; i <= actorLastIndex && (size_t)i < partTexName.cols; i++)
         for (int p = 0; p < actorPartVertexCount[i] && (size_t)p < partTexName.rows; p++)
             add(partTexFlag(p, i), partTexName(p, i));
+    for (const std::string& source : OpenModelSources()) names.push_back(source);
     return names;
 }
 
