@@ -26,6 +26,15 @@ const std::string& ReloadProblem();
 // that end the program.
 void ReleaseSceneTextures();
 void ForgetReloadProblem();
+// A problem to show as a failed reload's is shown (a drop that cannot open).
+void SetReloadProblem(const std::string& problem);
+
+// ---- Drop to open (drop_open.cpp).
+// Opens a dropped folder, Hod.pro or model as the scene from its start, as
+// Shift+F5 would in its folder. Anything that cannot open leaves the
+// running scene and its folder, and is reported as a failed reload is.
+// True when the new scene runs.
+bool OpenDroppedPath(const char* path);
 // Windows: the hidden option that makes a program the check of a reload.
 // It reads the scene text on standard input and writes the diagnostic
 // lines for the file name given after the option on standard output.
