@@ -7,6 +7,7 @@
 #include <SDL2/SDL_syswm.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -66,6 +67,10 @@ static int ConnectionLost(Display* d) {
 void PlatX11Init() {
     const char* driver = SDL_GetCurrentVideoDriver();
     if (driver && SDL_strcmp(driver, "x11") == 0) {
+        // A write on a cut connection would raise SIGPIPE and end the
+        // program before Xlib reaches ConnectionLost; ignored, the write
+        // fails and the lost window is a close like any other.
+        signal(SIGPIPE, SIG_IGN);
         XSetErrorHandler(ReportXError);
         XSetIOErrorHandler(ConnectionLost);
     }

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "scene/scene.h"
@@ -51,6 +52,27 @@ RgbImage WindowPicture(const std::string& window) {
     return CropImage(screen, g.x, g.y, g.width, g.height);
 }
 
+// Window pictures until want holds or timeoutMs (scaled as the other waits
+// are) pass; the last one. Each change shows once the program has drawn a
+// frame after it, which a loaded machine may take a while to do.
+RgbImage AwaitPicture(const std::string& window, const std::function<bool(const RgbImage&)>& want,
+                      int timeoutMs) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs * WindowWaitScale());
+    RgbImage picture = WindowPicture(window);
+    while (!want(picture) && std::chrono::steady_clock::now() < end) {
+        PauseMs(100);
+        picture = WindowPicture(window);
+    }
+    return picture;
+}
+
+// True when every pixel is the same: a clear scene with no line over it.
+bool IsUniform(const RgbImage& image) {
+    for (size_t k = 3; k < image.rgb.size(); k++)
+        if (image.rgb[k] != image.rgb[k % 3]) return false;
+    return !image.rgb.empty();
+}
+
 // Mean of a channel over the whole picture.
 double Mean(const RgbImage& image, int channel) {
     return MeanChannel(image, channel, 0, 0, image.width, image.height);
@@ -82,8 +104,7 @@ TEST(AuthorWindow, WatchReloadsSavesScreenshotsAndHelp) {
     int pid = StartAmbler({"--watch", dir.File("Hod.pro")}, err);
     std::string window = WaitForWindow(pid, 5000);
     ASSERT_FALSE(window.empty()) << "no window appeared";
-    PauseMs(700);
-    RgbImage red = WindowPicture(window);
+    RgbImage red = AwaitPicture(window, [](const RgbImage& p) { return Mean(p, 0) > 200; }, 3000);
     EXPECT_GT(Mean(red, 0), 200) << "the scene was read from the folder named";
     EXPECT_LT(Mean(red, 2), 50);
 
@@ -95,7 +116,7 @@ TEST(AuthorWindow, WatchReloadsSavesScreenshotsAndHelp) {
     RgbImage blue;
     do {
         blue = WindowPicture(window);
-    } while (Mean(blue, 2) < 200 && SecondsSince(saved) < 5);
+    } while (Mean(blue, 2) < 200 && SecondsSince(saved) < 5 * WindowWaitScale());
     std::printf("save to the new picture on screen: %.0f ms (screen captures included)\n",
                 1000 * SecondsSince(saved));
     EXPECT_GT(Mean(blue, 2), 200) << "the saved edit appears without a restart";
@@ -111,20 +132,26 @@ TEST(AuthorWindow, WatchReloadsSavesScreenshotsAndHelp) {
         if (log.find(": error") != std::string::npos) break;
         PauseMs(100);
     }
-    PauseMs(200);  // the summary reaches the window with the next frame
     // The folder by name, in the system's own form (on Windows a drive and backslashes).
     std::string folder = dir.path.substr(dir.path.rfind('/') + 1);
     EXPECT_NE(log.find(folder + "/Hod.pro:3:1: error"), std::string::npos) << log;
-    RgbImage kept = WindowPicture(window);
+    // The summary reaches the window with the next frame.
+    RgbImage kept = AwaitPicture(
+        window, [&](const RgbImage& p) { return CompareImages(p, blue).Share() > 0.02; }, 2000);
     EXPECT_GT(MeanChannel(kept, 2, 0, 0, kept.width, kept.height / 2), 200)
         << "the old scene keeps running above the one-line summary";
     EXPECT_GT(CompareImages(kept, blue).Share(), 0.02) << "the summary shows in the window";
 
-    // Fixed again; then F12 writes the window's picture into the scene folder.
+    // Fixed again (the summary goes with the reload); then F12 writes the
+    // window's picture into the scene folder.
     ASSERT_TRUE(SaveTextFile(dir.File("Hod.pro"), blueText));
-    PauseMs(1000);
+    auto showsBlueAlone = [](const RgbImage& p) { return IsUniform(p) && Mean(p, 2) > 250; };
+    AwaitPicture(window, showsBlueAlone, 5000);
     SendKey(window, "F12");
-    PauseMs(800);
+    for (int waited = 0; waited < 5000 * WindowWaitScale(); waited += 100) {
+        if (ReadWholeFile(err).find("ambler-0001.png") != std::string::npos) break;
+        PauseMs(100);
+    }
     RgbImage shot;
     std::string error;
     ASSERT_TRUE(ReadPng(dir.File("ambler-0001.png").c_str(), &shot, &error)) << error << ReadWholeFile(err);
@@ -135,15 +162,15 @@ TEST(AuthorWindow, WatchReloadsSavesScreenshotsAndHelp) {
     EXPECT_NE(ReadWholeFile(err).find(folder + "/ambler-0001.png"), std::string::npos);
     EXPECT_NE(ReadWholeFile(err).find("saved "), std::string::npos);
 
-    // F1 shows the help over the scene and F1 hides it again.
-    PauseMs(3200);  // the screenshot's notice has gone
-    RgbImage before = WindowPicture(window);
+    // F1 shows the help over the scene and F1 hides it again, once the
+    // screenshot's notice has gone (after three seconds).
+    RgbImage before = AwaitPicture(window, showsBlueAlone, 10000);
     SendKey(window, "F1");
-    PauseMs(400);
-    RgbImage help = WindowPicture(window);
+    RgbImage help = AwaitPicture(
+        window, [&](const RgbImage& p) { return CompareImages(before, p).Share() > 0.1; }, 2000);
     SendKey(window, "F1");
-    PauseMs(400);
-    RgbImage after = WindowPicture(window);
+    RgbImage after = AwaitPicture(
+        window, [&](const RgbImage& p) { return CompareImages(before, p).differing == 0; }, 2000);
     EXPECT_GT(CompareImages(before, help).Share(), 0.1) << "the help covers part of the window";
     EXPECT_GT(MeanChannel(help, 0, 0, 0, help.width, help.height / 2), 10) << "white text over blue";
     EXPECT_EQ(CompareImages(before, after).differing, 0) << "and leaves nothing behind";
@@ -159,9 +186,12 @@ TEST(AuthorWindow, AFolderWithoutASceneSaysWhatToDo) {
     int pid = StartAmbler({dir.path}, logs.File("stderr"));
     std::string window = WaitForWindow(pid, 5000);
     ASSERT_FALSE(window.empty()) << "no window appeared";
-    PauseMs(700);
     EXPECT_TRUE(FileExists(dir.File("Hod.pro"))) << "the empty scene is made in the folder named";
-    RgbImage picture = WindowPicture(window);
+    auto notice = [](const RgbImage& p) {
+        int third = p.height / 3;
+        return MeanChannel(p, 0, 0, p.height - third, p.width, third) > 10;
+    };
+    RgbImage picture = AwaitPicture(window, notice, 3000);
     int band = picture.height / 3;
     EXPECT_GT(MeanChannel(picture, 0, 0, picture.height - band, picture.width, band), 10)
         << "a notice at the bottom of the empty (black) scene";

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -65,6 +66,27 @@ TEST(ToolSignals, ReplayStopsBetweenStepsWithCompleteTraceAndSignalStatus) {
     }
 }
 
+// A step that outlasts the grace (held here at its record; on a loaded
+// machine, merely slow): the forced end leaves whole records only.
+TEST(ToolSignals, ReplayStuckInAStepEndsItsTraceAfterTheLastWholeRecord) {
+    std::string scene = SmallScene(), work = MakeTempDir();
+    std::string trace = work + "/trace", held = work + "/held";
+    ASSERT_TRUE(SaveTextFile(trace, ""));  // the hold knows the file by its inode
+    Started run = StartIn(scene, {REPLAY, scene, "--steps", "1000", "--trace", trace}, false,
+                          "/dev/null", HoldEnvironment(trace, "fputs", 30, held));
+    ASSERT_TRUE(WaitForHold(held)) << "the replay reached its 31st record";
+    double ms;
+    EXPECT_EQ(SignalAndWait(run, SIGINT, 3000, &ms), 128 + SIGINT);
+    EXPECT_LT(ms, 1000);
+    std::string text = ReadWholeFile(trace);
+    ASSERT_FALSE(text.empty()) << "the records before the stuck step are out";
+    EXPECT_EQ(text.back(), '\n') << "the trace ends with a whole record";
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 30);
+    TraceStep last;
+    EXPECT_TRUE(ParseTraceLine(text.substr(text.rfind('\n', text.size() - 2) + 1), &last));
+    EXPECT_EQ(last.step, 29);
+}
+
 TEST(ToolSignals, ReplayWaitingOnStandardInputEndsAndCheckEndsWhileDecoding) {
     std::string scene = SmallScene();
     Started waiting = StartIn(scene, {REPLAY, scene, "--steps", "5"}, true);
@@ -74,12 +96,15 @@ TEST(ToolSignals, ReplayWaitingOnStandardInputEndsAndCheckEndsWhileDecoding) {
     printf("ambler-replay, SIGTERM while standard input sends nothing: ended after %.0f ms\n", ms);
     EXPECT_LT(ms, 1000);
 
-    // Decoding a 100 MB picture takes the check a good while.
+    // A 100 MB picture whose reader is held after its first chunk: the check
+    // is still at it however fast the machine reads.
     std::string giant = MakeTempDir();
     WriteSceneNaming(giant, "giant.bmp");
     WriteGiantBitmap(giant + "/giant.bmp", 1, 1 << 25);
-    Started check = StartIn(giant, {CHECK, giant}, false);
-    PauseMs(150);
+    std::string held = giant + "/held";
+    Started check = StartIn(giant, {CHECK, giant}, false, "/dev/null",
+                            HoldEnvironment(giant + "/giant.bmp", "read", 1, held));
+    EXPECT_TRUE(WaitForHold(held)) << "the check reached the bitmap";
     EXPECT_EQ(SignalAndWait(check, SIGTERM, 3000, &ms), 128 + SIGTERM);
     printf("ambler-check, SIGTERM while decoding: ended after %.0f ms\n", ms);
     EXPECT_LT(ms, 500);

@@ -57,12 +57,15 @@ TEST(ProgramSignals, EndsPromptlyWithStatusZeroAtEveryStage) {
         ExpectPromptEnd(boxed, SIGTERM, "the message box");
     }
     {
-        // Decoding and scaling a 100 MB picture holds the load for seconds.
+        // A 100 MB picture whose reader is held after its first chunk: the
+        // load cannot finish however fast the machine reads.
         std::string dir = MakeTempDir();
         WriteSceneNaming(dir, "giant.bmp");
         WriteGiantBitmap(dir + "/giant.bmp", 1, 1 << 25);
-        Started loading = StartIn(dir, {AMBLER}, false);
-        PauseMs(700);
+        std::string held = dir + "/held";
+        Started loading = StartIn(dir, {AMBLER}, false, "/dev/null",
+                                  HoldEnvironment(dir + "/giant.bmp", "read", 1, held));
+        EXPECT_TRUE(WaitForHold(held)) << "the load reached the bitmap";
         EXPECT_EQ(WaitForWindow(loading.pid, 0), "") << "still loading";
         ExpectPromptEnd(loading, SIGTERM, "loading");
     }

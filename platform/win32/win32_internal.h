@@ -29,6 +29,12 @@ struct Win32State {
     // rectangle, for the restore (see Plat_ShowWindow).
     RECT normalRect = {}, maximisedRect = {};
     bool maximisedByUs = false;
+    // Where the program last placed the window itself; how many more moves
+    // the system makes on its own before the first input are undone (see
+    // MovedBySystem); placing: inside a placement of our own.
+    POINT placed = {};
+    bool placedKnown = false, placing = false;
+    int placeAgainLeft = 0;
     bool timerPeriodSet = false;  // timeBeginPeriod(1) in force
 
     // The message the desktop loop took last, kept whole for dispatching.

@@ -15,6 +15,10 @@
 #include <string>
 
 static const char WINDOW_CLASS[] = "Ambler";
+// The backend's own message, never seen by the program: put the window back
+// where the program placed it.
+constexpr UINT WM_PLACE_AGAIN = WM_APP + 1;
+constexpr int PLACE_AGAIN_TIMES = 2;  // a window manager that insists on its own place wins
 
 void WinRestoreSystemState() {
     if (win.modeSwitched) {
@@ -35,6 +39,38 @@ static LONG WINAPI RestoreOnCrash(EXCEPTION_POINTERS*) {
 
 static void RestoreAtExit() { WinRestoreSystemState(); }
 
+// Sets the window's place as the program asks and remembers it.
+static void PlaceWindow(HWND after, int x, int y, int width, int height, UINT flags) {
+    win.placing = true;
+    SetWindowPos(win.window, after, x, y, width, height, flags);
+    win.placing = false;
+    if (!(flags & SWP_NOMOVE)) {
+        win.placed = {x, y};
+        win.placedKnown = true;
+    }
+}
+
+// Under wine, a window manager that frames the window while wine is still
+// to read an earlier placement can leave wine believing that the window
+// stands at the frame's first corner, while the screen shows it where the
+// program put it. The pointer's messages then go wherever wine believes,
+// never to the window. So a move the system makes on its own after the
+// first show and before the first input is undone: placed again, the window
+// makes the window manager tell wine its true place. Windows moves a window
+// only when asked to, so there this never happens.
+static bool MovedBySystem() {
+    if (win.placeAgainLeft <= 0 || win.placing || !win.placedKnown || IsZoomed(win.window) ||
+        IsIconic(win.window))
+        return false;
+    RECT now;
+    return GetWindowRect(win.window, &now) && (now.left != win.placed.x || now.top != win.placed.y);
+}
+
+static bool IsUserInput(UINT message) {
+    return message == WM_KEYDOWN || message == WM_SYSKEYDOWN || message == WM_LBUTTONDOWN ||
+           message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN;
+}
+
 // The system's messages go to the program's window procedure, which passes
 // what it does not handle back to DefWindowProc. Headless, only creation
 // and destruction reach the program: its input is scripted.
@@ -42,6 +78,17 @@ static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
     if (message == WM_NCCREATE) win.window = hwnd;
     if (!win.proc || (WinHeadless() && message != WM_CREATE && message != WM_DESTROY))
         return DefWindowProcA(hwnd, message, wParam, lParam);
+    if (message == WM_PLACE_AGAIN) {
+        if (MovedBySystem()) {
+            win.placeAgainLeft--;
+            PlaceWindow(nullptr, win.placed.x, win.placed.y, 0, 0,
+                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        return 0;
+    }
+    // Undone after the system's message is through, not inside it.
+    if (message == WM_WINDOWPOSCHANGED && MovedBySystem()) PostMessageA(hwnd, WM_PLACE_AGAIN, 0, 0);
+    if (IsUserInput(message)) win.placeAgainLeft = 0;  // from now on every move is meant
     if (message == WM_GETMINMAXINFO && win.maxClientWidth > 0) {
         // A popup's client is the whole window: maximising stops at the limits.
         MINMAXINFO* info = (MINMAXINFO*)lParam;
@@ -56,7 +103,7 @@ static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
         // one sized past the limits by another program goes back at once.
         int w = LowWord(lParam), h = HighWord(lParam);
         if (Plat_CapClientSize(&w, &h)) {
-            SetWindowPos(hwnd, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            PlaceWindow(nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
             lParam = MakeLParam(w, h);
         }
     }
@@ -151,6 +198,8 @@ void Plat_Quit() {
     win.quitPosted = false;
     win.shownOnce = false;
     win.maximisedByUs = false;
+    win.placedKnown = false;
+    win.placeAgainLeft = 0;
     win.cursorCounter = 0;
     WinRestoreSystemState();
     win.initialised = false;
@@ -170,7 +219,7 @@ void Plat_GetScreenSize(int* width, int* height) {
 
 void Plat_SetWindowPosTopmost(PlatWindow, int x, int y) {
     if (!win.window || WinHeadless()) return;
-    SetWindowPos(win.window, HWND_TOPMOST, x, y, 0, 0, SWP_NOSIZE);
+    PlaceWindow(HWND_TOPMOST, x, y, 0, 0, SWP_NOSIZE);
 }
 
 // A restore that left the window covering what its maximised self covered,
@@ -187,8 +236,8 @@ static void PutBackNormalRect() {
         EqualRect(&now, &win.normalRect))
         return;
     const RECT& r = win.normalRect;
-    SetWindowPos(win.window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceWindow(nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Plat_ShowWindow(PlatWindow, PlatShow how) {
@@ -200,13 +249,19 @@ void Plat_ShowWindow(PlatWindow, PlatShow how) {
     }
     bool maximise = how == PLAT_SHOW_MAXIMIZED;
     if (maximise && !IsZoomed(win.window)) GetWindowRect(win.window, &win.normalRect);
+    win.placing = true;  // the show's own moves are asked for
     ShowWindow(win.window, maximise ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+    win.placing = false;
     if (maximise) {
         win.maximisedByUs = GetWindowRect(win.window, &win.maximisedRect) != 0;
     } else {
         PutBackNormalRect();
     }
-    if (!win.shownOnce) UpdateWindow(win.window);  // the first frame is painted at once
+    if (!win.shownOnce) {
+        win.placeAgainLeft = PLACE_AGAIN_TIMES;
+        UpdateWindow(win.window);  // the first frame is painted at once
+        if (MovedBySystem()) PostMessageA(win.window, WM_PLACE_AGAIN, 0, 0);
+    }
     win.shownOnce = true;
 }
 

@@ -47,7 +47,7 @@ void WriteSceneNaming(const std::string& dir, const std::string& texture) {
 }
 
 Started StartIn(const std::string& dir, const std::vector<std::string>& argv, bool stdinNeverEnds,
-                const std::string& stderrPath) {
+                const std::string& stderrPath, const std::vector<std::string>& environment) {
     Started s;
     int pipeFds[2] = {-1, -1};
     if (stdinNeverEnds && pipe(pipeFds) != 0) return s;
@@ -59,6 +59,7 @@ Started StartIn(const std::string& dir, const std::vector<std::string>& argv, bo
         int err = open(stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (err >= 0) dup2(err, 2);
         if (chdir(dir.c_str()) != 0) _exit(127);
+        for (const std::string& setting : environment) putenv(const_cast<char*>(setting.c_str()));
         std::vector<char*> args;
         for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);
@@ -70,6 +71,27 @@ Started StartIn(const std::string& dir, const std::vector<std::string>& argv, bo
         s.stdinWriter = pipeFds[1];
     }
     return s;
+}
+
+std::vector<std::string> HoldEnvironment(const std::string& file, const char* call, int after,
+                                         const std::string& sign) {
+    std::vector<std::string> environment = {
+        std::string("LD_PRELOAD=") + AMBLER_HOLD_IO_LIB, "AMBLER_HOLD_FILE=" + file,
+        std::string("AMBLER_HOLD_CALL=") + call, "AMBLER_HOLD_AFTER=" + std::to_string(after),
+        "AMBLER_HOLD_SIGN=" + sign};
+    // A sanitizer build's runtime would refuse a library loaded before it.
+    const char* asan = getenv("ASAN_OPTIONS");
+    environment.push_back(std::string("ASAN_OPTIONS=") + (asan ? asan : "") +
+                          ":verify_asan_link_order=0");
+    return environment;
+}
+
+bool WaitForHold(const std::string& sign) {
+    for (int waited = 0; waited < 30000; waited += 10) {
+        if (access(sign.c_str(), F_OK) == 0) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
 }
 
 static double NowMs() {

@@ -18,8 +18,19 @@ struct Started {
     int pid = -1;
     int stdinWriter = -1;  // closed by EndOf
 };
+// environment: NAME=VALUE settings added to the program's.
 Started StartIn(const std::string& dir, const std::vector<std::string>& argv, bool stdinNeverEnds,
-                const std::string& stderrPath = "/dev/null");
+                const std::string& stderrPath = "/dev/null",
+                const std::vector<std::string>& environment = {});
+// The environment (for StartIn) that holds a program for good at a call on
+// one file, with tests/preload/hold_io.c: the first `after` calls of `call`
+// ("read" or "fputs") on file go through, the next one holds, and the file
+// sign is made.
+std::vector<std::string> HoldEnvironment(const std::string& file, const char* call, int after,
+                                         const std::string& sign);
+// Waits for the file sign to appear (up to a bound no machine should need);
+// true when it did.
+bool WaitForHold(const std::string& sign);
 // Sends sig and waits up to timeoutMs for the end; the exit status (128 +
 // the signal for one that killed it), or -1 after a timeout (then it is
 // killed). *elapsedMs: from the signal to the end.
@@ -31,3 +42,7 @@ std::vector<int> ChildrenOf(int pid);
 // Destroys an X window (id in any C notation) from a client of its own, as
 // a hostile or confused client would; false without a display.
 bool DestroyWindowFromOutside(const std::string& window);
+// Tells an X window that it stands at (x, y) on the screen, wherever it
+// is, as a window manager's synthetic ConfigureNotify does; false without a
+// display or such a window.
+bool TellWindowItStandsAt(const std::string& window, int x, int y);

@@ -14,3 +14,24 @@ bool DestroyWindowFromOutside(const std::string& window) {
     XCloseDisplay(d);
     return true;
 }
+
+bool TellWindowItStandsAt(const std::string& window, int x, int y) {
+    Display* d = XOpenDisplay(nullptr);
+    if (!d) return false;
+    Window w = (Window)strtoul(window.c_str(), nullptr, 0);
+    XWindowAttributes size;
+    bool ok = XGetWindowAttributes(d, w, &size) != 0;
+    if (ok) {
+        XEvent event = {};
+        event.xconfigure.type = ConfigureNotify;
+        event.xconfigure.event = event.xconfigure.window = w;
+        event.xconfigure.x = x;
+        event.xconfigure.y = y;
+        event.xconfigure.width = size.width;
+        event.xconfigure.height = size.height;
+        ok = XSendEvent(d, w, False, StructureNotifyMask, &event) != 0;
+    }
+    XSync(d, False);
+    XCloseDisplay(d);
+    return ok;
+}

@@ -7,8 +7,7 @@
 bash "$(dirname "$0")/wine-server.sh" stop
 cp -r "$root/scenes/walk" "$work/walk"
 export root work AMBLER_WINDOWS_BIN
-xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -extension GLX" bash -c '
-    openbox > /dev/null 2>&1 &
+bash "$root/tools/with-display.sh" --xvfb-option -extension --xvfb-option GLX bash -c '
     cd "$work/walk" || exit 1
     "$root/tools/wine-run.sh" "$AMBLER_WINDOWS_BIN/ambler.exe" < /dev/null 2> "$work/stderr" &
     program=$!
@@ -19,9 +18,16 @@ xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -extension GLX" bash -c '
         sleep 0.1
     done
     [ -n "$box" ] || { echo "no-gl: no box captioned Error within a minute" >&2; kill $program; exit 1; }
-    sleep 1  # the box takes its keys once it is mapped
     kill -0 $program 2> /dev/null || { echo "no-gl: the program ended with its box open" >&2; exit 1; }
-    xdotool key --window "$box" Return
+    # The box takes its keys some time after it shows (longer on a loaded
+    # machine): Return again until it goes.
+    for _ in $(seq 60); do
+        xdotool key --window "$box" Return 2> /dev/null
+        sleep 0.5
+        [ -z "$(xdotool search --onlyvisible --name "^Error\$" 2> /dev/null)" ] && break
+    done
+    [ -z "$(xdotool search --onlyvisible --name "^Error\$" 2> /dev/null)" ] ||
+        echo "no-gl: the box stayed through 30 s of Return" >&2
     for _ in $(seq 100); do kill -0 $program 2> /dev/null || break; sleep 0.1; done
     kill -0 $program 2> /dev/null && { echo "no-gl: still running after the box closed" >&2; kill $program; }
     wait $program

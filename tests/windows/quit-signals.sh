@@ -15,12 +15,43 @@ await() {
 # Ends a program the check left running, and reaps it.
 reap() { kill -KILL "$1" 2> /dev/null; wait "$1" 2> /dev/null; }
 
+# Sends the process $1 SIGINT at a moment when wine can deliver it. Wine's
+# SIGINT handler starts the thread that runs the console's Ctrl+C handlers,
+# on the thread the signal interrupts: the main one. Interrupted inside an
+# allocation (the replay's drawing allocates all the time), that thread
+# holds the allocator's lock, the new thread's stack waits for it, and the
+# process hangs for good before any code of ours runs. (A user's Ctrl+C can
+# meet the same fault.) So the process is stopped until its main thread is
+# found waiting in the kernel on something other than memory: a futex, a
+# read or write, a poll or a sleep, never inside an allocation.
+interrupt_when_waiting() {
+    local pid=$1 state call
+    for _ in $(seq 500); do
+        kill -STOP "$pid" 2> /dev/null || return
+        for _ in $(seq 100); do
+            state=$(cut -d')' -f2 "/proc/$pid/stat" 2> /dev/null | cut -d' ' -f2)
+            [ "$state" = T ] || [ -z "$state" ] && break
+            sleep 0.001
+        done
+        call=$(cut -d' ' -f1 "/proc/$pid/syscall" 2> /dev/null)
+        case $call in
+        0 | 1 | 7 | 23 | 35 | 47 | 202 | 230 | 232 | 270 | 271 | 281)  # x86-64 numbers
+            kill -INT "$pid"
+            kill -CONT "$pid"
+            return ;;
+        esac
+        kill -CONT "$pid"
+        sleep 0.01
+    done
+    kill -INT "$pid"  # never seen waiting: as a user would
+}
+
 # The replay: interrupted once a few steps are traced.
 "$root/tools/wine-run.sh" "$AMBLER_WINDOWS_BIN/ambler-replay.exe" "$root/scenes/walk" \
     --steps 1000000 --trace "$work/trace" < /dev/null 2> "$work/replay.err" &
 replay=$!
-if await '[ "$(grep -c "" "$work/trace" 2> /dev/null)" -ge 5 ]' 600; then
-    kill -INT "$replay"
+if await 'lines=$(grep -c "" "$work/trace" 2> /dev/null); [ "${lines:-0}" -ge 5 ]' 600; then
+    interrupt_when_waiting "$replay"
     if await '! kill -0 "$replay" 2> /dev/null' 100; then
         wait "$replay"
         status=$?
@@ -40,7 +71,7 @@ cp -r "$root/scenes/walk" "$work/walk"
 (cd "$work/walk" && exec "$root/tools/wine-run.sh" "$AMBLER_WINDOWS_BIN/ambler.exe" < /dev/null) &
 program=$!
 if await '[ -n "$(xdotool search --onlyvisible --pid "$program" 2> /dev/null)" ]' 600; then
-    kill -INT "$program"
+    interrupt_when_waiting "$program"
     if await '! kill -0 "$program" 2> /dev/null' 100; then
         wait "$program"
         status=$?

@@ -5,6 +5,7 @@
 # Linux tool's, and ambler-check must find the scene's textures beside the
 # file it was given, not in the working folder.
 . "$(dirname "$0")/common.sh" windows-paths
+[ -n "$AMBLER_TRACE_LOG" ] && echo "ran windows_paths" >> "$AMBLER_TRACE_LOG"  # for the summary
 
 # The Windows name wine gives a Linux path: drive Z: is the root.
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }

@@ -157,11 +157,12 @@ static bool EveryShotCame(const Arguments& a, long stepsRun) {
 }
 
 // Flushes and closes the trace; false (with a message) when any of it
-// could not be written.
-static bool FinishTrace(FILE* trace, const std::string& path, bool failedBefore) {
+// could not be written. failedBefore: the errno of a write that failed
+// during the run, or 0.
+static bool FinishTrace(FILE* trace, const std::string& path, int failedBefore) {
     if (!trace) return true;
     bool ok = !failedBefore && fflush(trace) == 0 && !ferror(trace);
-    int error = errno;
+    int error = failedBefore ? failedBefore : errno;
     if (trace != stdout && fclose(trace) != 0 && ok) ok = false, error = errno;
     if (!ok)
         fprintf(stderr, "ambler-replay: cannot write the trace to %s: %s\n",
@@ -199,11 +200,16 @@ int main(int argc, char** argv) {
     if (a.tracePath == "-") trace = stdout;
     else if (!a.tracePath.empty() && !(trace = fopen(a.tracePath.c_str(), "w")))
         return Fail("cannot write " + a.tracePath + ": " + strerror(errno));
-    bool traceFailed = false, shotsWritten = true;
+    int traceFailed = 0;  // the errno of the first failed write
+    bool shotsWritten = true;
     long stepsRun = 0;
+    // Each record goes out whole as soon as it is made: a quit signal whose
+    // grace runs out while a step is slow (a loaded machine) then ends the
+    // trace after the last whole record, never inside one.
     auto afterStep = [&](long step, bool ran) {
-        if (trace && !traceFailed && fputs(TraceLine(step, ran).c_str(), trace) == EOF)
-            traceFailed = true;
+        if (trace && !traceFailed &&
+            (fputs(TraceLine(step, ran).c_str(), trace) == EOF || fflush(trace) == EOF))
+            traceFailed = errno ? errno : EIO;
         shotsWritten = WriteShots(a, step) && shotsWritten;
         stepsRun = step + 1;
         return true;
