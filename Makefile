@@ -16,7 +16,7 @@ PACKAGES := g++ make cmake pkg-config libsdl2-dev libgl1-mesa-dev libglu1-mesa-d
 	libgl1-mesa-dri libpng-dev libx11-dev libxrandr-dev libgtest-dev libbenchmark-dev \
 	xvfb xauth xdotool x11-utils x11-apps openbox \
 	libassimp-dev assimp-testmodels libstb-dev libmeshoptimizer-dev libseccomp-dev \
-	g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine zip
+	g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine zip strace
 
 .PHONY: all deps build asan windows run test test-fast test-windows bench soak fuzz update-golden scenes clean
 

@@ -1,15 +1,24 @@
 // app.h -- the application shell: window procedure, frame top level, pause
-// protocol, GL context and projection, keyboard and mouse state.
+// protocol, GL context and projection, keyboard and mouse.
 //
-// Lifetime: the key flags, mouse references and pause state live for the
-// whole run and start at 0; the context handles exist from window creation to
-// the shutdown sequence.
+// The program's state comes in two lifetimes, as Quake keeps cls and cl:
+// RunState lives for the whole run (window, display mode, pause, frame
+// clock, keys, mouse, the author's additions), and LoadedScene lives for one
+// loaded scene (the scene, its texture objects and obstacle index, and
+// everything that moves in it), replaced as a whole by every load.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
+#include "app/author.h"
+#include "motion/behaviour.h"
 #include "motion/input.h"
+#include "motion/motion.h"
 #include "platform/platform.h"
+#include "scene/scene.h"
+#include "scene/scene_file.h"
+#include "scene/textures.h"
 
 // ---- Frame pacing and pause.
 constexpr int MIN_FRAME_INTERVAL = 40;  // ms between frame starts: 25 frames per second
@@ -20,34 +29,71 @@ enum PauseState : int {
     PAUSE_PAUSED = 1,        // cursor shown, a left drag moves the window
     PAUSE_FORCED_FRAME = 3,  // one frame while paused (resize, button release)
 };
-extern int pauseState;          // a PauseState
-extern uint32_t frameTick;      // tick of the last frame attempt
-extern uint32_t lastFrameTime;  // tick of the last frame that ran
-extern unsigned long framesRun; // frames that passed the pacing since start (tools read it)
-
-// ---- Window and context.
-extern PlatWindow mainWindow;
-extern PlatDC windowDC;
-extern PlatGLContext glContext;
-extern double clientCentreX, clientCentreY;  // W: ResizeScene; R: mouse look
-
-// ---- Display mode.
-extern PlatDisplayMode savedDisplayMode;      // mode before the switch; zero without one
-extern PlatDisplayMode requestedDisplayMode;  // the mode switched to
-extern int displayModeSwitched;               // 1 once a switch was made at start
-
-// ---- Keys held: W key handlers; passed to the motion and camera steps.
-extern HeldKeys heldKeys;
 
 // ---- Mouse.
 constexpr double MOUSE_TURN_DIVISOR = 8.0;   // pixels per degree of heading
 constexpr double MOUSE_TILT_DIVISOR = 20.0;  // pixels per degree of upward tilt
 constexpr double MOUSE_TILT_DOWN_DIVISOR = 5.0;  // pixels per degree of downward tilt
-extern int mouseX, mouseY;          // position of the latest mouse-move notification
-extern int lastMouseX, lastMouseY;  // reference of the next turn and tilt steps
-extern PlatPoint cursorPoint;       // scratch
-extern int dragActive;              // 1 from a left press to its release
-extern int dragAnchorX, dragAnchorY;
+
+struct MouseState {
+    int mouseX = 0, mouseY = 0;          // position of the latest mouse-move notification
+    int lastMouseX = 0, lastMouseY = 0;  // reference of the next turn and tilt steps
+    int dragActive = 0;                  // 1 from a left press to its release
+    int dragAnchorX = 0, dragAnchorY = 0;
+};
+
+// What lives for the whole run; every field starts as a fresh process has it.
+struct RunState {
+    // ---- Window and context.
+    PlatWindow mainWindow = 0;
+    PlatDC windowDC = 0;
+    PlatGLContext glContext = nullptr;
+    double clientCentreX = 0, clientCentreY = 0;  // W: ResizeScene; R: mouse look
+    int windowMaximised = 0;  // the window as F3 left it; the first scene's setting at start
+
+    // ---- Display mode.
+    PlatDisplayMode savedDisplayMode = {};      // mode before the switch; zero without one
+    PlatDisplayMode requestedDisplayMode = {};  // the mode switched to
+    int displayModeSwitched = 0;                // 1 once a switch was made at start
+
+    // ---- Frame pacing and pause.
+    int pauseState = PAUSE_RUNNING;  // a PauseState
+    uint32_t frameTick = 0;          // tick of the last frame attempt
+    uint32_t lastFrameTime = 0;      // tick of the last frame that ran
+    unsigned long framesRun = 0;     // frames that passed the pacing since start (tools read it)
+
+    // ---- Input: W the handlers; the keys are the motion steps' command.
+    HeldKeys heldKeys;
+    MouseState mouse;
+
+    // ---- The build: 1 in the build that keeps the scene file's sideKeyMode.
+    int keepSideKeyMode = 0;
+    // The first load reads standard input for the table sizes; every later
+    // one reads "" in its place, so that a reload never waits on it.
+    const char* stdinText = nullptr;
+
+    // ---- The author's additions (F1, F5, F12, --watch, notices).
+    AuthorState author;
+    // Runs between the drawing stages and the swap (help, notices,
+    // screenshots); set at window creation, so code that only draws never
+    // links it.
+    void (*frameOverlayHook)() = nullptr;
+};
+
+// What lives for one loaded scene.
+struct LoadedScene {
+    Scene scene;
+    SceneReadResult read;  // how the scene's file was read
+    SceneTextures textures;
+    ObstacleIndex obstacles;
+    SceneMotion motion;
+};
+
+// The program's state. Global because the window system calls the window
+// procedure, and the signal thread the forced end, with no way to hand them
+// anything; everything below them takes what it uses as arguments.
+extern RunState run;
+extern std::unique_ptr<LoadedScene> loaded;
 
 // Registers, creates, places and shows the window; the scene is loaded
 // inside. False when no window could be made.
@@ -58,33 +104,33 @@ int RunMessageLoop();
 intptr_t MainWindowProc(PlatWindow window, unsigned message, uintptr_t wParam, intptr_t lParam);
 // One frame: pause check, pacing, motion step, drawing, swap.
 void DisplayFrame();
-// The motion and camera step of the current view mode.
-void StepMotion();
+// The motion and camera step of the scene's view mode.
+void StepMotion(LoadedScene& level, const HeldKeys& keys);
 // Every drawing stage after the clear, in order, with the actor and
 // camera steps between them.
-void DrawFrameStages(const HeldKeys& keys);
+void DrawFrameStages(LoadedScene& level, const HeldKeys& keys);
 // glFlush and the buffer swap, after the drawing stages.
 void FinishFrame();
-// Runs between the drawing stages and the swap (help, notices, screenshots);
-// set at window creation, so code that only draws never links it.
-extern void (*frameOverlayHook)();
 // One frame while paused (resize, button release): pauseState 1 -> 3 -> 1.
 void ForceFrame();
 // Releases the context and the DC, posts quit, restores the display mode.
 void ShutdownSequence();
 
 // Reads "Hod.pro" from the working directory (creating an empty one when
-// missing), then StartLoadedScene: the viewer stands at its start position
-// and heading.
+// missing) into a new loaded scene and starts it: the viewer stands at its
+// start position and heading.
 void LoadScene();
-// After a read: the scene's derived values, the viewer and follow camera at
-// their starts, the frame clock and the obstacle index.
-void StartLoadedScene();
+// After a read: the scene's derived values, everything that moves at its
+// start, the frame clock and the obstacle index.
+void StartLoadedScene(LoadedScene& level);
+// The texture step, the closing sentinels and the render state the scene
+// drives, with the GL context current.
+void PrepareSceneForDrawing(LoadedScene& level);
 
 // Context creation (first step of window creation).
 void CreateRenderContext();
 // Render state, material and lights (after the scene load).
-void SetRenderState();
+void SetRenderState(const Scene& scene);
 // Filled polygons and the first clear (after the textures).
 void FinishRenderState();
 // Viewport, projection and camera for a new client size; forces a frame.
@@ -102,6 +148,6 @@ void HandleLeftButtonUp();
 // Mouse look of view modes 1 and 3 (turn and tilt from the cursor).
 void MouseLook(intptr_t lParam);
 // The camera placement of view-mode-1 mouse look.
-void PlaceMouseLookCamera();
+void PlaceMouseLookCamera(const Scene& scene, ViewerState& viewer);
 // Moves the window so that the press position stays under the cursor.
 void FollowCursor();

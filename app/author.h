@@ -2,29 +2,68 @@
 // building scenes and for newcomers: reload (F5, Shift+F5, --watch),
 // screenshots (F12), the help overlay (F1) and one-line notices in the window.
 //
-// Lifetime: every flag and notice lives for the whole run and starts off.
+// Lifetime: every flag and notice lives for the whole run and starts off
+// (RunState::author).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+struct Scene;
+
+// One watched file as it was last looked at.
+struct FileStamp {
+    std::string name;
+    bool exists;
+    uint64_t id, size;
+    int64_t written;
+    bool operator==(const FileStamp&) const = default;
+};
+
+// --watch: the files of the loaded scene and a change waiting to settle.
+struct WatchState {
+    bool enabled = false;
+    std::vector<FileStamp> loaded;   // the files as last loaded
+    std::vector<FileStamp> pending;  // a change waiting to settle
+    bool changeSeen = false;
+    uint32_t lastPoll = 0;
+    bool polledOnce = false;
+};
+
+// The model open now, if any: kept by a drop that fails, let go by a
+// scene folder that opens.
+struct OpenedModel {
+    std::string model;   // absolute; "" when the scene is not a model's
+    std::string folder;  // its scene folder in the cache
+    std::string key;     // what it was made from, as it was then
+};
+
+struct AuthorState {
+    bool helpVisible = false;          // W: F1
+    bool shiftHeld = false;            // W: Shift down and up
+    bool screenshotRequested = false;  // W: F12; cleared by the next frame
+    bool sceneFileCreated = false;     // W: start; cleared by the next good reload
+    std::string screenshotNotice;      // W: FinishAuthorFrame
+    uint32_t screenshotNoticeTick = 0;
+    std::string reloadProblem;         // W: ReloadScene; "" after a good one
+    WatchState watch;
+    OpenedModel openModel;             // W: OpenModel, RefreshOpenModel, a drop
+};
+
 // ---- Keys the design leaves free; the key handlers pass on what they ignore.
 void HandleAuthorKeyDown(unsigned key);
 void HandleAuthorKeyUp(unsigned key);
 
 // ---- Reload.
-// Reads Hod.pro and its textures again. A file with errors leaves the running
-// scene untouched, prints its problems to stderr as FILE:LINE:COLUMN lines and
+// Reads Hod.pro and its textures again into a scene beside the running one.
+// A file with errors, or one that does not fit in the memory budget beside
+// the running scene ("Out of memory."), leaves the running scene untouched, prints its problems to stderr as FILE:LINE:COLUMN lines and
 // keeps a one-line summary in the window until the next good load. Keeps
 // where the viewer is unless fromStart. True when the new scene runs.
 bool ReloadScene(bool fromStart);
 // The summary of the last failed reload; "" after a good one.
 const std::string& ReloadProblem();
-// Deletes the scene's texture objects and images, each distinct one once
-// (slots naming the same file share them); before a reload, and by tests
-// that end the program.
-void ReleaseSceneTextures();
 void ForgetReloadProblem();
 // A problem to show as a failed reload's is shown (a drop that cannot open).
 void SetReloadProblem(const std::string& problem);
@@ -35,18 +74,6 @@ void SetReloadProblem(const std::string& problem);
 // running scene and its folder, and is reported as a failed reload is.
 // True when the new scene runs.
 bool OpenDroppedPath(const char* path);
-// Windows: the hidden option that makes a program the check of a reload.
-// It reads the scene text on standard input and writes the diagnostic
-// lines for the file name given after the option on standard output.
-constexpr const char RELOAD_CHECK_OPTION[] = "--reload-check";
-// True when this process was started as a reload's check, which has then
-// run; *status is the exit status (1: errors). Call first in main.
-bool RunAsReloadCheck(int argc, char** argv, int* status);
-// Windows: runs the check of text in a new process of this program. As for
-// the fork on Linux: 1 for errors, 0 for none, -1 when it could not run;
-// the diagnostic lines (naming file) are appended to *report.
-int CheckSceneTextInChildProcess(const std::string& text, const std::string& file,
-                                 std::string* report);
 
 // ---- Watching the scene's files (--watch).
 constexpr int WATCH_INTERVAL_MS = 50;  // a save settles within two polls, leaving most of half a second for the reload
@@ -60,10 +87,6 @@ void RememberWatchedFiles();
 bool PollSceneWatch(uint32_t now);
 // Stops watching and forgets the files (tests that start the program again).
 void ResetSceneWatch();
-// Windows: the file's number, size and last write time (100 ns units) for
-// the watch; false when it cannot be looked at.
-bool WindowsFileStamp(const char* name, unsigned long long* id, unsigned long long* size,
-                      long long* written);
 
 // ---- Screenshot.
 // The next frame drawn is also written to ambler-NNNN.png in the scene folder.
@@ -75,8 +98,8 @@ std::string WriteScreenshot();
 // ---- Help and notices.
 void NoteSceneFileMissing(bool missing);
 bool HelpVisible();
-// The help lines for the current view mode and build.
-std::vector<std::string> HelpLines();
+// The help lines for the scene's view mode and side-key mode.
+std::vector<std::string> HelpLines(const Scene& scene);
 // The one-line notices shown now (reload problem, screenshot, new file).
 std::vector<std::string> NoticeLines(uint32_t now);
 // Between the drawing stages and the swap: writes a requested screenshot,

@@ -1,45 +1,39 @@
 // author_frame.cpp -- the keys F1, F5, Shift+F5 and F12, the help text of
 // each view mode, and the notices drawn over the frame.
-#include <unistd.h>
-
 #include <cstdio>
 
 #include "app/app.h"
 #include "app/author.h"
+#include "platform/system.h"
 #include "render/text_overlay.h"
 #include "scene/scene.h"
 
 constexpr uint32_t SCREENSHOT_NOTICE_MS = 3000;  // long enough to read the name, then out of the way
 
-static bool helpVisible;             // W: F1
-static bool shiftHeld;               // W: Shift down and up
-static bool screenshotRequested;     // W: F12; cleared by the next frame
-static bool sceneFileCreated;        // W: start; cleared by the next good reload
-static std::string screenshotNotice; // W: FinishAuthorFrame
-static uint32_t screenshotNoticeTick;
-
-void NoteSceneFileMissing(bool missing) { sceneFileCreated = missing; }
-bool HelpVisible() { return helpVisible; }
-void RequestScreenshot() { screenshotRequested = true; }
+void NoteSceneFileMissing(bool missing) { run.author.sceneFileCreated = missing; }
+bool HelpVisible() { return run.author.helpVisible; }
+void RequestScreenshot() { run.author.screenshotRequested = true; }
 
 void HandleAuthorKeyDown(unsigned key) {
+    AuthorState& author = run.author;
     switch (key) {
-        case VK_SHIFT: shiftHeld = true; break;
-        case VK_F1: helpVisible = !helpVisible; break;
-        case VK_F5: ReloadScene(shiftHeld); break;
+        case VK_SHIFT: author.shiftHeld = true; break;
+        case VK_F1: author.helpVisible = !author.helpVisible; break;
+        case VK_F5: ReloadScene(author.shiftHeld); break;
         case VK_F12: RequestScreenshot(); break;
         default: break;
     }
 }
 
 void HandleAuthorKeyUp(unsigned key) {
-    if (key == VK_SHIFT) shiftHeld = false;
+    if (key == VK_SHIFT) run.author.shiftHeld = false;
 }
 
 // The controls of the README's table, for this view mode and build.
-std::vector<std::string> HelpLines() {
+std::vector<std::string> HelpLines(const Scene& scene) {
     std::vector<std::string> lines;
-    const char* side = sideKeyMode == SIDE_KEYS_SIDESTEP ? "sidestep" : "turn";
+    int viewMode = scene.viewMode;
+    const char* side = scene.sideKeyMode == SIDE_KEYS_SIDESTEP ? "sidestep" : "turn";
     if (viewMode == VIEW_WALK || viewMode == VIEW_FOLLOW_WALKER) {
         lines.push_back(viewMode == VIEW_WALK ? "Walk (view mode 1)" : "Follow (view mode 3)");
         lines.push_back("Up / Down: walk forward / back");
@@ -66,37 +60,35 @@ std::vector<std::string> HelpLines() {
 }
 
 std::vector<std::string> NoticeLines(uint32_t now) {
+    const AuthorState& author = run.author;
     std::vector<std::string> lines;
-    if (sceneFileCreated)
+    if (author.sceneFileCreated)
         lines.push_back("No Hod.pro here: an empty one was made. Drop a scene folder or a model "
                         "here, or try make run.");
     if (!ReloadProblem().empty()) lines.push_back(ReloadProblem());
-    if (!screenshotNotice.empty() && now - screenshotNoticeTick < SCREENSHOT_NOTICE_MS)
-        lines.push_back(screenshotNotice);
+    if (!author.screenshotNotice.empty() && now - author.screenshotNoticeTick < SCREENSHOT_NOTICE_MS)
+        lines.push_back(author.screenshotNotice);
     return lines;
 }
 
 void FinishAuthorFrame() {
+    AuthorState& author = run.author;
     uint32_t now = Plat_GetTickCount();
-    if (screenshotRequested) {
-        screenshotRequested = false;
+    if (author.screenshotRequested) {
+        author.screenshotRequested = false;
         std::string name = WriteScreenshot();
-        screenshotNotice = name.empty() ? "screenshot failed: cannot write here" : "saved " + name;
-        screenshotNoticeTick = now;
+        author.screenshotNotice =
+            name.empty() ? "screenshot failed: cannot write here" : "saved " + name;
+        author.screenshotNoticeTick = now;
         char folder[4096];
-        if (name.empty() || !getcwd(folder, sizeof folder))
-            std::fprintf(stderr, "ambler: %s\n", screenshotNotice.c_str());
+        if (name.empty() || !Sys_WorkingFolder(folder, sizeof folder))
+            std::fprintf(stderr, "ambler: %s\n", author.screenshotNotice.c_str());
         else
             std::fprintf(stderr, "ambler: saved %s/%s\n", folder, name.c_str());
     }
     std::vector<std::string> help;
-    if (helpVisible) help = HelpLines();
+    if (author.helpVisible && loaded) help = HelpLines(loaded->scene);
     DrawTextOverlay(help, NoticeLines(now));
 }
 
-void ResetAuthorState() {
-    helpVisible = shiftHeld = screenshotRequested = sceneFileCreated = false;
-    screenshotNotice.clear();
-    ForgetReloadProblem();
-    ResetSceneWatch();
-}
+void ResetAuthorState() { run.author = AuthorState(); }

@@ -1,10 +1,9 @@
 // command_line.cpp -- parsing of the scene argument and the options.
 #include "app/command_line.h"
 
-#include <sys/stat.h>
-
 #include "app/model_open.h"
 #include "app/paths.h"
+#include "platform/system.h"
 #include "scene/scene_file.h"
 
 #ifndef AMBLER_VERSION
@@ -28,8 +27,8 @@ std::string SceneFolderOf(const std::string& argument, std::string* folder) {
     std::string parent, name;
     SplitPath(argument, &parent, &name);
     if (!SameFileName(name, SCENE_FILE_NAME)) {
-        struct stat info;
-        if (stat(argument.c_str(), &info) == 0)
+        SysFileInfo info;
+        if (Sys_FileInfo(argument.c_str(), &info))
             return argument + " is not a folder or a file named " + SCENE_FILE_NAME;
         return "no folder " + argument;
     }

@@ -2,14 +2,13 @@
 // opens in place of the running scene. The working folder is the scene's
 // folder, so the drop moves into the new one and moves back when the new
 // scene cannot run.
-#include <unistd.h>
-
 #include <cstdio>
 #include <string>
 
 #include "app/author.h"
 #include "app/command_line.h"
 #include "app/model_open.h"
+#include "platform/system.h"
 #include "scene/scene_file.h"
 
 // The scene folder a drop names; "" with *problem set when it names none.
@@ -20,7 +19,8 @@ static std::string DroppedFolder(const std::string& path, std::string* problem) 
         return folder;
     }
     std::string error = SceneFolderOf(path, &folder);
-    if (error.empty() && access((folder + "/" + SCENE_FILE_NAME).c_str(), F_OK) != 0)
+    SysFileInfo info;
+    if (error.empty() && !Sys_FileInfo((folder + "/" + SCENE_FILE_NAME).c_str(), &info))
         error = "no " + std::string(SCENE_FILE_NAME) + " in " + folder;
     if (!error.empty()) {
         *problem = error + "; old scene kept";
@@ -33,10 +33,10 @@ static std::string DroppedFolder(const std::string& path, std::string* problem) 
 bool OpenDroppedPath(const char* path) {
     if (!path) return false;
     char here[4096];
-    if (!getcwd(here, sizeof here)) here[0] = '\0';
+    if (!Sys_WorkingFolder(here, sizeof here)) here[0] = '\0';
     OpenedModel before = CurrentOpenModel();
     std::string problem, folder = DroppedFolder(path, &problem);
-    if (!folder.empty() && chdir(folder.c_str()) != 0) problem = "cannot enter " + folder + "; old scene kept";
+    if (!folder.empty() && !Sys_ChangeFolder(folder.c_str())) problem = "cannot enter " + folder + "; old scene kept";
     if (problem.empty()) {
         std::fprintf(stderr, "ambler: opening %s\n", path);
         if (ReloadScene(true)) return true;
@@ -45,6 +45,6 @@ bool OpenDroppedPath(const char* path) {
         SetReloadProblem(problem);
     }
     CurrentOpenModel() = before;
-    if (here[0] && chdir(here) != 0) std::fprintf(stderr, "ambler: cannot go back to %s\n", here);
+    if (here[0] && !Sys_ChangeFolder(here)) std::fprintf(stderr, "ambler: cannot go back to %s\n", here);
     return false;
 }

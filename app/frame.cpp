@@ -4,58 +4,64 @@
 #include <GL/gl.h>
 
 #include "app/app.h"
+#include "motion/behaviour.h"
 #include "motion/motion.h"
 #include "render/render.h"
 #include "scene/scene.h"
 
-void StepMotion() {
-    if (viewMode == VIEW_WALK) {
-        if (StepVerticalMotion(heldKeys)) StepWalkingViewer(heldKeys);
-    } else if (viewMode == VIEW_FOLLOW_WALKER) {
-        StepFollowViewer(heldKeys);
-    } else {
-        StepDrivingViewer(heldKeys);
+void StepMotion(LoadedScene& level, const HeldKeys& keys) {
+    MotionStep m{level.scene, level.obstacles, keys, level.motion.viewer, level.motion.camera};
+    StepViewerMotion(m);
+}
+
+// For each actor its behaviour step, then its joint swing and its drawing.
+static void StepAndDrawActors(LoadedScene& level, FrameDraw& draw) {
+    const Scene& scene = level.scene;
+    const ViewerState& viewer = level.motion.viewer;
+    for (int i = 0; i <= scene.actorLastIndex; i++) {
+        ActorMotion& actor = level.motion.actors[i];
+        StepActor(scene, level.obstacles, viewer, i, actor);
+        AnimateActor(scene, viewer, i, actor);
+        DrawActor(draw, viewer, i, actor);
     }
 }
 
-void DrawFrameStages(const HeldKeys& keys) {
+void DrawFrameStages(LoadedScene& level, const HeldKeys& keys) {
+    const Scene& scene = level.scene;
+    SceneMotion& motion = level.motion;
+    FrameDraw draw{scene, level.textures};
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    DrawFlatPolygons();
-    DrawTexturedPolygons();
-    for (int i = 0; i <= actorLastIndex; i++) {
-        StepActor(i);
-        DrawActor(i);
-    }
-    StepViewCamera(keys);
-    PlaceAvatar();
-    AnimateAvatarJoints();
-    if (avatarPolyVertexCount != 0) DrawAvatarPolygons();
-    UnplaceAvatar();
+    DrawFlatPolygons(scene);
+    DrawTexturedPolygons(draw, motion.viewer);
+    StepAndDrawActors(level, draw);
+    MotionStep m{scene, level.obstacles, keys, motion.viewer, motion.camera};
+    StepViewCamera(m);
+    AvatarPlacement placed = PlaceAvatar(scene, motion.viewer);
+    AnimateAvatarJoints(scene, motion.viewer, motion.avatar);
+    if (scene.avatarPolyVertexCount != 0) DrawAvatarPolygons(draw, motion.viewer, motion.avatar);
+    UnplaceAvatar(scene, motion.viewer, motion.camera, placed);
 }
 
 void DisplayFrame() {
-    if (pauseState == PAUSE_PAUSED) return;
-    if (!glContext) return;  // after the shutdown there is nothing to draw with
-    frameTick = Plat_GetTickCount();
-    if ((int32_t)(frameTick - lastFrameTime) < MIN_FRAME_INTERVAL) return;
-    lastFrameTime = frameTick;
-    framesRun++;
-    boundTexture = 0;
-    StepMotion();
-    DrawFrameStages(heldKeys);
+    if (run.pauseState == PAUSE_PAUSED) return;
+    if (!run.glContext || !loaded) return;  // after the shutdown there is nothing to draw with
+    run.frameTick = Plat_GetTickCount();
+    if ((int32_t)(run.frameTick - run.lastFrameTime) < MIN_FRAME_INTERVAL) return;
+    run.lastFrameTime = run.frameTick;
+    run.framesRun++;
+    StepMotion(*loaded, run.heldKeys);
+    DrawFrameStages(*loaded, run.heldKeys);
     FinishFrame();
 }
 
-void (*frameOverlayHook)();
-
 void FinishFrame() {
-    if (frameOverlayHook) frameOverlayHook();
+    if (run.frameOverlayHook) run.frameOverlayHook();
     glFlush();
-    Plat_SwapBuffers(windowDC);
+    Plat_SwapBuffers(run.windowDC);
 }
 
 void ForceFrame() {
-    if (pauseState == PAUSE_PAUSED) pauseState = PAUSE_FORCED_FRAME;
+    if (run.pauseState == PAUSE_PAUSED) run.pauseState = PAUSE_FORCED_FRAME;
     DisplayFrame();
-    if (pauseState == PAUSE_FORCED_FRAME) pauseState = PAUSE_PAUSED;
+    if (run.pauseState == PAUSE_FORCED_FRAME) run.pauseState = PAUSE_PAUSED;
 }

@@ -1,7 +1,5 @@
 // main.cpp -- process entry of both builds. The build option
 // KEEP_SIDE_KEY_MODE makes the loader keep the file's sideKeyMode.
-#include <unistd.h>
-
 #include <cstdio>
 #include <string>
 
@@ -10,6 +8,7 @@
 #include "app/command_line.h"
 #include "app/model_open.h"
 #include "app/signals.h"
+#include "platform/system.h"
 #include "scene/scene.h"
 #include "scene/scene_file.h"
 
@@ -18,13 +17,11 @@ int main(int argc, char** argv) {
     // the Windows C library buffers it when it is a file, and a reload's
     // report then waited for the program's exit.
     std::setvbuf(stderr, nullptr, _IONBF, 0);
-    int checkStatus;
-    if (RunAsReloadCheck(argc, argv, &checkStatus)) return checkStatus;  // Windows: a reload's check
     InstallShellQuitSignals();  // first: before any thread exists
 #ifdef KEEP_SIDE_KEY_MODE
-    keepSideKeyMode = 1;
+    run.keepSideKeyMode = 1;
 #else
-    keepSideKeyMode = 0;
+    run.keepSideKeyMode = 0;
 #endif
     AmblerCommandLine line;
     std::string error = ParseAmblerCommandLine(argc, argv, &line);
@@ -36,11 +33,12 @@ int main(int argc, char** argv) {
     if (line.version) return std::printf("%s\n", VersionLine("ambler").c_str()), 0;
     // A model that cannot be imported fails as ambler-import does.
     if (!line.model.empty() && !OpenModel(line.model, &line.sceneDir)) return USAGE_EXIT_STATUS;
-    if (!line.sceneDir.empty() && chdir(line.sceneDir.c_str()) != 0) {
+    if (!line.sceneDir.empty() && !Sys_ChangeFolder(line.sceneDir.c_str())) {
         std::fprintf(stderr, "ambler: cannot enter %s\n%s", line.sceneDir.c_str(), AMBLER_USAGE);
         return USAGE_EXIT_STATUS;
     }
-    NoteSceneFileMissing(access(SCENE_FILE_NAME, F_OK) != 0);
+    SysFileInfo scene;
+    NoteSceneFileMissing(!Sys_FileInfo(SCENE_FILE_NAME, &scene));
     if (line.watch) EnableSceneWatch();
     if (!Plat_Init(PLAT_DESKTOP, 0, 0)) return 1;
     int code = 0;

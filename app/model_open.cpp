@@ -14,42 +14,20 @@
 #include <sstream>
 #include <system_error>
 
+#include "app/app.h"
 #include "app/paths.h"
+#include "platform/system.h"
 #include "scene/scene_file.h"
 
 #ifndef AMBLER_VERSION
 #define AMBLER_VERSION "unversioned"  // built outside the project's CMake
 #endif
 
-#ifdef _WIN32
-// ambler-import is built for Linux only: a model is imported there and
-// its scene folder opened here.
-OpenedModel& CurrentOpenModel() {
-    static OpenedModel none;
-    return none;
-}
-bool LooksLikeModel(const std::string&) { return false; }
-bool OpenModel(const std::string&, std::string*) { return false; }
-std::vector<std::string> OpenModelSources() { return {}; }
-bool RefreshOpenModel(std::string*) { return true; }
-std::string ModelCacheFolder() { return ""; }
-void TrimModelCache(const std::string&, unsigned long long, const std::string&) {}
-#else
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char** environ;
-
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr char IMPORTER[] = "ambler-import";
-
-OpenedModel opened;  // W: OpenModel, RefreshOpenModel, a drop through CurrentOpenModel
 
 std::string ReadText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -69,18 +47,18 @@ bool WriteText(const std::string& path, const std::string& text) {
 }
 
 std::string ImporterPath() {
-    std::error_code ec;
-    fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    return (ec ? fs::path(".") : self.parent_path()).append(IMPORTER).string();
+    char self[4096];
+    return (Sys_ProgramPath(self, sizeof self) ? fs::path(self).parent_path() : fs::path("."))
+        .append(IMPORTER)
+        .string();
 }
 
 // A file as the key sees it: any save changes its size or time.
 std::string Stamp(const std::string& path) {
-    struct stat info;
-    if (stat(path.c_str(), &info) != 0) return path + " missing\n";
-    char line[128];
-    std::snprintf(line, sizeof line, " %lld %lld.%09ld\n", (long long)info.st_size,
-                  (long long)info.st_mtim.tv_sec, (long)info.st_mtim.tv_nsec);
+    SysFileInfo info;
+    if (!Sys_FileInfo(path.c_str(), &info)) return path + " missing\n";
+    char line[64];
+    std::snprintf(line, sizeof line, " %llu %lld\n", (unsigned long long)info.size, (long long)info.written);
     return path + line;
 }
 
@@ -125,26 +103,17 @@ std::string CurrentKey(const std::string& model, const std::string& folder) {
 bool RunImporter(const std::string& model, const std::string& folder) {
     std::string importer = ImporterPath(), sources = SourcesFile(folder);
     std::vector<std::string> args = {importer, model, folder, "--force", "--sources", sources};
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
+    std::vector<const char*> argv;
+    for (const std::string& a : args) argv.push_back(a.c_str());
     argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t child;
-    int started = posix_spawn(&child, importer.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (started != 0) {
-        std::fprintf(stderr, "ambler: cannot run %s: %s\n", importer.c_str(), std::strerror(started));
+    int status = 0, error = 0;
+    if (!Sys_RunProgram(argv.data(), &status, &error)) {
+        std::fprintf(stderr, "ambler: cannot run %s: %s\n", importer.c_str(), std::strerror(error));
         return false;
     }
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (WIFSIGNALED(status))
-        std::fprintf(stderr, "ambler: %s ended by signal %d on %s\n", IMPORTER, WTERMSIG(status), model.c_str());
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    if (status < 0)
+        std::fprintf(stderr, "ambler: %s ended by signal %d on %s\n", IMPORTER, -status, model.c_str());
+    return status == 0;
 }
 
 // Imports when the cached scene is missing or out of date; notes the use.
@@ -156,7 +125,8 @@ bool ImportIfChanged(const std::string& model, const std::string& folder, std::s
         *key = CurrentKey(model, folder);  // with the textures it named this time
         WriteText(KeyFile(folder), *key);
     } else {
-        utimensat(AT_FDCWD, KeyFile(folder).c_str(), nullptr, 0);  // the cache drops the least recent first
+        std::error_code ec;  // the cache drops the least recent first
+        fs::last_write_time(KeyFile(folder), fs::file_time_type::clock::now(), ec);
     }
     return true;
 }
@@ -172,7 +142,7 @@ unsigned long long FolderBytes(const fs::path& folder) {
 
 }  // namespace
 
-OpenedModel& CurrentOpenModel() { return opened; }
+OpenedModel& CurrentOpenModel() { return run.author.openModel; }
 
 bool LooksLikeModel(const std::string& argument) {
     std::string parent, name;
@@ -216,6 +186,7 @@ void TrimModelCache(const std::string& cache, unsigned long long limit, const st
 }
 
 bool OpenModel(const std::string& model, std::string* folder) {
+    OpenedModel& opened = CurrentOpenModel();
     std::error_code ec;
     std::string absolute = fs::absolute(model, ec).lexically_normal().string();
     std::string cache = ModelCacheFolder();
@@ -233,6 +204,7 @@ bool OpenModel(const std::string& model, std::string* folder) {
 }
 
 std::vector<std::string> OpenModelSources() {
+    const OpenedModel& opened = CurrentOpenModel();
     if (opened.model.empty()) return {};
     std::vector<std::string> sources = Lines(ReadText(SourcesFile(opened.folder)));
     if (sources.empty()) sources.push_back(opened.model);
@@ -240,11 +212,12 @@ std::vector<std::string> OpenModelSources() {
 }
 
 bool RefreshOpenModel(std::string* problem) {
+    OpenedModel& opened = CurrentOpenModel();
     if (opened.model.empty() || CurrentKey(opened.model, opened.folder) == opened.key) return true;
     std::string key;
     bool imported = ImportIfChanged(opened.model, opened.folder, &key);
     // The import replaced the folder: the old one is gone from under us.
-    if (chdir(opened.folder.c_str()) != 0 || !imported) {
+    if (!Sys_ChangeFolder(opened.folder.c_str()) || !imported) {
         *problem = opened.model + ": import failed; old scene kept";
         return false;
     }
@@ -252,4 +225,3 @@ bool RefreshOpenModel(std::string* problem) {
     std::fprintf(stderr, "ambler: imported %s again\n", opened.model.c_str());
     return true;
 }
-#endif

@@ -19,13 +19,7 @@ bool LooksLikeModel(const std::string& argument);
 // false; ambler-import has said why on standard error.
 bool OpenModel(const std::string& model, std::string* folder);
 
-// The model open now, if any: kept by a drop that fails, let go by a
-// scene folder that opens.
-struct OpenedModel {
-    std::string model;   // absolute; "" when the scene is not a model's
-    std::string folder;  // its scene folder in the cache
-    std::string key;     // what it was made from, as it was then
-};
+// The model open now (AuthorState::openModel).
 OpenedModel& CurrentOpenModel();
 
 // The files the open model was made from (the model and the textures it

@@ -5,34 +5,39 @@
 
 // The first references are the cursor's screen position at creation.
 void SetupMouseReferences() {
-    Plat_GetCursorPos(&cursorPoint);
-    Plat_SetCursorPos(cursorPoint.x, cursorPoint.y);
-    mouseX = lastMouseX = cursorPoint.x;
-    mouseY = lastMouseY = cursorPoint.y;
+    PlatPoint cursor;
+    Plat_GetCursorPos(&cursor);
+    Plat_SetCursorPos(cursor.x, cursor.y);
+    run.mouse.mouseX = run.mouse.lastMouseX = cursor.x;
+    run.mouse.mouseY = run.mouse.lastMouseY = cursor.y;
 }
 
 void HandleMouseMove(intptr_t lParam) {
-    if (pauseState == PAUSE_PAUSED) {
-        if (dragActive == 1) FollowCursor();
+    if (run.pauseState == PAUSE_PAUSED) {
+        if (run.mouse.dragActive == 1) FollowCursor();
         return;
     }
+    if (!loaded) return;
+    int viewMode = loaded->scene.viewMode;
     if (viewMode == VIEW_WALK || viewMode == VIEW_FOLLOW_WALKER) MouseLook(lParam);
 }
 
 void HandleLeftButtonDown(intptr_t lParam) {
-    dragActive = 1;
-    dragAnchorX = LowWord(lParam);
-    dragAnchorY = HighWord(lParam);
+    run.mouse.dragActive = 1;
+    run.mouse.dragAnchorX = LowWord(lParam);
+    run.mouse.dragAnchorY = HighWord(lParam);
 }
 
 void HandleLeftButtonUp() {
-    dragActive = 0;
-    if (pauseState == PAUSE_PAUSED) ForceFrame();
+    run.mouse.dragActive = 0;
+    if (run.pauseState == PAUSE_PAUSED) ForceFrame();
 }
 
 // The borderless window has no caption to drag by: while paused it follows
 // the cursor, keeping the press position under it.
 void FollowCursor() {
-    Plat_GetCursorPos(&cursorPoint);
-    Plat_SetWindowPosTopmost(mainWindow, cursorPoint.x - dragAnchorX, cursorPoint.y - dragAnchorY);
+    PlatPoint cursor;
+    Plat_GetCursorPos(&cursor);
+    Plat_SetWindowPosTopmost(run.mainWindow, cursor.x - run.mouse.dragAnchorX,
+                             cursor.y - run.mouse.dragAnchorY);
 }

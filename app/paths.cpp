@@ -2,9 +2,11 @@
 // Windows forms alike, so that either can be tested on any host.
 #include "app/paths.h"
 
-#include <sys/stat.h>
-
 #include <cctype>
+
+#include "platform/system.h"
+
+PathStyle HostPathStyle() { return Sys_WindowsPaths() ? PATH_WINDOWS : PATH_POSIX; }
 
 static bool IsSeparator(char c, PathStyle style) {
     return c == '/' || (style == PATH_WINDOWS && c == '\\');
@@ -46,8 +48,12 @@ std::string FolderForm(const std::string& path, PathStyle style) {
 }
 
 bool IsFolder(const std::string& path) {
-    struct stat info;
-    return stat(FolderForm(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    SysFileInfo info;
+    return Sys_FileInfo(FolderForm(path).c_str(), &info) && info.kind == SYS_KIND_FOLDER;
+}
+
+size_t LastSeparator(const std::string& path, PathStyle style) {
+    return path.find_last_of(style == PATH_WINDOWS ? "/\\" : "/");
 }
 
 bool SameFileName(const std::string& a, const std::string& b, PathStyle style) {

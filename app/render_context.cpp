@@ -10,9 +10,9 @@
 #include "scene/scene.h"
 
 void CreateRenderContext() {
-    windowDC = Plat_GetDC(mainWindow);
-    glContext = Plat_CreateGLContext(windowDC);
-    Plat_MakeCurrent(windowDC, glContext);
+    run.windowDC = Plat_GetDC(run.mainWindow);
+    run.glContext = Plat_CreateGLContext(run.windowDC);
+    Plat_MakeCurrent(run.windowDC, run.glContext);
 }
 
 static void SetMaterial() {
@@ -40,16 +40,16 @@ static void SetLight(GLenum light, double level, float constant, float linear,
     glLightf(light, GL_QUADRATIC_ATTENUATION, quadratic);
 }
 
-void SetRenderState() {
-    glClearColor((float)clearRed, (float)clearGreen, (float)clearBlue, 0.0f);
+void SetRenderState(const Scene& scene) {
+    glClearColor((float)scene.clearRed, (float)scene.clearGreen, (float)scene.clearBlue, 0.0f);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_COLOR_MATERIAL);
-    if (smoothShading == 1) glShadeModel(GL_SMOOTH);
-    if (smoothShading == 0) glShadeModel(GL_FLAT);
+    if (scene.smoothShading == 1) glShadeModel(GL_SMOOTH);
+    if (scene.smoothShading == 0) glShadeModel(GL_FLAT);
     SetMaterial();
-    if (light0Enabled == 1 || light1Enabled == 1) glEnable(GL_LIGHTING);
-    if (light0Enabled == 1) SetLight(GL_LIGHT0, light0Level, 0.1f, 0.0002f, 0.000005f);
-    if (light1Enabled == 1) SetLight(GL_LIGHT1, light1Level, 0.5f, 0.0f, 0.0f);
+    if (scene.light0Enabled == 1 || scene.light1Enabled == 1) glEnable(GL_LIGHTING);
+    if (scene.light0Enabled == 1) SetLight(GL_LIGHT0, scene.light0Level, 0.1f, 0.0002f, 0.000005f);
+    if (scene.light1Enabled == 1) SetLight(GL_LIGHT1, scene.light1Level, 0.5f, 0.0f, 0.0f);
 }
 
 void FinishRenderState() {
@@ -58,10 +58,12 @@ void FinishRenderState() {
 }
 
 void ResizeScene(int width, int height) {
-    clientCentreX = width / 2;
-    clientCentreY = height / 2;
+    run.clientCentreX = width / 2;
+    run.clientCentreY = height / 2;
     if (height == 0) height = 1;
     glViewport(0, 0, width, height);
-    LoadWindowCameras(width, height);
+    if (loaded)
+        LoadWindowCameras(loaded->scene, loaded->motion.viewer, loaded->motion.camera, width,
+                          height);
     ForceFrame();
 }

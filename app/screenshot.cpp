@@ -1,11 +1,8 @@
 // screenshot.cpp -- F12: the frame as drawn, before any overlay, written as
 // a PNG in the scene folder under the next free ambler-NNNN.png.
 #include <GL/gl.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -13,6 +10,7 @@
 #include <stb_image_write.h>
 
 #include "app/author.h"
+#include "platform/system.h"
 
 constexpr int SCREENSHOT_NUMBERS = 10000;  // four digits, as the name promises
 
@@ -23,12 +21,9 @@ static std::string ClaimFreeName() {
     for (int n = 1; n < SCREENSHOT_NUMBERS; n++) {
         char name[32];
         std::snprintf(name, sizeof name, "ambler-%04d.png", n);
-        int fd = open(name, O_WRONLY | O_CREAT | O_EXCL, 0644);
-        if (fd >= 0) {
-            close(fd);
-            return name;
-        }
-        if (errno != EEXIST) return "";
+        SysCreateResult made = Sys_CreateNewFile(name);
+        if (made == SYS_CREATED) return name;
+        if (made != SYS_EXISTS) return "";
     }
     return "";
 }
@@ -55,7 +50,7 @@ std::string WriteScreenshot() {
         std::swap_ranges(rgb.begin() + y * row, rgb.begin() + (y + 1) * row,
                          rgb.begin() + (height - 1 - y) * row);
     if (!stbi_write_png(name.c_str(), width, height, 3, rgb.data(), (int)row)) {
-        unlink(name.c_str());
+        Sys_RemoveFile(name.c_str());
         return "";
     }
     return name;

@@ -11,7 +11,7 @@ constexpr int SHELL_GRACE_MS = 250;
 // Runs on the signal thread while the main thread is stuck where it reads
 // no message, so the close never ran: the screen gets its mode back.
 static void RestoreDisplayModeAtForcedEnd() {
-    if (displayModeSwitched) Plat_ChangeDisplayMode(&savedDisplayMode);
+    if (run.displayModeSwitched) Plat_ChangeDisplayMode(&run.savedDisplayMode);
 }
 
 void InstallShellQuitSignals() {

@@ -5,24 +5,24 @@
 #include "render/render.h"
 #include "scene/scene.h"
 #include "scene/scene_file.h"
-#include "scene/textures.h"
 
 // Screen size per displayModeIndex; any other index keeps the current size.
 static const int DISPLAY_MODE_SIZES[6][2] = {
     {320, 200}, {400, 300}, {512, 384}, {640, 480}, {800, 600}, {1024, 768}};
 
 // Switches the screen to the scene's resolution when it asks for it.
-static void SwitchDisplayMode() {
-    if (fullScreen != 1 && windowMaximised != 1) return;
-    Plat_GetDisplayMode(&savedDisplayMode);
-    requestedDisplayMode = savedDisplayMode;
-    if (displayModeIndex >= 0 && displayModeIndex <= 5) {
-        requestedDisplayMode.width = DISPLAY_MODE_SIZES[displayModeIndex][0];
-        requestedDisplayMode.height = DISPLAY_MODE_SIZES[displayModeIndex][1];
-        requestedDisplayMode.id = 0;
+static void SwitchDisplayMode(const Scene& scene) {
+    if (scene.fullScreen != 1 && scene.windowMaximised != 1) return;
+    Plat_GetDisplayMode(&run.savedDisplayMode);
+    run.requestedDisplayMode = run.savedDisplayMode;
+    int index = scene.displayModeIndex;
+    if (index >= 0 && index <= 5) {
+        run.requestedDisplayMode.width = DISPLAY_MODE_SIZES[index][0];
+        run.requestedDisplayMode.height = DISPLAY_MODE_SIZES[index][1];
+        run.requestedDisplayMode.id = 0;
     }
-    Plat_ChangeDisplayMode(&requestedDisplayMode);
-    displayModeSwitched = 1;
+    Plat_ChangeDisplayMode(&run.requestedDisplayMode);
+    run.displayModeSwitched = 1;
 }
 
 // Window creation: context, scene, render state, textures, sentinels, the
@@ -30,13 +30,12 @@ static void SwitchDisplayMode() {
 static void CreateWindowContents() {
     CreateRenderContext();
     LoadScene();
-    SetRenderState();
-    CreateSceneTextures();
-    SetClosingSentinels();
-    FinishRenderState();
-    SwitchDisplayMode();
+    run.stdinText = "";  // standard input was read at start; a reload must never wait on it
+    run.windowMaximised = loaded->scene.windowMaximised;
+    PrepareSceneForDrawing(*loaded);
+    SwitchDisplayMode(loaded->scene);
     SetupMouseReferences();
-    frameOverlayHook = FinishAuthorFrame;
+    run.frameOverlayHook = FinishAuthorFrame;
     if (SceneWatchEnabled()) RememberWatchedFiles();
 }
 
@@ -44,26 +43,26 @@ static void CreateWindowContents() {
 // touches the released context or DC twice, and restores the display mode
 // only when a switch was made.
 void ShutdownSequence() {
-    if (glContext) {
+    if (run.glContext) {
         Plat_MakeCurrent(0, nullptr);
-        Plat_DeleteGLContext(glContext);
-        glContext = nullptr;
+        Plat_DeleteGLContext(run.glContext);
+        run.glContext = nullptr;
     }
-    if (windowDC) {
-        Plat_ReleaseDC(mainWindow, windowDC);
-        windowDC = 0;
+    if (run.windowDC) {
+        Plat_ReleaseDC(run.mainWindow, run.windowDC);
+        run.windowDC = 0;
     }
     Plat_PostQuitMessage(0);
-    if (displayModeSwitched) {
-        Plat_ChangeDisplayMode(&savedDisplayMode);
-        displayModeSwitched = 0;
+    if (run.displayModeSwitched) {
+        Plat_ChangeDisplayMode(&run.savedDisplayMode);
+        run.displayModeSwitched = 0;
     }
 }
 
 intptr_t MainWindowProc(PlatWindow window, unsigned message, uintptr_t wParam, intptr_t lParam) {
     switch (message) {
         case WM_CREATE:
-            mainWindow = window;
+            run.mainWindow = window;
             CreateWindowContents();
             return 0;
         case WM_DESTROY:
@@ -99,24 +98,24 @@ intptr_t MainWindowProc(PlatWindow window, unsigned message, uintptr_t wParam, i
 }
 
 bool StartApplication(int showCommand) {
-    mainWindow = Plat_CreateWindow(MainWindowProc, 0, 0, 200, 150);
-    if (!mainWindow) return false;
+    run.mainWindow = Plat_CreateWindow(MainWindowProc, 0, 0, 200, 150);
+    if (!run.mainWindow) return false;
     int cx, cy;
     Plat_GetScreenSize(&cx, &cy);  // after the mode switch, so the new size counts
-    Plat_SetWindowPosTopmost(mainWindow, cx / 2 - 100, cy / 2 - 75);
+    Plat_SetWindowPosTopmost(run.mainWindow, cx / 2 - 100, cy / 2 - 75);
     Plat_ShowCursor(false);
-    Plat_ShowWindow(mainWindow, (PlatShow)showCommand);
-    if (windowMaximised == 1) Plat_ShowWindow(mainWindow, PLAT_SHOW_MAXIMIZED);
+    Plat_ShowWindow(run.mainWindow, (PlatShow)showCommand);
+    if (run.windowMaximised == 1) Plat_ShowWindow(run.mainWindow, PLAT_SHOW_MAXIMIZED);
     return true;
 }
 
 // Sleeps until the next frame is due or a message arrives; while paused (or
 // after the shutdown) only a message can change anything.
 static void WaitForNextFrame() {
-    bool paused = pauseState == PAUSE_PAUSED;
-    if (paused && glContext && SceneWatchEnabled()) Plat_WaitMessage(WATCH_INTERVAL_MS);
-    else if (paused || !glContext) Plat_WaitMessage(-1);
-    else Plat_WaitMessageUntil(lastFrameTime + MIN_FRAME_INTERVAL);
+    bool paused = run.pauseState == PAUSE_PAUSED;
+    if (paused && run.glContext && SceneWatchEnabled()) Plat_WaitMessage(WATCH_INTERVAL_MS);
+    else if (paused || !run.glContext) Plat_WaitMessage(-1);
+    else Plat_WaitMessageUntil(run.lastFrameTime + MIN_FRAME_INTERVAL);
 }
 
 // Dispatches every waiting message and runs a frame whenever the queue is
@@ -129,7 +128,7 @@ int RunMessageLoop() {
             if (!Plat_GetMessage(&msg)) return (int)msg.wParam;
             Plat_DispatchMessage(&msg);
         }
-        if (glContext) PollSceneWatch(Plat_GetTickCount());
+        if (run.glContext) PollSceneWatch(Plat_GetTickCount());
         DisplayFrame();
         WaitForNextFrame();
     }

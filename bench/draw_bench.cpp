@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,15 @@ constexpr int WIDTH = 200, HEIGHT = 150;
 constexpr int RUNS = 31;  // interleaved pairs; odd, for a plain median
 
 static unsigned seed = 1;
+
+// The scene drawn, its texture objects and the viewer (culling is off).
+static std::unique_ptr<Scene> sceneHolder = std::make_unique<Scene>();
+static Scene& scene = *sceneHolder;
+static SceneTextures textures;
+static ViewerState viewer;
+static PlatWindow mainWindow;
+static PlatDC windowDC;
+static PlatGLContext glContext;
 static double Random(double lo, double hi) {
     seed = seed * 1103515245u + 12345u;
     return lo + (hi - lo) * ((seed >> 8) & 0xFFFF) / 65535.0;
@@ -64,46 +74,44 @@ static void PutQuad(Table<double>& x, Table<double>& y, Table<double>& z, Table<
 
 static void BuildTexturedList() {
     int n = TEXTURED_VERTICES;
-    texPolyVertexCount = n;
-    for (Table<double>* t : {&texPolyColorR, &texPolyColorG, &texPolyColorB, &texPolyX, &texPolyY,
-                             &texPolyZ, &texPolyS, &texPolyT})
+    scene.texPolyVertexCount = n;
+    for (Table<double>* t : {&scene.texPolyColorR, &scene.texPolyColorG, &scene.texPolyColorB, &scene.texPolyX, &scene.texPolyY,
+                             &scene.texPolyZ, &scene.texPolyS, &scene.texPolyT})
         t->Allocate(n + 10);
-    texPolyEnd.Allocate(n + 10);
-    texPolyTexFlag.Allocate(n + 10);
-    texPolyTexName.Allocate(n + 10);
-    texPolyTexId.Allocate(n + 10);
-    texPolyImage.Allocate(n + 10);
-    texPolyEnd[0] = 1;
+    scene.texPolyEnd.Allocate(n + 10);
+    scene.texPolyTexFlag.Allocate(n + 10);
+    scene.texPolyTexName.Allocate(n + 10);
+    scene.texPolyEnd[0] = 1;
     for (int v = 1, p = 0; v <= n; v += 4, p++) {
-        PutQuad(texPolyX, texPolyY, texPolyZ, texPolyEnd, v, n);
-        texPolyColorR[v] = 1;
-        texPolyColorG[v] = Random(0.5, 1);
-        texPolyColorB[v] = 1;
+        PutQuad(scene.texPolyX, scene.texPolyY, scene.texPolyZ, scene.texPolyEnd, v, n);
+        scene.texPolyColorR[v] = 1;
+        scene.texPolyColorG[v] = Random(0.5, 1);
+        scene.texPolyColorB[v] = 1;
         for (int i = 0; i < 4 && v + i <= n; i++) {
-            texPolyS[v + i] = i == 1 || i == 2;
-            texPolyT[v + i] = i >= 2;
+            scene.texPolyS[v + i] = i == 1 || i == 2;
+            scene.texPolyT[v + i] = i >= 2;
             // Every vertex line names a file, as in a real scene file.
             char name[32];
             int length = snprintf(name, sizeof name, "tex%d.bmp", (p / 16) % BITMAP_COUNT);
-            texPolyTexName[v + i - 1].offset = InternTexName(name, (size_t)length);
-            texPolyTexFlag[v + i - 1] = p % 10 != 9;
+            scene.texPolyTexName[v + i - 1].offset = scene.texNames.Intern(name, (size_t)length);
+            scene.texPolyTexFlag[v + i - 1] = p % 10 != 9;
         }
     }
 }
 
 static void BuildFlatList() {
     int n = FLAT_VERTICES;
-    flatPolyVertexCount = n;
-    for (Table<double>* t : {&flatPolyColorR, &flatPolyColorG, &flatPolyColorB, &flatPolyX,
-                             &flatPolyY, &flatPolyZ})
+    scene.flatPolyVertexCount = n;
+    for (Table<double>* t : {&scene.flatPolyColorR, &scene.flatPolyColorG, &scene.flatPolyColorB, &scene.flatPolyX,
+                             &scene.flatPolyY, &scene.flatPolyZ})
         t->Allocate(n + 10);
-    flatPolyEnd.Allocate(n + 10);
-    flatPolyEnd[0] = 1;
+    scene.flatPolyEnd.Allocate(n + 10);
+    scene.flatPolyEnd[0] = 1;
     for (int v = 1; v <= n; v += 4) {
-        PutQuad(flatPolyX, flatPolyY, flatPolyZ, flatPolyEnd, v, n);
-        flatPolyColorR[v] = Random(0, 1);
-        flatPolyColorG[v] = Random(0, 1);
-        flatPolyColorB[v] = Random(0, 1);
+        PutQuad(scene.flatPolyX, scene.flatPolyY, scene.flatPolyZ, scene.flatPolyEnd, v, n);
+        scene.flatPolyColorR[v] = Random(0, 1);
+        scene.flatPolyColorG[v] = Random(0, 1);
+        scene.flatPolyColorB[v] = Random(0, 1);
     }
 }
 
@@ -125,15 +133,15 @@ static void Emit(Op op, double a = 0, double b = 0, double c = 0, unsigned name 
 
 // The flat list's calls: colour and begin per polygon, vertices, end.
 static void RecordFlatCalls() {
-    int n = flatPolyVertexCount;
-    Emit(OP_COLOR, flatPolyColorR[1], flatPolyColorG[1], flatPolyColorB[1]);
+    int n = scene.flatPolyVertexCount;
+    Emit(OP_COLOR, scene.flatPolyColorR[1], scene.flatPolyColorG[1], scene.flatPolyColorB[1]);
     Emit(OP_BEGIN);
     for (int v = 1; v <= n; v++) {
-        Emit(OP_VERTEX, flatPolyX[v], flatPolyY[v], flatPolyZ[v]);
-        if (flatPolyEnd[v] != 1) continue;
+        Emit(OP_VERTEX, scene.flatPolyX[v], scene.flatPolyY[v], scene.flatPolyZ[v]);
+        if (scene.flatPolyEnd[v] != 1) continue;
         Emit(OP_END);
         if (v < n) {
-            Emit(OP_COLOR, flatPolyColorR[v + 1], flatPolyColorG[v + 1], flatPolyColorB[v + 1]);
+            Emit(OP_COLOR, scene.flatPolyColorR[v + 1], scene.flatPolyColorG[v + 1], scene.flatPolyColorB[v + 1]);
             Emit(OP_BEGIN);
         }
     }
@@ -142,22 +150,22 @@ static void RecordFlatCalls() {
 // The textured list's calls with culling off, texturing switched on a change
 // of kind, binds on a change of texture within the frame.
 static void RecordTexturedCalls() {
-    int n = texPolyVertexCount;
+    int n = scene.texPolyVertexCount;
     bool first = true, previousTextured = false;
     unsigned bound = 0;
     for (int f = 1; f <= n;) {
         int e = f;
-        while (e < n && texPolyEnd[e] != 1) e++;
-        bool textured = texPolyTexFlag[f - 1] == 1;
+        while (e < n && scene.texPolyEnd[e] != 1) e++;
+        bool textured = scene.texPolyTexFlag[f - 1] == 1;
         if (!textured && (first || previousTextured)) Emit(OP_DISABLE);
         if (textured && (first || !previousTextured)) Emit(OP_ENABLE);
-        if (textured && texPolyTexId[f - 1] != bound) Emit(OP_BIND, 0, 0, 0, bound = texPolyTexId[f - 1]);
-        if (!(first && textured)) Emit(OP_COLOR, texPolyColorR[f], texPolyColorG[f], texPolyColorB[f]);
+        if (textured && textures.texPolyTexId[f - 1] != bound) Emit(OP_BIND, 0, 0, 0, bound = textures.texPolyTexId[f - 1]);
+        if (!(first && textured)) Emit(OP_COLOR, scene.texPolyColorR[f], scene.texPolyColorG[f], scene.texPolyColorB[f]);
         Emit(OP_BEGIN);
-        if (first && textured) Emit(OP_COLOR, texPolyColorR[f], texPolyColorG[f], texPolyColorB[f]);
+        if (first && textured) Emit(OP_COLOR, scene.texPolyColorR[f], scene.texPolyColorG[f], scene.texPolyColorB[f]);
         for (int v = f; v <= e; v++) {
-            if (textured) Emit(OP_TEXCOORD, texPolyS[v], texPolyT[v]);
-            Emit(OP_VERTEX, texPolyX[v], texPolyY[v], texPolyZ[v]);
+            if (textured) Emit(OP_TEXCOORD, scene.texPolyS[v], scene.texPolyT[v]);
+            Emit(OP_VERTEX, scene.texPolyX[v], scene.texPolyY[v], scene.texPolyZ[v]);
         }
         Emit(OP_END);
         first = false;
@@ -182,9 +190,9 @@ static void DrawBare() {
 }
 
 static void DrawOurs() {
-    boundTexture = 0;  // as the frame function does before drawing
-    DrawFlatPolygons();
-    DrawTexturedPolygons();
+    FrameDraw frame{scene, textures};  // as each frame that runs starts its drawing
+    DrawFlatPolygons(scene);
+    DrawTexturedPolygons(frame, viewer);
 }
 
 // Both ways leave texturing as the list's last polygon left it; start each
@@ -238,7 +246,7 @@ static void MeasureLoading(const std::string& folder) {
     double decode = NowMs() - start;
     if (chdir(folder.c_str()) != 0) exit(1);
     start = NowMs();
-    CreateSceneTextures();
+    CreateSceneTextures(scene, textures);
     glFinish();
     double create = NowMs() - start;
     printf("load: %d bitmaps of %dx%d, 24-bit: decode only %.2f ms; CreateSceneTextures over "

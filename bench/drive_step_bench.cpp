@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -23,35 +24,43 @@ constexpr double FIELD_HALF_SIZE = 2000;  // points spread over 4000 x 4000
 constexpr int FRAMES_PER_BATCH = 200;
 constexpr int BATCHES = 31;  // interleaved; odd, for a plain median
 
+// The scene, its index, and the vehicle with its keys.
+static std::unique_ptr<Scene> sceneHolder = std::make_unique<Scene>();
+static Scene& scene = *sceneHolder;
+static ObstacleIndex obstacles;
+static ViewerState viewer;
+static FollowCamera camera;
+static HeldKeys heldKeys;
+
 // The loader's defaults and derived values, view mode 2, random points plus
 // the corner of the deflected frame, far from the others.
 static void BuildScene() {
-    ResetSceneModel();
-    viewMode = 2;
-    degToRad = M_PI / 180;
-    collisionProbeSpeed = collisionRadius;
-    followCollisionRadius = 2.5 * collisionRadius;
-    maxDeflection = 60 * degToRad;
-    driveMaxDeflection *= degToRad;
-    collisionTurnDivisor = 100 / collisionTurnDivisor;
-    lookDistance = 10;
-    obstacleCount = OBSTACLES;
-    obstacleX.Allocate(OBSTACLES + 1);
-    obstacleZ.Allocate(OBSTACLES + 1);
+    ResetScene(scene);
+    scene.viewMode = 2;
+    scene.degToRad = M_PI / 180;
+    scene.collisionProbeSpeed = scene.collisionRadius;
+    scene.followCollisionRadius = 2.5 * scene.collisionRadius;
+    scene.maxDeflection = 60 * scene.degToRad;
+    scene.driveMaxDeflection *= scene.degToRad;
+    scene.collisionTurnDivisor = 100 / scene.collisionTurnDivisor;
+    scene.lookDistance = 10;
+    scene.obstacleCount = OBSTACLES;
+    scene.obstacleX.Allocate(OBSTACLES + 1);
+    scene.obstacleZ.Allocate(OBSTACLES + 1);
     std::mt19937 random(7);
     std::uniform_real_distribution<double> coordinate(-FIELD_HALF_SIZE, FIELD_HALF_SIZE);
     for (int i = 1; i < OBSTACLES; i++) {
-        obstacleX[i] = coordinate(random);
-        obstacleZ[i] = coordinate(random);
+        scene.obstacleX[i] = coordinate(random);
+        scene.obstacleZ[i] = coordinate(random);
     }
-    obstacleX[OBSTACLES] = 10003;  // the design's corner, 3 across and 9 ahead
-    obstacleZ[OBSTACLES] = 9991;
-    BuildObstacleIndex();
+    scene.obstacleX[OBSTACLES] = 10003;  // the design's corner, 3 across and 9 ahead
+    scene.obstacleZ[OBSTACLES] = 9991;
+    obstacles = BuildObstacleIndex(scene);
 }
 
 // The viewer at (x, z) facing -z with the given speed, nothing blocked.
 static void PlaceViewer(double x, double z, double speed) {
-    ResetViewerState();
+    viewer = ViewerState();
     viewer.viewerX = x;
     viewer.viewerZ = z;
     viewer.forwardSpeed = speed;
@@ -70,18 +79,19 @@ static double TimeBatch(Frame frame) {
 int main() {
     BuildScene();
     heldKeys.upHeld = heldKeys.moveKeyHeld = 1;
-    const double blockedX = obstacleX[1], blockedZ = obstacleZ[1];  // inside a square
+    const double blockedX = scene.obstacleX[1], blockedZ = scene.obstacleZ[1];  // inside a square
+    MotionStep m{scene, obstacles, heldKeys, viewer, camera};
     auto driveGivingUp = [&] {
         PlaceViewer(blockedX, blockedZ, 1);
-        StepDrivingViewer(heldKeys);
+        StepDrivingViewer(m);
     };
     auto driveDeflected = [&] {
         PlaceViewer(10000, 10000, 2);
-        StepDrivingViewer(heldKeys);
+        StepDrivingViewer(m);
     };
     auto walkGivingUp = [&] {
         PlaceViewer(blockedX, blockedZ, 1);
-        MoveWithDeflection(WALK_PROBES, 0, collisionRadius, false);
+        MoveWithDeflection(m, WALK_PROBES, 0, scene.collisionRadius, false);
     };
 
     driveGivingUp();

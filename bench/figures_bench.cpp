@@ -34,7 +34,6 @@ constexpr int RUNS = 31;  // interleaved pairs; odd, for a plain median
 // ---- The scene: generated, written, and loaded by the program itself.
 
 static void WriteScene(const std::string& folder) {
-    ResetSceneModel();
     SceneShape shape;
     shape.actors = ACTOR_CAPACITY;
     shape.partVertices = PART_CAPACITY;
@@ -60,59 +59,38 @@ static void WriteScene(const std::string& folder) {
 }
 
 // ---- Figure state: every run starts from the same actor positions,
-// headings, timers and joint angles.
+// headings, timers and joint angles: one copy of the scene's motion.
 
-struct Block {
-    void* data;
-    size_t size;
-};
+static SceneMotion* start;  // taken once the scene is loaded
 
-static const Block STATE[] = {
-    {&actorJointAngleX, sizeof actorJointAngleX}, {&actorJointAngleY, sizeof actorJointAngleY},
-    {&actorJointAngleZ, sizeof actorJointAngleZ}, {&actorJointStepX, sizeof actorJointStepX},
-    {&actorJointStepY, sizeof actorJointStepY},   {&actorJointStepZ, sizeof actorJointStepZ},
-    {&avatarJointAngleX, sizeof avatarJointAngleX}, {&avatarJointAngleY, sizeof avatarJointAngleY},
-    {&avatarJointAngleZ, sizeof avatarJointAngleZ}, {&avatarJointStepX, sizeof avatarJointStepX},
-    {&avatarJointStepY, sizeof avatarJointStepY},   {&avatarJointStepZ, sizeof avatarJointStepZ},
-    {actorX, sizeof actorX}, {actorZ, sizeof actorZ}, {actorWalkedX, sizeof actorWalkedX},
-    {actorWalkedZ, sizeof actorWalkedZ}, {actorHeading, sizeof actorHeading},
-    {actorSpeed, sizeof actorSpeed}, {actorTimer, sizeof actorTimer},
-    {actorState, sizeof actorState}, {actorPose, sizeof actorPose},
-    {actorBlocked, sizeof actorBlocked}, {actorProbeAngle, sizeof actorProbeAngle}};
+static void Restore() { loaded->motion = *start; }
 
-struct Snapshot {
-    std::vector<char> bytes;
-};
-
-static Snapshot TakeSnapshot() {
-    Snapshot s;
-    for (const Block& b : STATE)
-        s.bytes.insert(s.bytes.end(), (const char*)b.data, (const char*)b.data + b.size);
-    return s;
-}
-
-static void Restore(const Snapshot& s) {
-    const char* p = s.bytes.data();
-    for (const Block& b : STATE) {
-        memcpy(b.data, p, b.size);
-        p += b.size;
-    }
+static FigureJoints Figure(int figure) {
+    const SceneMotion& m = loaded->motion;
+    if (figure == AVATAR_FIGURE)
+        return {loaded->scene, figure, m.viewer.avatarPose, nullptr, &m.avatar};
+    return {loaded->scene, figure, m.actors[figure].actorPose, &m.actors[figure], nullptr};
 }
 
 // ---- The program's way: what the frame's figure stages do (the actors'
 // behaviour steps included; they send no GL calls).
 
 static void DrawOurs() {
-    boundTexture = 0;  // as the frame function does before drawing
-    for (int i = 0; i <= actorLastIndex; i++) {
-        StepActor(i);
-        DrawActor(i);
+    LoadedScene& level = *loaded;
+    const Scene& scene = level.scene;
+    SceneMotion& m = level.motion;
+    FrameDraw frame{scene, level.textures};  // as each frame that runs starts its drawing
+    for (int i = 0; i <= scene.actorLastIndex; i++) {
+        StepActor(scene, level.obstacles, m.viewer, i, m.actors[i]);
+        AnimateActor(scene, m.viewer, i, m.actors[i]);
+        DrawActor(frame, m.viewer, i, m.actors[i]);
     }
-    StepViewCamera(heldKeys);
-    PlaceAvatar();
-    AnimateAvatarJoints();
-    DrawAvatarPolygons();
-    UnplaceAvatar();
+    MotionStep step{scene, level.obstacles, run.heldKeys, m.viewer, m.camera};
+    StepViewCamera(step);
+    AvatarPlacement placed = PlaceAvatar(scene, m.viewer);
+    AnimateAvatarJoints(scene, m.viewer, m.avatar);
+    DrawAvatarPolygons(frame, m.viewer, m.avatar);
+    UnplaceAvatar(scene, m.viewer, m.camera, placed);
 }
 
 // ---- The bare loop: the same calls from a flat list. A polygon is one
@@ -160,7 +138,7 @@ static void EmitBindIfChanged(unsigned name) {
 }
 
 static void EmitJoint(int figure, int joint, bool apply, double ax, double ay, double az) {
-    JointPose p = LookupJoint(figure, joint);
+    JointPose p = LookupJoint(Figure(figure), joint);
     float px = (float)p.pivotX, py = (float)p.pivotY, pz = (float)p.pivotZ;
     EmitTranslate(px, py, pz);
     if (apply) {
@@ -217,7 +195,7 @@ static void RecordList(int figure, const ListView& L) {
             packed.insert(packed.end(), {L.x[v], L.y[v], L.z[v], L.s[v], L.t[v]});
         bare.push_back(c);
         int J = L.joint[e];
-        if (J != NO_JOINT && !JointUsable(figure, J)) J = NO_JOINT;
+        if (J != NO_JOINT && !JointUsable(Figure(figure), J)) J = NO_JOINT;
         if (applied && J != appliedJ) {
             applied = false;
             EmitJoint(figure, appliedJ, false, ax, ay, az);
@@ -225,7 +203,7 @@ static void RecordList(int figure, const ListView& L) {
         if (J != NO_JOINT && !applied) {
             applied = true;
             appliedJ = J;
-            JointPose p = LookupJoint(figure, J);
+            JointPose p = LookupJoint(Figure(figure), J);
             ax = p.angleX, ay = p.angleY, az = p.angleZ;
             EmitJoint(figure, J, true, ax, ay, az);
         }
@@ -235,36 +213,43 @@ static void RecordList(int figure, const ListView& L) {
 }
 
 static void RecordBare() {
+    LoadedScene& level = *loaded;
+    const Scene& sc = level.scene;
+    SceneMotion& m = level.motion;
+    const ViewerState& viewer = m.viewer;
     recordedBound = 0;
-    for (int i = 0; i <= actorLastIndex; i++) {
-        StepActor(i);  // where the actor stands this frame
-        float x = (float)(actorStartX[i] + actorWalkedX[i]), y = (float)actorStartY[i];
-        float z = (float)(actorStartZ[i] + actorWalkedZ[i]);
-        float turn = (float)(actorHeading[i] + actorModelHeadingOffset[i]);
+    for (int i = 0; i <= sc.actorLastIndex; i++) {
+        ActorMotion& a = m.actors[i];
+        StepActor(sc, level.obstacles, viewer, i, a);  // where the actor stands this frame
+        float x = (float)(sc.actorStartX[i] + a.actorWalkedX), y = (float)sc.actorStartY[i];
+        float z = (float)(sc.actorStartZ[i] + a.actorWalkedZ);
+        float turn = (float)(a.actorHeading + sc.actorModelHeadingOffset[i]);
         EmitTranslate(x, y, z);
         EmitRotate(-turn, 0, 1, 0);
-        AnimateJoints(i);  // the angles this frame draws with
-        ListView L{actorPartVertexCount[i], partX.Column(i), partY.Column(i), partZ.Column(i),
-                   partColorR.Column(i), partColorG.Column(i), partColorB.Column(i),
-                   partS.Column(i), partT.Column(i), partEnd.Column(i), partJoint.Column(i),
-                   partTexFlag.Column(i), partTexId.Column(i)};
+        AnimateActor(sc, viewer, i, a);  // the angles this frame draws with
+        ListView L{sc.actorPartVertexCount[i], sc.partX.Column(i), sc.partY.Column(i),
+                   sc.partZ.Column(i), sc.partColorR.Column(i), sc.partColorG.Column(i),
+                   sc.partColorB.Column(i), sc.partS.Column(i), sc.partT.Column(i),
+                   sc.partEnd.Column(i), sc.partJoint.Column(i), sc.partTexFlag.Column(i),
+                   level.textures.PartTexIdColumn(i)};
         RecordList(i, L);
         EmitRotate(turn, 0, 1, 0);
         EmitTranslate(-x, -y, -z);
     }
     // The avatar in view mode 1 (tilt 0 and no jump here).
-    float x = (float)(startEyeX + viewer.walkedX), y = (float)(startEyeY - viewer.jumpOffset);
-    float z = (float)(startEyeZ + viewer.walkedZ),
-          turn = (float)(viewer.heading + avatarHeadingOffset);
+    float x = (float)(sc.startEyeX + viewer.walkedX), y = (float)(sc.startEyeY - viewer.jumpOffset);
+    float z = (float)(sc.startEyeZ + viewer.walkedZ),
+          turn = (float)(viewer.heading + sc.avatarHeadingOffset);
     EmitTranslate(x, y, z);
     EmitRotate((float)-(cos(viewer.viewAngle) * viewer.tilt), 0, 0, 1);
     EmitRotate((float)-(sin(viewer.viewAngle) * viewer.tilt), 1, 0, 0);
     EmitRotate(-turn, 0, 1, 0);
-    AnimateJoints(AVATAR_FIGURE);
-    ListView A{avatarPolyVertexCount, avatarPolyX.data, avatarPolyY.data, avatarPolyZ.data,
-               avatarPolyColorR.data, avatarPolyColorG.data, avatarPolyColorB.data,
-               avatarPolyS.data, avatarPolyT.data, avatarPolyEnd.data, avatarPolyJoint.data,
-               avatarPolyTexFlag.data, avatarPolyTexId.data};
+    AnimateAvatarJoints(sc, viewer, m.avatar);
+    ListView A{sc.avatarPolyVertexCount, sc.avatarPolyX.data, sc.avatarPolyY.data,
+               sc.avatarPolyZ.data, sc.avatarPolyColorR.data, sc.avatarPolyColorG.data,
+               sc.avatarPolyColorB.data, sc.avatarPolyS.data, sc.avatarPolyT.data,
+               sc.avatarPolyEnd.data, sc.avatarPolyJoint.data, sc.avatarPolyTexFlag.data,
+               level.textures.avatarPolyTexId.data()};
     RecordList(AVATAR_FIGURE, A);
     EmitRotate(turn, 0, 1, 0);
     EmitRotate((float)(sin(viewer.viewAngle) * viewer.tilt), 1, 0, 0);
@@ -308,12 +293,11 @@ static void DrawBare() {
 
 // ---- Timing.
 
-static Snapshot start;
-
 // Both ways start from the same figure state, the camera alone in the modelview
 // matrix, texturing off and nothing bound.
 static double TimeFrame(void (*draw)(), bool finish) {
-    Restore(start);
+    Restore();
+    const ViewerState& viewer = loaded->motion.viewer;
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     gluLookAt(viewer.viewerX, viewer.viewerEyeY, viewer.viewerZ, 0, 0, 0, 0, -1, 0);
@@ -343,14 +327,15 @@ int main() {
         return 1;
     }
     printf("renderer: %s, %dx%d\n", (const char*)glGetString(GL_RENDERER), WIDTH, HEIGHT);
-    long vertices = avatarPolyVertexCount;
-    for (int i = 0; i <= actorLastIndex; i++) vertices += actorPartVertexCount[i];
+    const Scene& sc = loaded->scene;
+    long vertices = sc.avatarPolyVertexCount;
+    for (int i = 0; i <= sc.actorLastIndex; i++) vertices += sc.actorPartVertexCount[i];
     printf("figures: %d actors x %d part vertices x %d joints, avatar %d vertices x %d joints: "
            "%ld vertices per frame\n",
-           actorLastIndex + 1, actorPartVertexCount[0], actorJointCount[0] + 1,
-           avatarPolyVertexCount, avatarJointCount + 1, vertices);
+           sc.actorLastIndex + 1, sc.actorPartVertexCount[0], sc.actorJointCount[0] + 1,
+           sc.avatarPolyVertexCount, sc.avatarJointCount + 1, vertices);
 
-    start = TakeSnapshot();
+    start = new SceneMotion(loaded->motion);
     RecordBare();
     long polygons = 0, matrixCalls = 0, binds = 0, switches = 0;
     for (const Command& c : bare) {

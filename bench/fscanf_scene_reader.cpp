@@ -2,6 +2,7 @@
 // scene file with fscanf into the same tables, so that the whole-process
 // benchmark times it exactly as it times ambler-check.
 #include <cstdio>
+#include <memory>
 
 #include "bench/load_bench_common.h"
 
@@ -10,9 +11,9 @@ int main(int argc, char** argv) {
         std::fputs("usage: fscanf_scene_reader FILE\n", stderr);
         return 2;
     }
-    ResetSceneModel();
-    BaselineLoad(argv[1]);
+    auto scene = std::make_unique<Scene>();
+    BaselineLoad(*scene, argv[1]);
     // Something that depends on the last field, so the reads cannot be skipped.
-    std::printf("%d %g\n", flatPolyVertexCount, flatPolyX[flatPolyVertexCount]);
+    std::printf("%d %g\n", scene->flatPolyVertexCount, scene->flatPolyX[scene->flatPolyVertexCount]);
     return 0;
 }

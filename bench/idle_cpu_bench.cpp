@@ -79,20 +79,20 @@ int main(int argc, char** argv) {
     if (!Plat_Init(PLAT_DESKTOP, 0, 0) || !StartApplication(PLAT_SHOW_NORMAL)) return 1;
 
     double cpu0 = CpuSeconds(), wall0 = WallSeconds();
-    unsigned long frames0 = framesRun;
+    unsigned long frames0 = run.framesRun;
     PollingLoop(seconds / 3);
-    Report("polling loop", CpuSeconds() - cpu0, WallSeconds() - wall0, framesRun - frames0);
+    Report("polling loop", CpuSeconds() - cpu0, WallSeconds() - wall0, run.framesRun - frames0);
 
     signal(SIGALRM, OnAlarm);
     alarm((unsigned)seconds);
     cpu0 = CpuSeconds();
     wall0 = WallSeconds();
-    frames0 = framesRun;
+    frames0 = run.framesRun;
     int code = RunMessageLoop();
     double cpu = CpuSeconds() - cpu0, wall = WallSeconds() - wall0;
-    Report("ambler message loop", cpu, wall, framesRun - frames0);
+    Report("ambler message loop", cpu, wall, run.framesRun - frames0);
     bool met = 100.0 * cpu / wall <= 5.0 && programShare <= 5.0 &&
-               (framesRun - frames0) / wall >= 24.5;
+               (run.framesRun - frames0) / wall >= 24.5;
     printf("target: at most 5%% CPU at 25 frames/s: %s\n", met ? "met" : "NOT met");
     Plat_Quit();
     std::string cleanup = std::string("rm -rf ") + dir;

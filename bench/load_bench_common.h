@@ -12,6 +12,8 @@
 #include "tools/lib/scene_writer.h"
 
 static FILE* baseFile;
+static Scene* bs;  // the scene the yardstick fills
+
 
 // A plain reader keeps every slot's name in a fixed slot of the longest
 // name's width; so does the yardstick, in tables of its own.
@@ -20,6 +22,11 @@ struct FixedName {
 };
 static Table<FixedName> baseTexPolyName, baseAvatarPolyName;
 static Grid<FixedName> basePartName;
+// The texture object and image slots a plain reader sizes with its lists.
+static Table<unsigned> baseTexPolyTexId, baseAvatarPolyTexId;
+static Table<TextureImage*> baseTexPolyImage, baseAvatarPolyImage;
+static Grid<unsigned> basePartTexId;
+static Grid<TextureImage*> basePartImage;
 
 static void BaseInt(int& v) { (void)std::fscanf(baseFile, "%i", &v); }
 static void BaseDec(double& v) { (void)std::fscanf(baseFile, "%lf", &v); }
@@ -79,178 +86,181 @@ static void BaseSettings() {
     for (int k = 0; k < SCENE_SETTING_COUNT; ++k) {
         const SettingSlot& slot = sceneSettingSlots[k];
         if (slot.intValue)
-            BaseInt(*slot.intValue);
+            BaseInt(bs->*slot.intValue);
         else
-            BaseDec(*slot.decimalValue);
+            BaseDec(bs->*slot.decimalValue);
     }
 }
 
 static void BaseActors() {
-    int n = actorLastIndex;
+    int n = bs->actorLastIndex;
     for (int i = 0; i <= n; ++i) {
-        BaseInt(actorAvoidsObstacles[i]);
-        BaseInt(actorUsesWaypoints[i]);
-        BaseInt(actorCullEnabled[i]);
-        BaseDec(actorCullDistance[i]);
-        BaseInt(actorRangeLimited[i]);
-        BaseDec(actorActiveRange[i]);
-        BaseInt(actorWaypointCount[i]);
+        BaseInt(bs->actorAvoidsObstacles[i]);
+        BaseInt(bs->actorUsesWaypoints[i]);
+        BaseInt(bs->actorCullEnabled[i]);
+        BaseDec(bs->actorCullDistance[i]);
+        BaseInt(bs->actorRangeLimited[i]);
+        BaseDec(bs->actorActiveRange[i]);
+        BaseInt(bs->actorWaypointCount[i]);
     }
     int longest = 0;
-    for (int i = 0; i <= n; ++i) longest = std::max(longest, actorWaypointCount[i]);
-    SizeGrid(longest + 1, n + 1, actorWaypointX, actorWaypointZ);
+    for (int i = 0; i <= n; ++i) longest = std::max(longest, bs->actorWaypointCount[i]);
+    SizeGrid(longest + 1, n + 1, bs->actorWaypointX, bs->actorWaypointZ);
     for (int i = 0; i <= n; ++i)
-        for (int w = 1; w <= actorWaypointCount[i]; ++w) {
-            BaseDec(actorWaypointX(w, i));
-            BaseDec(actorWaypointZ(w, i));
+        for (int w = 1; w <= bs->actorWaypointCount[i]; ++w) {
+            BaseDec(bs->actorWaypointX(w, i));
+            BaseDec(bs->actorWaypointZ(w, i));
         }
 }
 
 static void BaseAvatar() {
-    BaseDec(clearRed);
-    BaseDec(clearGreen);
-    BaseDec(clearBlue);
-    if (avatarPolyVertexCount == 0) return;
-    BaseDec(avatarHeadingOffset);
-    BaseInt(avatarJointCount);
-    for (int g = 0; g <= avatarJointCount; ++g)
+    BaseDec(bs->clearRed);
+    BaseDec(bs->clearGreen);
+    BaseDec(bs->clearBlue);
+    if (bs->avatarPolyVertexCount == 0) return;
+    BaseDec(bs->avatarHeadingOffset);
+    BaseInt(bs->avatarJointCount);
+    for (int g = 0; g <= bs->avatarJointCount; ++g)
         for (int k = 0; k < POSE_COUNT; ++k) {
-            BaseDec(avatarJointPivotX[g][k]);
-            BaseDec(avatarJointPivotY[g][k]);
-            BaseDec(avatarJointPivotZ[g][k]);
-            BaseDec(avatarJointSwingZ[g][k]);
-            BaseDec(avatarJointSwingY[g][k]);
-            BaseDec(avatarJointSwingX[g][k]);
-            BaseDec(avatarJointTiltZ[g][k]);
-            BaseDec(avatarJointTiltY[g][k]);
-            BaseDec(avatarJointTiltX[g][k]);
-            BaseDec(swingDivisor);
-            avatarJointStepZ[g][k] = avatarJointSwingZ[g][k] / swingDivisor;
-            avatarJointStepY[g][k] = avatarJointSwingY[g][k] / swingDivisor;
-            avatarJointStepX[g][k] = avatarJointSwingX[g][k] / swingDivisor;
+            BaseDec(bs->avatarJointPivotX[g][k]);
+            BaseDec(bs->avatarJointPivotY[g][k]);
+            BaseDec(bs->avatarJointPivotZ[g][k]);
+            BaseDec(bs->avatarJointSwingZ[g][k]);
+            BaseDec(bs->avatarJointSwingY[g][k]);
+            BaseDec(bs->avatarJointSwingX[g][k]);
+            BaseDec(bs->avatarJointTiltZ[g][k]);
+            BaseDec(bs->avatarJointTiltY[g][k]);
+            BaseDec(bs->avatarJointTiltX[g][k]);
+            BaseDec(bs->swingDivisor);
+            bs->avatarJointStepZ[g][k] = bs->avatarJointSwingZ[g][k] / bs->swingDivisor;
+            bs->avatarJointStepY[g][k] = bs->avatarJointSwingY[g][k] / bs->swingDivisor;
+            bs->avatarJointStepX[g][k] = bs->avatarJointSwingX[g][k] / bs->swingDivisor;
         }
-    for (int v = 1; v <= avatarPolyVertexCount; ++v) {
-        auto end = [](int k) -> int& { return avatarPolyEnd[k]; };
-        auto r = [](int k) -> double& { return avatarPolyColorR[k]; };
-        auto g = [](int k) -> double& { return avatarPolyColorG[k]; };
-        auto b = [](int k) -> double& { return avatarPolyColorB[k]; };
-        auto x = [](int k) -> double& { return avatarPolyX[k]; };
-        auto y = [](int k) -> double& { return avatarPolyY[k]; };
-        auto z = [](int k) -> double& { return avatarPolyZ[k]; };
-        auto s = [](int k) -> double& { return avatarPolyS[k]; };
-        auto t = [](int k) -> double& { return avatarPolyT[k]; };
-        auto flag = [](int k) -> int& { return avatarPolyTexFlag[k]; };
+    for (int v = 1; v <= bs->avatarPolyVertexCount; ++v) {
+        auto end = [](int k) -> int& { return bs->avatarPolyEnd[k]; };
+        auto r = [](int k) -> double& { return bs->avatarPolyColorR[k]; };
+        auto g = [](int k) -> double& { return bs->avatarPolyColorG[k]; };
+        auto b = [](int k) -> double& { return bs->avatarPolyColorB[k]; };
+        auto x = [](int k) -> double& { return bs->avatarPolyX[k]; };
+        auto y = [](int k) -> double& { return bs->avatarPolyY[k]; };
+        auto z = [](int k) -> double& { return bs->avatarPolyZ[k]; };
+        auto s = [](int k) -> double& { return bs->avatarPolyS[k]; };
+        auto t = [](int k) -> double& { return bs->avatarPolyT[k]; };
+        auto flag = [](int k) -> int& { return bs->avatarPolyTexFlag[k]; };
         auto name = [](int k) -> FixedName& { return baseAvatarPolyName[k]; };
-        BASE_VERTEX(end, r, g, b, BaseInt(avatarPolyJoint[v]), x, y, z, s, t, flag, name)
+        BASE_VERTEX(end, r, g, b, BaseInt(bs->avatarPolyJoint[v]), x, y, z, s, t, flag, name)
     }
 }
 
 static void BaseActorParts() {
-    for (int i = 0; i <= actorLastIndex; ++i) {
-        BaseInt(actorPartVertexCount[i]);
-        partEnd(0, i) = 1;
-        BaseDec(actorStartX[i]);
-        BaseDec(actorStartY[i]);
-        BaseDec(actorStartZ[i]);
-        BaseDec(actorFrontX[i]);
-        BaseDec(actorFrontY[i]);
-        BaseDec(actorFrontZ[i]);
-        BaseDec(actorStartHeading[i]);
-        BaseDec(actorModelHeadingOffset[i]);
+    for (int i = 0; i <= bs->actorLastIndex; ++i) {
+        BaseInt(bs->actorPartVertexCount[i]);
+        bs->partEnd(0, i) = 1;
+        BaseDec(bs->actorStartX[i]);
+        BaseDec(bs->actorStartY[i]);
+        BaseDec(bs->actorStartZ[i]);
+        BaseDec(bs->actorFrontX[i]);
+        BaseDec(bs->actorFrontY[i]);
+        BaseDec(bs->actorFrontZ[i]);
+        BaseDec(bs->actorStartHeading[i]);
+        BaseDec(bs->actorModelHeadingOffset[i]);
     }
-    for (int i = 0; i <= actorLastIndex; ++i) {
-        for (int v = 1; v <= actorPartVertexCount[i]; ++v) {
-            auto end = [i](int k) -> int& { return partEnd(k, i); };
-            auto r = [i](int k) -> double& { return partColorR(k, i); };
-            auto g = [i](int k) -> double& { return partColorG(k, i); };
-            auto b = [i](int k) -> double& { return partColorB(k, i); };
-            auto x = [i](int k) -> double& { return partX(k, i); };
-            auto y = [i](int k) -> double& { return partY(k, i); };
-            auto z = [i](int k) -> double& { return partZ(k, i); };
-            auto s = [i](int k) -> double& { return partS(k, i); };
-            auto t = [i](int k) -> double& { return partT(k, i); };
-            auto flag = [i](int k) -> int& { return partTexFlag(k, i); };
+    for (int i = 0; i <= bs->actorLastIndex; ++i) {
+        for (int v = 1; v <= bs->actorPartVertexCount[i]; ++v) {
+            auto end = [i](int k) -> int& { return bs->partEnd(k, i); };
+            auto r = [i](int k) -> double& { return bs->partColorR(k, i); };
+            auto g = [i](int k) -> double& { return bs->partColorG(k, i); };
+            auto b = [i](int k) -> double& { return bs->partColorB(k, i); };
+            auto x = [i](int k) -> double& { return bs->partX(k, i); };
+            auto y = [i](int k) -> double& { return bs->partY(k, i); };
+            auto z = [i](int k) -> double& { return bs->partZ(k, i); };
+            auto s = [i](int k) -> double& { return bs->partS(k, i); };
+            auto t = [i](int k) -> double& { return bs->partT(k, i); };
+            auto flag = [i](int k) -> int& { return bs->partTexFlag(k, i); };
             auto name = [i](int k) -> FixedName& { return basePartName(k, i); };
-            BASE_VERTEX(end, r, g, b, BaseInt(partJoint(v, i)), x, y, z, s, t, flag, name)
+            BASE_VERTEX(end, r, g, b, BaseInt(bs->partJoint(v, i)), x, y, z, s, t, flag, name)
         }
     }
-    for (int i = 0; i <= actorLastIndex; ++i) {
-        BaseDec(actorMaxSpeed[i]);
-        BaseDec(actorCollisionRadius[i]);
-        BaseInt(actorJointCount[i]);
-        for (int j = 0; j <= actorJointCount[i]; ++j)
+    for (int i = 0; i <= bs->actorLastIndex; ++i) {
+        BaseDec(bs->actorMaxSpeed[i]);
+        BaseDec(bs->actorCollisionRadius[i]);
+        BaseInt(bs->actorJointCount[i]);
+        for (int j = 0; j <= bs->actorJointCount[i]; ++j)
             for (int k = 0; k < POSE_COUNT; ++k) {
-                BaseDec(actorJointPivotX[j][k][i]);
-                BaseDec(actorJointPivotY[j][k][i]);
-                BaseDec(actorJointPivotZ[j][k][i]);
-                BaseDec(actorJointSwingZ[j][k][i]);
-                BaseDec(actorJointSwingY[j][k][i]);
-                BaseDec(actorJointSwingX[j][k][i]);
-                BaseDec(swingDivisor);
-                actorJointStepZ[j][k][i] = actorJointSwingZ[j][k][i] / swingDivisor;
-                actorJointStepY[j][k][i] = actorJointSwingY[j][k][i] / swingDivisor;
-                actorJointStepX[j][k][i] = actorJointSwingX[j][k][i] / swingDivisor;
+                BaseDec(bs->actorJointPivotX[j][k][i]);
+                BaseDec(bs->actorJointPivotY[j][k][i]);
+                BaseDec(bs->actorJointPivotZ[j][k][i]);
+                BaseDec(bs->actorJointSwingZ[j][k][i]);
+                BaseDec(bs->actorJointSwingY[j][k][i]);
+                BaseDec(bs->actorJointSwingX[j][k][i]);
+                BaseDec(bs->swingDivisor);
+                bs->actorJointStepZ[j][k][i] = bs->actorJointSwingZ[j][k][i] / bs->swingDivisor;
+                bs->actorJointStepY[j][k][i] = bs->actorJointSwingY[j][k][i] / bs->swingDivisor;
+                bs->actorJointStepX[j][k][i] = bs->actorJointSwingX[j][k][i] / bs->swingDivisor;
             }
     }
 }
 
 static void BasePolygonLists() {
-    for (int v = 1; v <= texPolyVertexCount; ++v) {
-        auto end = [](int k) -> int& { return texPolyEnd[k]; };
-        auto r = [](int k) -> double& { return texPolyColorR[k]; };
-        auto g = [](int k) -> double& { return texPolyColorG[k]; };
-        auto b = [](int k) -> double& { return texPolyColorB[k]; };
-        auto x = [](int k) -> double& { return texPolyX[k]; };
-        auto y = [](int k) -> double& { return texPolyY[k]; };
-        auto z = [](int k) -> double& { return texPolyZ[k]; };
-        auto s = [](int k) -> double& { return texPolyS[k]; };
-        auto t = [](int k) -> double& { return texPolyT[k]; };
-        auto flag = [](int k) -> int& { return texPolyTexFlag[k]; };
+    for (int v = 1; v <= bs->texPolyVertexCount; ++v) {
+        auto end = [](int k) -> int& { return bs->texPolyEnd[k]; };
+        auto r = [](int k) -> double& { return bs->texPolyColorR[k]; };
+        auto g = [](int k) -> double& { return bs->texPolyColorG[k]; };
+        auto b = [](int k) -> double& { return bs->texPolyColorB[k]; };
+        auto x = [](int k) -> double& { return bs->texPolyX[k]; };
+        auto y = [](int k) -> double& { return bs->texPolyY[k]; };
+        auto z = [](int k) -> double& { return bs->texPolyZ[k]; };
+        auto s = [](int k) -> double& { return bs->texPolyS[k]; };
+        auto t = [](int k) -> double& { return bs->texPolyT[k]; };
+        auto flag = [](int k) -> int& { return bs->texPolyTexFlag[k]; };
         auto name = [](int k) -> FixedName& { return baseTexPolyName[k]; };
         BASE_VERTEX(end, r, g, b, (void)0, x, y, z, s, t, flag, name)
     }
-    for (int v = 1; v <= flatPolyVertexCount; ++v) {
-        if (flatPolyEnd[v - 1] == 1) {
-            BaseDec(flatPolyColorR[v]);
-            BaseDec(flatPolyColorG[v]);
-            BaseDec(flatPolyColorB[v]);
+    for (int v = 1; v <= bs->flatPolyVertexCount; ++v) {
+        if (bs->flatPolyEnd[v - 1] == 1) {
+            BaseDec(bs->flatPolyColorR[v]);
+            BaseDec(bs->flatPolyColorG[v]);
+            BaseDec(bs->flatPolyColorB[v]);
         }
-        BaseDec(flatPolyX[v]);
-        BaseDec(flatPolyY[v]);
-        BaseDec(flatPolyZ[v]);
-        BaseInt(flatPolyEnd[v]);
+        BaseDec(bs->flatPolyX[v]);
+        BaseDec(bs->flatPolyY[v]);
+        BaseDec(bs->flatPolyZ[v]);
+        BaseInt(bs->flatPolyEnd[v]);
     }
 }
 
-// The whole file through stdio, sizing the tables from its counts.
-inline void BaselineLoad(const char* path) {
+// The whole file through stdio into scene, sizing the tables from its counts.
+inline void BaselineLoad(Scene& scene, const char* path) {
+    bs = &scene;
     baseFile = std::fopen(path, "r");
     if (!baseFile) return;
-    BaseInt(texPolyVertexCount);
-    BaseInt(flatPolyVertexCount);
-    BaseInt(avatarPolyVertexCount);
-    BaseInt(actorLastIndex);
-    BaseInt(partCapacity);
-    size_t nt = texPolyVertexCount + 10, nf = flatPolyVertexCount + 10,
-           na = avatarPolyVertexCount + 1;
-    Size(nt, texPolyColorR, texPolyColorG, texPolyColorB, texPolyX, texPolyY, texPolyZ, texPolyS,
-         texPolyT, texPolyEnd, texPolyTexFlag, baseTexPolyName, texPolyTexId, texPolyImage);
-    Size(nf, flatPolyColorR, flatPolyColorG, flatPolyColorB, flatPolyX, flatPolyY, flatPolyZ,
-         flatPolyEnd);
-    Size(na, avatarPolyColorR, avatarPolyColorG, avatarPolyColorB, avatarPolyX, avatarPolyY,
-         avatarPolyZ, avatarPolyS, avatarPolyT, avatarPolyJoint, avatarPolyEnd, avatarPolyTexFlag,
-         baseAvatarPolyName, avatarPolyTexId, avatarPolyImage);
-    texPolyEnd[0] = flatPolyEnd[0] = avatarPolyEnd[0] = 1;
-    size_t rows = partCapacity + 1, cols = actorLastIndex + 1;
-    Size(cols, actorPartVertexCount, actorWaypointCount);
-    SizeGrid(rows, cols, partColorR, partColorG, partColorB, partX, partY, partZ, partS, partT,
-             partJoint, partEnd, partTexFlag, basePartName, partTexId, partImage);
+    BaseInt(bs->texPolyVertexCount);
+    BaseInt(bs->flatPolyVertexCount);
+    BaseInt(bs->avatarPolyVertexCount);
+    BaseInt(bs->actorLastIndex);
+    BaseInt(bs->partCapacity);
+    size_t nt = bs->texPolyVertexCount + 10, nf = bs->flatPolyVertexCount + 10,
+           na = bs->avatarPolyVertexCount + 1;
+    Size(nt, bs->texPolyColorR, bs->texPolyColorG, bs->texPolyColorB, bs->texPolyX, bs->texPolyY, bs->texPolyZ, bs->texPolyS,
+         bs->texPolyT, bs->texPolyEnd, bs->texPolyTexFlag, baseTexPolyName, baseTexPolyTexId,
+         baseTexPolyImage);
+    Size(nf, bs->flatPolyColorR, bs->flatPolyColorG, bs->flatPolyColorB, bs->flatPolyX, bs->flatPolyY, bs->flatPolyZ,
+         bs->flatPolyEnd);
+    Size(na, bs->avatarPolyColorR, bs->avatarPolyColorG, bs->avatarPolyColorB, bs->avatarPolyX, bs->avatarPolyY,
+         bs->avatarPolyZ, bs->avatarPolyS, bs->avatarPolyT, bs->avatarPolyJoint, bs->avatarPolyEnd, bs->avatarPolyTexFlag,
+         baseAvatarPolyName, baseAvatarPolyTexId, baseAvatarPolyImage);
+    bs->texPolyEnd[0] = bs->flatPolyEnd[0] = bs->avatarPolyEnd[0] = 1;
+    size_t rows = bs->partCapacity + 1, cols = bs->actorLastIndex + 1;
+    Size(cols, bs->actorPartVertexCount, bs->actorWaypointCount);
+    SizeGrid(rows, cols, bs->partColorR, bs->partColorG, bs->partColorB, bs->partX, bs->partY, bs->partZ, bs->partS, bs->partT,
+             bs->partJoint, bs->partEnd, bs->partTexFlag, basePartName, basePartTexId,
+             basePartImage);
     BaseSettings();
-    BaseInt(obstacleCount);
-    Size(obstacleCount + 1, obstacleX, obstacleZ);
-    for (int w = 1; w <= obstacleCount; ++w) {
-        BaseDec(obstacleX[w]);
-        BaseDec(obstacleZ[w]);
+    BaseInt(bs->obstacleCount);
+    Size(bs->obstacleCount + 1, bs->obstacleX, bs->obstacleZ);
+    for (int w = 1; w <= bs->obstacleCount; ++w) {
+        BaseDec(bs->obstacleX[w]);
+        BaseDec(bs->obstacleZ[w]);
     }
     BaseActors();
     BaseAvatar();
@@ -261,7 +271,6 @@ inline void BaselineLoad(const char* path) {
 
 // Writes the full-capacity scene the load benchmarks share.
 inline void WriteBenchScene(const std::string& path) {
-    ResetSceneModel();
     SceneShape shape;
     shape.texVertices = 100001;
     shape.flatVertices = 1000000;
@@ -290,19 +299,17 @@ inline size_t Bytes(const Grid<T>& g) {
 
 // Bytes of every table the loader fills: the dynamic tables as allocated,
 // the name pool, and the static joint and actor tables.
-inline size_t TablesPayload() {
-    size_t bytes = Bytes(texPolyColorR) * 8 + Bytes(texPolyEnd) + Bytes(texPolyTexFlag) +
-                   Bytes(texPolyTexName) + Bytes(texPolyTexId) + Bytes(texPolyImage);
-    bytes += Bytes(flatPolyColorR) * 6 + Bytes(flatPolyEnd);
-    bytes += Bytes(avatarPolyColorR) * 8 + Bytes(avatarPolyJoint) + Bytes(avatarPolyEnd) +
-             Bytes(avatarPolyTexFlag) + Bytes(avatarPolyTexName) + Bytes(avatarPolyTexId) +
-             Bytes(avatarPolyImage);
-    bytes += Bytes(partColorR) * 8 + Bytes(partJoint) + Bytes(partEnd) + Bytes(partTexFlag) +
-             Bytes(partTexName) + Bytes(partTexId) + Bytes(partImage);
-    bytes += Bytes(actorWaypointX) * 2 + Bytes(obstacleX) * 2 + Bytes(actorWaypointCount) +
-             Bytes(actorPartVertexCount);
-    bytes += texNamePool.capacity + texNamePool.indexSize * sizeof *texNamePool.index;
+inline size_t TablesPayload(const Scene& s) {
+    size_t bytes = Bytes(s.texPolyColorR) * 8 + Bytes(s.texPolyEnd) + Bytes(s.texPolyTexFlag) +
+                   Bytes(s.texPolyTexName);
+    bytes += Bytes(s.flatPolyColorR) * 6 + Bytes(s.flatPolyEnd);
+    bytes += Bytes(s.avatarPolyColorR) * 8 + Bytes(s.avatarPolyJoint) + Bytes(s.avatarPolyEnd) +
+             Bytes(s.avatarPolyTexFlag) + Bytes(s.avatarPolyTexName);
+    bytes += Bytes(s.partColorR) * 8 + Bytes(s.partJoint) + Bytes(s.partEnd) +
+             Bytes(s.partTexFlag) + Bytes(s.partTexName);
+    bytes += Bytes(s.actorWaypointX) * 2 + Bytes(s.obstacleX) * 2 + Bytes(s.actorWaypointCount) +
+             Bytes(s.actorPartVertexCount);
+    bytes += s.texNames.capacity + s.texNames.indexSize * sizeof *s.texNames.index;
     bytes += sizeof(JointTable) * 12 + sizeof(ActorJointTable) * 9;
     return bytes;
 }
-

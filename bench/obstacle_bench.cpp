@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -19,6 +20,16 @@ constexpr double WORLD = 20000;  // the scattered points fill [-WORLD, WORLD] on
 constexpr double MOVE_ANGLE = 0.3;
 
 typedef bool (*ObstacleCheck)(double x, double z, double r);
+
+// The scene of obstacle points, its index, and the viewer that searches.
+std::unique_ptr<Scene> sceneHolder = std::make_unique<Scene>();
+Scene& scene = *sceneHolder;
+ObstacleIndex obstacles;
+ViewerState viewer;
+FollowCamera camera;
+
+bool Indexed(double x, double z, double r) { return ObstacleNear(obstacles, x, z, r); }
+bool Scanned(double x, double z, double r) { return ObstacleNearLinear(scene, x, z, r); }
 
 // Scattered points, plus a patch of blockers boxing the viewer in at the
 // origin. blockersLast puts the patch at the end of the table (the scan's
@@ -36,21 +47,21 @@ void MakeScene(bool blockersLast) {
     }
     if (blockersLast) std::rotate(points.begin(), points.begin() + blockers, points.end());
     else std::shuffle(points.begin(), points.end(), rng);
-    obstacleX.Allocate(points.size() + 1);
-    obstacleZ.Allocate(points.size() + 1);
+    scene.obstacleX.Allocate(points.size() + 1);
+    scene.obstacleZ.Allocate(points.size() + 1);
     for (size_t i = 0; i < points.size(); i++) {
-        obstacleX[i + 1] = points[i].first;
-        obstacleZ[i + 1] = points[i].second;
+        scene.obstacleX[i + 1] = points[i].first;
+        scene.obstacleZ[i + 1] = points[i].second;
     }
-    obstacleCount = (int)points.size();
-    BuildObstacleIndex();
+    scene.obstacleCount = (int)points.size();
+    obstacles = BuildObstacleIndex(scene);
 }
 
 void SetUpViewer() {
-    degToRad = M_PI / 180;
-    collisionRadius = collisionProbeSpeed = 8;
-    maxDeflection = 60 * degToRad;
-    deflectionDamping = 3;
+    scene.degToRad = M_PI / 180;
+    scene.collisionRadius = scene.collisionProbeSpeed = 8;
+    scene.maxDeflection = 60 * scene.degToRad;
+    scene.deflectionDamping = 3;
     viewer.viewerX = viewer.viewerZ = 0;
     viewer.forwardSpeed = 2;
     viewer.blocked = 0;
@@ -67,11 +78,11 @@ std::vector<std::pair<double, double>> ProbePositions() {
     for (;;) {
         if (phase == 1) {
             d += 0.01;
-            if (d >= maxDeflection) phase = 2, d = 0;
+            if (d >= scene.maxDeflection) phase = 2, d = 0;
         }
         if (phase == 2) {
             d -= 0.01;
-            if (d <= -maxDeflection) break;
+            if (d <= -scene.maxDeflection) break;
         }
         probes.push_back({-sin(MOVE_ANGLE + d) * 8, -cos(MOVE_ANGLE + d) * 8});
     }
@@ -84,7 +95,7 @@ double TimeProbes(ObstacleCheck check, int frames, bool* allBlocked) {
     *allBlocked = true;
     auto start = std::chrono::steady_clock::now();
     for (int f = 0; f < frames; f++)
-        for (auto [x, z] : probes) *allBlocked &= check(x, z, collisionRadius);
+        for (auto [x, z] : probes) *allBlocked &= check(x, z, scene.collisionRadius);
     std::chrono::duration<double, std::milli> spent = std::chrono::steady_clock::now() - start;
     return spent.count() / frames;
 }
@@ -96,7 +107,9 @@ double TimeRealSearch(int frames, bool* gaveUp) {
     for (int f = 0; f < frames; f++) {
         SetUpViewer();
         viewer.moveAngle = MOVE_ANGLE;
-        *gaveUp &= !MoveWithDeflection(WALK_PROBES, viewer.moveAngle, collisionRadius, false);
+        HeldKeys keys;
+        MotionStep m{scene, obstacles, keys, viewer, camera};
+        *gaveUp &= !MoveWithDeflection(m, WALK_PROBES, viewer.moveAngle, scene.collisionRadius, false);
     }
     std::chrono::duration<double, std::milli> spent = std::chrono::steady_clock::now() - start;
     return spent.count() / frames;
@@ -106,9 +119,9 @@ void RunLayout(bool blockersLast) {
     MakeScene(blockersLast);
     SetUpViewer();
     bool indexedBlocked, linearBlocked, gaveUp;
-    TimeProbes(ObstacleNear, 20, &indexedBlocked);  // warm the caches
-    double indexed = TimeProbes(ObstacleNear, 2000, &indexedBlocked);
-    double linear = TimeProbes(ObstacleNearLinear, 20, &linearBlocked);
+    TimeProbes(Indexed, 20, &indexedBlocked);  // warm the caches
+    double indexed = TimeProbes(Indexed, 2000, &indexedBlocked);
+    double linear = TimeProbes(Scanned, 20, &linearBlocked);
     double real = TimeRealSearch(2000, &gaveUp);
     printf("blockers %s of the table:\n", blockersLast ? "at the end" : "shuffled through the rest");
     printf("  probes per search           %zu\n", ProbePositions().size());

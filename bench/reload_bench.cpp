@@ -32,7 +32,6 @@ static void PrintFigure(const char* what, std::vector<double> v, const char* uni
 static void TimeReloads(const std::string& demo) {
     std::string dir = std::string(AMBLER_SOURCE_DIR) + "/scenes/" + demo;
     if (chdir(dir.c_str()) != 0) return;
-    ResetSceneModel();
     if (!Plat_Init(PLAT_HEADLESS, 320, 240)) return;
     uint32_t tick = 1000;
     Plat_SetVirtualTick(tick);

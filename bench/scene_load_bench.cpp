@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,7 +20,6 @@
 #include "scene/scene.h"
 #include "scene/scene_file.h"
 #include "scene/scene_reader.h"
-#include "scene/stdin_sizes.h"
 #include "bench/bench_util.h"
 #include "bench/load_bench_common.h"
 
@@ -69,17 +69,18 @@ static bool ResetPeakRss() {
 
 // A checksum of what a load left in the model, to see both readers agree;
 // the yardstick's names are in its own tables.
-static double ModelChecksum(bool yardstick) {
+static double ModelChecksum(const Scene& s, bool yardstick) {
     double sum = 0;
-    for (int v = 1; v <= flatPolyVertexCount; ++v) sum += flatPolyX[v] + flatPolyEnd[v];
-    for (int v = 1; v <= texPolyVertexCount; ++v)
-        sum += texPolyS[v] + (yardstick ? baseTexPolyName[v - 1].text[7]
-                                        : texPolyTexName[v - 1].text()[7]);
-    for (int i = 0; i <= actorLastIndex; ++i)
-        for (int p = 1; p <= actorPartVertexCount[i]; ++p) sum += partZ(p, i) + partJoint(p, i);
-    for (int i = 0; i <= actorLastIndex; ++i)
-        sum += actorWaypointX(actorWaypointCount[i], i) + actorJointStepZ[19][6][i];
-    return sum + obstacleZ[obstacleCount] + engineShake;
+    for (int v = 1; v <= s.flatPolyVertexCount; ++v) sum += s.flatPolyX[v] + s.flatPolyEnd[v];
+    for (int v = 1; v <= s.texPolyVertexCount; ++v)
+        sum += s.texPolyS[v] + (yardstick ? baseTexPolyName[v - 1].text[7]
+                                          : SlotName(s, s.texPolyTexName[v - 1])[7]);
+    for (int i = 0; i <= s.actorLastIndex; ++i)
+        for (int p = 1; p <= s.actorPartVertexCount[i]; ++p)
+            sum += s.partZ(p, i) + s.partJoint(p, i);
+    for (int i = 0; i <= s.actorLastIndex; ++i)
+        sum += s.actorWaypointX(s.actorWaypointCount[i], i) + s.actorJointStepZ[19][6][i];
+    return sum + s.obstacleZ[s.obstacleCount] + s.engineShake;
 }
 
 int main() {
@@ -111,28 +112,29 @@ int main() {
     long rssBefore = 0;
     bool peakReset = false, agree = true;
     size_t payload = 0;
-    sceneStdinText = "";
+    auto scene = std::make_unique<Scene>();
     for (int pair = 0; pair < PAIRS; ++pair) {
         LoadTime base{}, ours{};
         auto loadBase = [&] {
-            ResetSceneModel();
+            ResetScene(*scene);
             malloc_trim(0);
-            base = TimeLoad([&] { BaselineLoad(path.c_str()); });
-            baselineSum = ModelChecksum(true);
+            base = TimeLoad([&] { BaselineLoad(*scene, path.c_str()); });
+            baselineSum = ModelChecksum(*scene, true);
         };
         auto loadOurs = [&] {
-            ResetSceneModel();
+            ResetScene(*scene);
             malloc_trim(0);
             if (pair == 0) {
                 rssBefore = StatusKb("VmRSS");
                 peakReset = ResetPeakRss();
             }
-            ours = TimeLoad([&] { ReadSceneFile(path.c_str(), false); });
+            SceneReadResult read;
+            ours = TimeLoad([&] { read = ReadSceneFile(*scene, path.c_str(), false, SceneReadOptions()); });
             if (pair == 0) {
                 peakKb = StatusKb("VmHWM");
-                payload = TablesPayload();
+                payload = TablesPayload(*scene);
             }
-            agree = agree && readStatus == READ_OK && ModelChecksum(false) == baselineSum;
+            agree = agree && read.status == READ_OK && ModelChecksum(*scene, false) == baselineSum;
         };
         if (pair % 2 == 0) {
             loadBase();

@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,6 @@
 #include "bench/load_bench_common.h"
 #include "scene/scene_file.h"
 #include "scene/scene_reader.h"
-#include "scene/stdin_sizes.h"
 
 // One finished run: wall seconds, processor seconds (user and system) and
 // peak resident kilobytes.
@@ -71,12 +71,10 @@ int main(int argc, char** argv) {
     double megabytes = (double)info.st_size / 1e6;
 
     // The payload of the tables as the program's reader sizes them.
-    ResetSceneModel();
-    sceneStdinText = "";
-    ReadSceneFile(path.c_str(), false);
-    bool readOk = readStatus == READ_OK;
-    double payloadMb = TablesPayload() / 1e6;
-    ResetSceneModel();
+    auto scene = std::make_unique<Scene>();
+    bool readOk = ReadSceneFile(*scene, path.c_str(), false, SceneReadOptions()).status == READ_OK;
+    double payloadMb = TablesPayload(*scene) / 1e6;
+    scene.reset();
 
     std::string check = std::string(AMBLER_BIN_DIR) + "/ambler-check";
     std::string baseline = std::string(AMBLER_BIN_DIR) + "/fscanf_scene_reader";

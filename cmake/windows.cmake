@@ -5,11 +5,9 @@
 add_link_options(-static -static-libgcc -static-libstdc++)
 # sin, cos and tan of the system's C runtime (platform/win32/crt_math.cpp).
 add_link_options(LINKER:--wrap=sin,--wrap=cos,--wrap=tan,--wrap=sincos)
-# Files outside the platform layer see the few POSIX names they use, and
-# the GL headers without windows.h. Our sys/mman.h stands in for the one
-# the Windows C library lacks.
+# Every file sees the GL headers without windows.h, and the few POSIX names
+# the tools use that the Windows C library lacks.
 add_compile_options("SHELL:-include ${CMAKE_SOURCE_DIR}/platform/win32/posix/posix_compat.h")
-include_directories(BEFORE SYSTEM ${CMAKE_SOURCE_DIR}/platform/win32/posix)
 # M_PI and the other math constants, as glibc gives them; sizes and offsets
 # of files past 2 GB, as on Linux (stat and fstat become their 64-bit forms).
 add_compile_definitions(_USE_MATH_DEFINES _FILE_OFFSET_BITS=64)

@@ -20,7 +20,6 @@
 #include "scene/scene_file.h"
 #include "scene/stdin_sizes.h"
 #include "fuzz/fuzz_input.h"
-#include "fuzz/text_guard.h"
 
 constexpr int FUZZ_FRAMES = 3;  // enough for a key's effect and a frame after it
 
@@ -49,7 +48,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzSceneInput input = SplitFuzzSceneInput(data, size);
     ResetSceneModel();
     sceneStdinText = input.stdinText.c_str();
-    GuardNextSceneText(input.sceneLength);
     ReadSceneFromMemory(input.scene, input.sceneLength);
     sceneStdinText = nullptr;
     StartLoadedScene();

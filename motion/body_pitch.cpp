@@ -14,7 +14,8 @@ static void SettleIfSmall(double& p, double& q, double threshold) {
 }
 
 // One frame of the spring on pitch p and peak q; c recentres at speed.
-static void StepPitchSpring(double& p, double& q, double c) {
+static void StepPitchSpring(const Scene& scene, ViewerState& viewer, double& p, double& q,
+                            double c) {
     const double s = PITCH_STEP, t = PITCH_STEP * PITCH_SETTLE_FACTOR;
     if (viewer.forwardSpeed != 0 && viewer.fastDriving == 1) {
         if (p > 0) {
@@ -31,8 +32,9 @@ static void StepPitchSpring(double& p, double& q, double c) {
         }
     }
     if (q == 0) {
-        if (viewMode == VIEW_FOLLOW_VEHICLE) p -= engineShake;
-        if (viewMode == VIEW_DRIVE || viewMode == VIEW_FOLLOW_VEHICLE) engineShake = -engineShake;
+        if (scene.viewMode == VIEW_FOLLOW_VEHICLE) p -= viewer.engineShake;
+        if (scene.viewMode == VIEW_DRIVE || scene.viewMode == VIEW_FOLLOW_VEHICLE)
+            viewer.engineShake = -viewer.engineShake;
         return;
     }
     if (viewer.forwardSpeed != 0 && viewer.braking != 1)
@@ -55,9 +57,9 @@ static void StepPitchSpring(double& p, double& q, double c) {
 }
 
 // One frame of the spring on bodyPitch and bodyPitchPeak.
-void SettleBodyPitch(double recentreFactor) {
+void SettleBodyPitch(const Scene& scene, ViewerState& viewer, double recentreFactor) {
     double p = viewer.bodyPitch, q = viewer.bodyPitchPeak;
-    StepPitchSpring(p, q, recentreFactor);
+    StepPitchSpring(scene, viewer, p, q, recentreFactor);
     viewer.bodyPitch = p;
     viewer.bodyPitchPeak = q;
 }

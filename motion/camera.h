@@ -17,20 +17,26 @@
 // saves and restores both matrices around it: it never moves the camera.
 #pragma once
 
+struct Scene;
+struct ViewerState;
+struct FollowCamera;
+
 // Loads the view-mode-1 camera with eye offset e, tilt pivot offset p.
-void PlaceViewerCamera(double eyeOffset, double pivotOffset, bool updateTarget);
+void PlaceViewerCamera(const Scene& scene, ViewerState& viewer, double eyeOffset,
+                       double pivotOffset, bool updateTarget);
 // Positions the two lights through the current modelview matrix.
-void PlaceViewerLights();
+void PlaceViewerLights(const Scene& scene, const ViewerState& viewer);
 // Parts of the camera placement shared with the mouse look: the look-at
 // target from viewAngle; identity plus gluLookAt with the eye and centre
 // lowered by eyeOffset; the tilt about the pivot raised by pivotOffset.
-void UpdateLookTarget();
-void LoadViewerLookAt(double eyeOffset);
-void RotateTiltAboutPivot(double pivotOffset);
+void UpdateLookTarget(const Scene& scene, ViewerState& viewer);
+void LoadViewerLookAt(const ViewerState& viewer, double eyeOffset);
+void RotateTiltAboutPivot(const Scene& scene, const ViewerState& viewer, double pivotOffset);
 // The trailing camera of view modes 3 and 4 at the observer point, raised
 // by the tilt along the boom; the next frame draws with it.
-void LoadFollowCamera();
+void LoadFollowCamera(const Scene& scene, const ViewerState& viewer, FollowCamera& camera);
 // The projection for a client of width by height, then the camera of the
 // current view mode: the trailing camera as it stands in view modes 3 and
 // 4, else the level start camera with its lights.
-void LoadWindowCameras(int width, int height);
+void LoadWindowCameras(const Scene& scene, ViewerState& viewer, const FollowCamera& camera,
+                       int width, int height);

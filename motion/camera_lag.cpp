@@ -30,7 +30,7 @@ static double FollowStep(double gap, bool wholeDegrees) {
 
 // Moves followHeading toward heading by one catch-up step, or snaps it there
 // (correcting the heading) when the gap is below a step; sets viewAngle.
-void LagFollowHeading(bool wholeDegrees) {
+void LagFollowHeading(const Scene& scene, ViewerState& viewer, bool wholeDegrees) {
     if (viewer.heading == viewer.followHeading) return;
     double s = FollowStep(viewer.heading - viewer.followHeading, wholeDegrees);
     if (s <= viewer.heading - viewer.followHeading || s <= viewer.followHeading - viewer.heading) {
@@ -41,8 +41,8 @@ void LagFollowHeading(bool wholeDegrees) {
         else if (viewer.followHeading > viewer.heading)
             viewer.followHeading = viewer.followHeading - s;
     } else {
-        CorrectHeading();
+        CorrectHeading(viewer);
         viewer.followHeading = viewer.heading;
     }
-    viewer.viewAngle = -(viewer.followHeading - 90) * degToRad;
+    viewer.viewAngle = -(viewer.followHeading - 90) * scene.degToRad;
 }

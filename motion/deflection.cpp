@@ -16,8 +16,8 @@ struct ProbeVariables {
     double* probeAngle;
 };
 
-// The globals behind one set.
-ProbeVariables VariablesOf(ProbeSet set) {
+// The viewer's fields behind one set.
+ProbeVariables VariablesOf(ViewerState& viewer, ProbeSet set) {
     if (set == SIDESTEP_PROBES)
         return {&viewer.sidestepSpeed, &viewer.sidestepProbePhase, &viewer.sidestepDeflection,
                 &viewer.sidestepSpeedBeforeProbe, &viewer.sidestepProbeAngle};
@@ -31,10 +31,10 @@ constexpr double PROBE_TURN = 0.01;  // radians between two probe directions
 constexpr double MAX_SEARCH_DEFLECTION = 2 * M_PI;
 
 // maxDeflection, capped for the search.
-double SearchLimit() {
-    if (std::isnan(maxDeflection) || maxDeflection > MAX_SEARCH_DEFLECTION)
+double SearchLimit(const Scene& scene) {
+    if (std::isnan(scene.maxDeflection) || scene.maxDeflection > MAX_SEARCH_DEFLECTION)
         return MAX_SEARCH_DEFLECTION;
-    return maxDeflection;
+    return scene.maxDeflection;
 }
 
 // The next probe direction: up from 0 first, then down from 0. False when
@@ -56,18 +56,18 @@ bool AdvanceProbe(const ProbeVariables& v, double limit) {
 
 // The free position was found by a probe of this frame: the step goes along
 // that probe at the viewer's own speed, slowed when the damped turn exceeds 1.
-void TakeDampedProbeStep(const ProbeVariables& v) {
-    UndoStep();
-    double damped = std::fabs(*v.deflection) * deflectionDamping;
+void TakeDampedProbeStep(const Scene& scene, ViewerState& viewer, const ProbeVariables& v) {
+    UndoStep(viewer);
+    double damped = std::fabs(*v.deflection) * scene.deflectionDamping;
     if (damped < 1.0) damped = 1.0;
     *v.speed = *v.speedBeforeProbe / damped;
-    TakeStep(*v.probeAngle, *v.speed);
+    TakeStep(viewer, *v.probeAngle, *v.speed);
 }
 
 }  // namespace
 
 // Moves the viewer against the direction of angle; the step is kept for its undo.
-void TakeStep(double angle, double speed) {
+void TakeStep(ViewerState& viewer, double angle, double speed) {
     viewer.stepX = sin(angle) * speed;
     viewer.stepZ = cos(angle) * speed;
     viewer.viewerX -= viewer.stepX;
@@ -75,23 +75,26 @@ void TakeStep(double angle, double speed) {
 }
 
 // Takes back the last step.
-void UndoStep() {
+void UndoStep(ViewerState& viewer) {
     viewer.viewerX += viewer.stepX;
     viewer.viewerZ += viewer.stepZ;
 }
 
 // The step, then probes a probe step long at +0.01, +0.02 ... and -0.01 ...
 // radians off angle until one is free; false when none is.
-bool MoveWithDeflection(ProbeSet set, double angle, double radius, bool placeCamera) {
-    ProbeVariables v = VariablesOf(set);
-    double limit = SearchLimit();
+bool MoveWithDeflection(MotionStep& m, ProbeSet set, double angle, double radius,
+                        bool placeCamera) {
+    const Scene& scene = m.scene;
+    ViewerState& viewer = m.viewer;
+    ProbeVariables v = VariablesOf(viewer, set);
+    double limit = SearchLimit(scene);
     bool probed = false;
-    TakeStep(angle, *v.speed);
+    TakeStep(viewer, angle, *v.speed);
     *v.speedBeforeProbe = *v.speed;
-    while (FindObstacleHit(radius)) {
-        UndoStep();
+    while (FindObstacleHit(m.obstacles, viewer, radius)) {
+        UndoStep(viewer);
         viewer.blocked = 1;
-        *v.speed = *v.speedBeforeProbe < 0 ? -collisionProbeSpeed : collisionProbeSpeed;
+        *v.speed = *v.speedBeforeProbe < 0 ? -scene.collisionProbeSpeed : scene.collisionProbeSpeed;
         if (!AdvanceProbe(v, limit)) {
             *v.phase = 1;
             *v.deflection = 0;
@@ -100,21 +103,21 @@ bool MoveWithDeflection(ProbeSet set, double angle, double radius, bool placeCam
             return false;
         }
         *v.probeAngle = angle + *v.deflection;
-        TakeStep(*v.probeAngle, *v.speed);
+        TakeStep(viewer, *v.probeAngle, *v.speed);
         probed = true;
     }
     // A blocked flag left by an earlier frame (a give-up, a jump into an
     // obstacle) must not send this frame's free step along a stale probe
     // direction: only a probe of this frame redirects the step.
-    if (probed) TakeDampedProbeStep(v);
+    if (probed) TakeDampedProbeStep(scene, viewer, v);
     viewer.blocked = 0;
     *v.deflection = 0;
     *v.phase = 1;
     viewer.walkedZ -= viewer.stepZ;
     viewer.walkedX -= viewer.stepX;
     if (placeCamera) {
-        PlaceViewerCamera(viewer.crouchOffset, 0, true);
-        PlaceViewerLights();
+        PlaceViewerCamera(scene, viewer, viewer.crouchOffset, 0, true);
+        PlaceViewerLights(scene, viewer);
     }
     return true;
 }

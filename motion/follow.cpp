@@ -7,40 +7,46 @@
 
 // Sidestepping with the follow view's larger square; false when the
 // deflection search gave up.
-static bool FollowSidestep(const HeldKeys& keys) {
+static bool FollowSidestep(MotionStep& m) {
+    ViewerState& viewer = m.viewer;
     viewer.avatarPose = POSE_SIDESTEPPING;
-    viewer.moveAngle = (90 - viewer.heading) * degToRad;
-    ApplySidestepSpeedRule(keys);
-    return MoveWithDeflection(SIDESTEP_PROBES, viewer.moveAngle, followCollisionRadius, false);
+    viewer.moveAngle = (90 - viewer.heading) * m.scene.degToRad;
+    ApplySidestepSpeedRule(m.scene, m.keys, viewer);
+    return MoveWithDeflection(m, SIDESTEP_PROBES, viewer.moveAngle, m.scene.followCollisionRadius,
+                              false);
 }
 
 // The arrow turn; the heading range is left to the camera's snap.
-static void FollowTurn(const HeldKeys& keys) {
-    viewer.avatarPose = POSE_TURNING;
-    TurnByKeys(keys);
+static void FollowTurn(MotionStep& m) {
+    m.viewer.avatarPose = POSE_TURNING;
+    TurnByKeys(m.scene, m.keys, m.viewer);
 }
 
 // Walking along the true heading, so the figure goes where it faces while
 // the camera catches up.
-static void FollowWalk(const HeldKeys& keys) {
-    viewer.moveAngle = -viewer.heading * degToRad;
-    if (keys.upHeld == 1) {
+static void FollowWalk(MotionStep& m) {
+    const Scene& scene = m.scene;
+    ViewerState& viewer = m.viewer;
+    viewer.moveAngle = -viewer.heading * scene.degToRad;
+    if (m.keys.upHeld == 1) {
         viewer.avatarPose = POSE_WALKING_FORWARD;
-        ApplyForwardSpeedRule();
+        ApplyForwardSpeedRule(scene, viewer);
     }
-    if (keys.downHeld == 1) {
+    if (m.keys.downHeld == 1) {
         viewer.avatarPose = POSE_WALKING_BACK;
-        ApplyBackwardSpeedRule();
+        ApplyBackwardSpeedRule(scene, viewer);
     }
-    MoveWithDeflection(WALK_PROBES, viewer.moveAngle, followCollisionRadius, false);
+    MoveWithDeflection(m, WALK_PROBES, viewer.moveAngle, scene.followCollisionRadius, false);
 }
 
 // One frame of view mode 3: the lag, then sidestep, turn and walk in order.
-void StepFollowViewer(const HeldKeys& keys) {
-    LagFollowHeading(true);
-    if (sideKeyMode == SIDE_KEYS_SIDESTEP && keys.sideKeyHeld == 1) {
-        if (!FollowSidestep(keys)) return;
+void StepFollowViewer(MotionStep& m) {
+    const Scene& scene = m.scene;
+    const HeldKeys& keys = m.keys;
+    LagFollowHeading(scene, m.viewer, true);
+    if (scene.sideKeyMode == SIDE_KEYS_SIDESTEP && keys.sideKeyHeld == 1) {
+        if (!FollowSidestep(m)) return;
     }
-    if (sideKeyMode == SIDE_KEYS_TURN && keys.sideKeyHeld == 1) FollowTurn(keys);
-    if (keys.moveKeyHeld == 1) FollowWalk(keys);
+    if (scene.sideKeyMode == SIDE_KEYS_TURN && keys.sideKeyHeld == 1) FollowTurn(m);
+    if (keys.moveKeyHeld == 1) FollowWalk(m);
 }

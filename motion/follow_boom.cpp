@@ -6,52 +6,54 @@
 #include "motion/motion.h"
 #include "scene/scene.h"
 
-double observerX, observerY, observerZ;
-double boomLength, boomRestLength;
-
 // The eye length behind the viewer, against the view direction.
-void PlaceBoomEye(double length) {
-    observerX = viewer.viewerX - cos(viewer.viewAngle) * length;
-    observerZ = viewer.viewerZ + sin(viewer.viewAngle) * length;
+void PlaceBoomEye(const ViewerState& viewer, FollowCamera& camera, double length) {
+    camera.observerX = viewer.viewerX - cos(viewer.viewAngle) * length;
+    camera.observerZ = viewer.viewerZ + sin(viewer.viewAngle) * length;
 }
 
 // A step that is not a positive number would never reach observerDistance,
 // and a tiny one would take a frame forever: the first gives the full
 // length at once, the second is widened to BOOM_MAX_STEPS steps.
-void FindBoomLength(double step) {
+void FindBoomLength(MotionStep& m, double step) {
+    const Scene& scene = m.scene;
+    const ViewerState& viewer = m.viewer;
+    FollowCamera& camera = m.camera;
     if (!(step > 0)) {
-        boomRestLength = observerDistance;
-        PlaceBoomEye(boomRestLength);
+        camera.boomRestLength = scene.observerDistance;
+        PlaceBoomEye(viewer, camera, camera.boomRestLength);
         return;
     }
-    if (observerDistance / step > BOOM_MAX_STEPS) step = observerDistance / BOOM_MAX_STEPS;
-    boomRestLength = step;
-    PlaceBoomEye(boomRestLength);
+    if (scene.observerDistance / step > BOOM_MAX_STEPS)
+        step = scene.observerDistance / BOOM_MAX_STEPS;
+    camera.boomRestLength = step;
+    PlaceBoomEye(viewer, camera, camera.boomRestLength);
     for (;;) {
-        if (ObstacleNear(observerX, observerZ, collisionRadius)) {
-            boomRestLength -= step;
+        if (ObstacleNear(m.obstacles, camera.observerX, camera.observerZ, scene.collisionRadius)) {
+            camera.boomRestLength -= step;
             break;
         }
-        if (!(boomRestLength < observerDistance)) {
-            boomRestLength = observerDistance;
+        if (!(camera.boomRestLength < scene.observerDistance)) {
+            camera.boomRestLength = scene.observerDistance;
             break;
         }
-        boomRestLength += step;
-        PlaceBoomEye(boomRestLength);
+        camera.boomRestLength += step;
+        PlaceBoomEye(viewer, camera, camera.boomRestLength);
     }
-    PlaceBoomEye(boomRestLength);
+    PlaceBoomEye(viewer, camera, camera.boomRestLength);
 }
 
 // Grows slowly; shrinks quickly, the more so while the camera's heading
 // still lags behind the viewer's.
-void EaseBoom(double grow, double shrinkBase) {
+void EaseBoom(const ViewerState& viewer, FollowCamera& camera, double grow, double shrinkBase) {
     double gap = fabs(viewer.followHeading - viewer.heading);
-    if (boomLength < boomRestLength) {
-        boomLength += grow;
-        if (boomLength > boomRestLength) boomLength = boomRestLength;
-    } else if (boomLength > boomRestLength) {
-        boomLength -= gap * 3 + shrinkBase;
-        if (boomLength < boomRestLength) boomLength = boomRestLength;
+    double& length = camera.boomLength;
+    if (length < camera.boomRestLength) {
+        length += grow;
+        if (length > camera.boomRestLength) length = camera.boomRestLength;
+    } else if (length > camera.boomRestLength) {
+        length -= gap * 3 + shrinkBase;
+        if (length < camera.boomRestLength) length = camera.boomRestLength;
     }
-    PlaceBoomEye(boomLength);
+    PlaceBoomEye(viewer, camera, length);
 }

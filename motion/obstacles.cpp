@@ -10,22 +10,6 @@
 
 namespace {
 
-// The grid: points sorted by cell, each cell a run [cellStart[c], cellStart[c+1]).
-struct ObstacleGrid {
-    const double* builtX = nullptr;  // the tables and count the grid was built for
-    const double* builtZ = nullptr;
-    size_t builtSizeX = 0, builtSizeZ = 0;
-    int builtCount = -1;
-    double minX = 0, minZ = 0;
-    double cell = 1;                 // side of a square cell
-    double magnitude = 0;            // largest |coordinate| of any indexed point
-    int nx = 0, nz = 0;              // cells along x and z
-    std::vector<int> cellStart;      // nx * nz + 1 entries
-    std::vector<double> pointX, pointZ;  // copies of the finite points, in cell order
-};
-
-ObstacleGrid grid;  // W: BuildObstacleIndex; R: ObstacleNear
-
 // A grid with cells of this size or larger than this many per point is slow
 // to build for no gain in the query.
 constexpr double CELLS_PER_POINT = 2.0;
@@ -35,24 +19,17 @@ constexpr double CELL_OVER_ROUNDING = 1e-12;
 
 // The entries 1..n that the tables really hold: a count beyond the tables
 // would read past them.
-int UsableObstacleCount() {
-    if (!obstacleX.data || !obstacleZ.data || obstacleCount <= 0) return 0;
-    size_t n = std::min(obstacleX.size, obstacleZ.size);
+int UsableObstacleCount(const Scene& scene) {
+    if (!scene.obstacleX.data || !scene.obstacleZ.data || scene.obstacleCount <= 0) return 0;
+    size_t n = std::min(scene.obstacleX.size, scene.obstacleZ.size);
     if (n < 1) return 0;
-    return (int)std::min<size_t>((size_t)obstacleCount, n - 1);
+    return (int)std::min<size_t>((size_t)scene.obstacleCount, n - 1);
 }
 
 // The containment test of one obstacle square, strict on every side: a
 // point exactly r away on an axis is outside.
 inline bool SquareContains(double ox, double oz, double x, double z, double r) {
     return x - ox < r && ox - x < r && z - oz < r && oz - z < r;
-}
-
-// True while the tables and count are the ones the grid was built from.
-bool GridIsCurrent() {
-    return grid.builtX == obstacleX.data && grid.builtZ == obstacleZ.data &&
-           grid.builtSizeX == obstacleX.size && grid.builtSizeZ == obstacleZ.size &&
-           grid.builtCount == obstacleCount;
 }
 
 // Cell index of a coordinate along one axis, clamped to 0..cells-1 in
@@ -65,7 +42,7 @@ inline int CellOf(double offset, double cell, int cells) {
 }
 
 // Chooses the cell size and count for m points in the box [0,ex] x [0,ez].
-void ChooseCells(int m, double ex, double ez) {
+void ChooseCells(ObstacleIndex& grid, int m, double ex, double ez) {
     double area = ex * ez;
     double cell = area > 0 ? std::sqrt(area / m) : std::max(ex, ez) / m;
     cell = std::max(cell, grid.magnitude * CELL_OVER_ROUNDING);
@@ -78,14 +55,14 @@ void ChooseCells(int m, double ex, double ez) {
 }
 
 // Sorts the points into their cells (a counting sort).
-void FillCells(const std::vector<int>& points) {
+void FillCells(ObstacleIndex& grid, const Scene& scene, const std::vector<int>& points) {
     size_t cells = (size_t)grid.nx * grid.nz;
     std::vector<int> cellOfPoint(points.size());
     grid.cellStart.assign(cells + 1, 0);
     for (size_t k = 0; k < points.size(); k++) {
         int i = points[k];
-        int cx = CellOf(obstacleX[i] - grid.minX, grid.cell, grid.nx);
-        int cz = CellOf(obstacleZ[i] - grid.minZ, grid.cell, grid.nz);
+        int cx = CellOf(scene.obstacleX[i] - grid.minX, grid.cell, grid.nx);
+        int cz = CellOf(scene.obstacleZ[i] - grid.minZ, grid.cell, grid.nz);
         cellOfPoint[k] = cz * grid.nx + cx;
         grid.cellStart[cellOfPoint[k] + 1]++;
     }
@@ -95,13 +72,13 @@ void FillCells(const std::vector<int>& points) {
     grid.pointZ.assign(points.size(), 0.0);
     for (size_t k = 0; k < points.size(); k++) {
         int slot = fill[cellOfPoint[k]]++;
-        grid.pointX[slot] = obstacleX[points[k]];
-        grid.pointZ[slot] = obstacleZ[points[k]];
+        grid.pointX[slot] = scene.obstacleX[points[k]];
+        grid.pointZ[slot] = scene.obstacleZ[points[k]];
     }
 }
 
 // Any indexed point within r of (x, z), looking at every point.
-bool ScanAllIndexed(double x, double z, double r) {
+bool ScanAllIndexed(const ObstacleIndex& grid, double x, double z, double r) {
     for (size_t k = 0; k < grid.pointX.size(); k++)
         if (SquareContains(grid.pointX[k], grid.pointZ[k], x, z, r)) return true;
     return false;
@@ -110,28 +87,24 @@ bool ScanAllIndexed(double x, double z, double r) {
 }  // namespace
 
 // The reference answer: every obstacle in table order.
-bool ObstacleNearLinear(double x, double z, double r) {
-    int n = UsableObstacleCount();
+bool ObstacleNearLinear(const Scene& scene, double x, double z, double r) {
+    int n = UsableObstacleCount(scene);
     for (int i = 1; i <= n; i++)
-        if (SquareContains(obstacleX[i], obstacleZ[i], x, z, r)) return true;
+        if (SquareContains(scene.obstacleX[i], scene.obstacleZ[i], x, z, r)) return true;
     return false;
 }
 
 // A point with an infinite or NaN coordinate can never be inside a square
 // (the differences are infinite or NaN), so only finite points are indexed.
-void BuildObstacleIndex() {
-    grid.builtX = obstacleX.data;
-    grid.builtZ = obstacleZ.data;
-    grid.builtSizeX = obstacleX.size;
-    grid.builtSizeZ = obstacleZ.size;
-    grid.builtCount = obstacleCount;
-    int n = UsableObstacleCount();
+ObstacleIndex BuildObstacleIndex(const Scene& scene) {
+    ObstacleIndex grid;
+    int n = UsableObstacleCount(scene);
     std::vector<int> points;
     points.reserve(n);
     double maxX = 0, maxZ = 0;
     grid.minX = grid.minZ = grid.magnitude = 0;
     for (int i = 1; i <= n; i++) {
-        double x = obstacleX[i], z = obstacleZ[i];
+        double x = scene.obstacleX[i], z = scene.obstacleZ[i];
         if (!std::isfinite(x) || !std::isfinite(z)) continue;
         if (points.empty()) grid.minX = maxX = x, grid.minZ = maxZ = z;
         grid.minX = std::min(grid.minX, x), maxX = std::max(maxX, x);
@@ -139,24 +112,18 @@ void BuildObstacleIndex() {
         grid.magnitude = std::max({grid.magnitude, std::fabs(x), std::fabs(z)});
         points.push_back(i);
     }
-    if (points.empty()) {
-        grid.nx = grid.nz = 0;
-        grid.cellStart.assign(1, 0);
-        grid.pointX.clear();
-        grid.pointZ.clear();
-        return;
-    }
+    if (points.empty()) return grid;
     // The extents may overflow for points near the ends of the double range;
     // such a grid degenerates to one cell, which is still correct.
     double ex = maxX - grid.minX, ez = maxZ - grid.minZ;
     if (!std::isfinite(ex) || !std::isfinite(ez)) ex = ez = 0;
-    ChooseCells((int)points.size(), ex, ez);
-    FillCells(points);
+    ChooseCells(grid, (int)points.size(), ex, ez);
+    FillCells(grid, scene, points);
+    return grid;
 }
 
 // The cells around the query, one cell of margin on every side.
-bool ObstacleNear(double x, double z, double r) {
-    if (!GridIsCurrent()) BuildObstacleIndex();
+bool ObstacleNear(const ObstacleIndex& grid, double x, double z, double r) {
     if (grid.pointX.empty()) return false;
     // No square contains a point with a non-finite coordinate, and none has
     // a side of zero or less (or NaN).
@@ -165,7 +132,7 @@ bool ObstacleNear(double x, double z, double r) {
     double scale = std::fabs(x) + std::fabs(z) + r;
     if (!std::isfinite(r) || reach * reach * 4 > (double)grid.pointX.size() ||
         scale * CELL_OVER_ROUNDING > grid.cell)
-        return ScanAllIndexed(x, z, r);
+        return ScanAllIndexed(grid, x, z, r);
     int x0 = CellOf(x - r - grid.minX, grid.cell, grid.nx) - 1;
     int x1 = CellOf(x + r - grid.minX, grid.cell, grid.nx) + 1;
     int z0 = CellOf(z - r - grid.minZ, grid.cell, grid.nz) - 1;
@@ -182,4 +149,6 @@ bool ObstacleNear(double x, double z, double r) {
 }
 
 // The viewer's own position against every obstacle square.
-bool FindObstacleHit(double radius) { return ObstacleNear(viewer.viewerX, viewer.viewerZ, radius); }
+bool FindObstacleHit(const ObstacleIndex& index, const ViewerState& viewer, double radius) {
+    return ObstacleNear(index, viewer.viewerX, viewer.viewerZ, radius);
+}

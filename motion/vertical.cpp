@@ -9,10 +9,12 @@
 // The air step: the take-off momentum carries the viewer along the last
 // step's direction; there is no deflection search in the air. False when
 // the step ran into an obstacle (and was undone).
-static bool StepInAir() {
-    TakeStep(viewer.moveAngle, viewer.forwardSpeed);
-    if (FindObstacleHit(collisionRadius)) {
-        UndoStep();
+static bool StepInAir(MotionStep& m) {
+    const Scene& scene = m.scene;
+    ViewerState& viewer = m.viewer;
+    TakeStep(viewer, viewer.moveAngle, viewer.forwardSpeed);
+    if (FindObstacleHit(m.obstacles, viewer, scene.collisionRadius)) {
+        UndoStep(viewer);
         viewer.forwardSpeed = 0;
         viewer.sidestepSpeed = 0;
         viewer.blocked = 1;
@@ -21,69 +23,74 @@ static bool StepInAir() {
     viewer.blocked = 0;
     viewer.walkedZ -= viewer.stepZ;
     viewer.walkedX -= viewer.stepX;
-    PlaceViewerCamera(-viewer.jumpOffset, -viewer.jumpOffset, true);
-    PlaceViewerLights();
+    PlaceViewerCamera(scene, viewer, -viewer.jumpOffset, -viewer.jumpOffset, true);
+    PlaceViewerLights(scene, viewer);
     return true;
 }
 
 // Crouch changes move the eye and the pivot together and keep the target.
-static void PlaceCrouchCamera() {
-    PlaceViewerCamera(viewer.crouchOffset, viewer.crouchOffset, false);
+static void PlaceCrouchCamera(const Scene& scene, ViewerState& viewer) {
+    PlaceViewerCamera(scene, viewer, viewer.crouchOffset, viewer.crouchOffset, false);
 }
 
 // One falling frame; Space seen released makes a new jump possible.
-static void Fall(const HeldKeys& keys) {
-    viewer.jumpOffset -= jumpStep;
+static void Fall(MotionStep& m) {
+    ViewerState& viewer = m.viewer;
+    viewer.jumpOffset -= m.scene.jumpStep;
     if (viewer.jumpOffset <= 0) {
         viewer.jumpOffset = 0;
         viewer.jumpFalling = 0;
     }
-    if (keys.spaceHeld == 0) viewer.jumpSpent = 0;
-    StepInAir();
+    if (m.keys.spaceHeld == 0) viewer.jumpSpent = 0;
+    StepInAir(m);
 }
 
 // Reaching the top, or an obstacle, turns the jump into a fall; it stays
 // spent until Space is seen released.
-static void StartFalling() {
+static void StartFalling(ViewerState& viewer) {
     viewer.jumpRising = 0;
     viewer.jumpFalling = 1;
     viewer.jumpSpent = 1;
 }
 
 // One rising frame, up to the top.
-static void Rise() {
+static void Rise(MotionStep& m) {
+    ViewerState& viewer = m.viewer;
     viewer.jumpRising = 1;
-    viewer.jumpOffset += jumpStep;
-    if (!(viewer.jumpOffset < jumpHeight)) {
-        viewer.jumpOffset = jumpHeight;
-        StartFalling();
+    viewer.jumpOffset += m.scene.jumpStep;
+    if (!(viewer.jumpOffset < m.scene.jumpHeight)) {
+        viewer.jumpOffset = m.scene.jumpHeight;
+        StartFalling(viewer);
     }
-    if (!StepInAir()) StartFalling();
+    if (!StepInAir(m)) StartFalling(viewer);
 }
 
 // Crouch first, so Ctrl in mid-air holds the jump; true when the
 // horizontal step runs in this frame too.
-bool StepVerticalMotion(const HeldKeys& keys) {
+bool StepVerticalMotion(MotionStep& m) {
+    const Scene& scene = m.scene;
+    const HeldKeys& keys = m.keys;
+    ViewerState& viewer = m.viewer;
     if (keys.ctrlHeld == 1) {
-        if (viewer.crouchOffset < crouchDepth) {
-            viewer.crouchOffset += crouchDepth / 2;
-            PlaceCrouchCamera();
+        if (viewer.crouchOffset < scene.crouchDepth) {
+            viewer.crouchOffset += scene.crouchDepth / 2;
+            PlaceCrouchCamera(scene, viewer);
         }
         return true;
     }
     if (viewer.crouchOffset > 0) {
-        viewer.crouchOffset -= crouchDepth / 2;
+        viewer.crouchOffset -= scene.crouchDepth / 2;
         if (viewer.crouchOffset < 0) viewer.crouchOffset = 0;
-        PlaceCrouchCamera();
+        PlaceCrouchCamera(scene, viewer);
         return true;
     }
     if (viewer.jumpFalling == 1) {
-        Fall(keys);
+        Fall(m);
         return false;
     }
-    if ((keys.spaceHeld == 1 || viewer.jumpRising == 1) && viewer.jumpOffset < jumpHeight &&
+    if ((keys.spaceHeld == 1 || viewer.jumpRising == 1) && viewer.jumpOffset < scene.jumpHeight &&
         viewer.jumpSpent == 0) {
-        Rise();
+        Rise(m);
         return false;
     }
     return true;

@@ -12,63 +12,66 @@ struct FigureList {
     int count;
     const double *x, *y, *z, *r, *g, *b, *s, *t;
     const int *end, *joint, *texFlag;
-    const unsigned* texId;
-    int* jointApplied;
+    const unsigned* texId;  // null before the scene's textures are made: no objects
 };
 
+// The texture object of slot k.
+static unsigned TexIdOf(const FigureList& L, int k) { return L.texId ? L.texId[k] : 0; }
+
 // The avatar's list (count kept inside its tables).
-static FigureList AvatarList() {
+static FigureList AvatarList(const Scene& scene, const SceneTextures& textures) {
     FigureList L;
-    int rows = (int)avatarPolyX.size;
-    L.count = avatarPolyVertexCount < rows ? avatarPolyVertexCount : rows - 1;
-    L.x = avatarPolyX.data; L.y = avatarPolyY.data; L.z = avatarPolyZ.data;
-    L.r = avatarPolyColorR.data; L.g = avatarPolyColorG.data; L.b = avatarPolyColorB.data;
-    L.s = avatarPolyS.data; L.t = avatarPolyT.data;
-    L.end = avatarPolyEnd.data; L.joint = avatarPolyJoint.data;
-    L.texFlag = avatarPolyTexFlag.data; L.texId = avatarPolyTexId.data;
-    L.jointApplied = &avatarJointApplied;
+    int rows = (int)scene.avatarPolyX.size;
+    L.count = scene.avatarPolyVertexCount < rows ? scene.avatarPolyVertexCount : rows - 1;
+    L.x = scene.avatarPolyX.data; L.y = scene.avatarPolyY.data; L.z = scene.avatarPolyZ.data;
+    L.r = scene.avatarPolyColorR.data; L.g = scene.avatarPolyColorG.data;
+    L.b = scene.avatarPolyColorB.data;
+    L.s = scene.avatarPolyS.data; L.t = scene.avatarPolyT.data;
+    L.end = scene.avatarPolyEnd.data; L.joint = scene.avatarPolyJoint.data;
+    L.texFlag = scene.avatarPolyTexFlag.data;
+    L.texId = textures.avatarPolyTexId.empty() ? nullptr : textures.avatarPolyTexId.data();
     return L;
 }
 
 // Actor i's list; empty when the part tables hold no column for it.
-static FigureList ActorList(int i) {
+static FigureList ActorList(const Scene& scene, const SceneTextures& textures, int i) {
     FigureList L;
     L.count = 0;
-    if (i < 0 || (size_t)i >= partX.cols || (size_t)i >= actorPartVertexCount.size) return L;
-    int rows = (int)partX.rows;
-    int n = actorPartVertexCount[i];
+    if (i < 0 || (size_t)i >= scene.partX.cols || (size_t)i >= scene.actorPartVertexCount.size)
+        return L;
+    int rows = (int)scene.partX.rows;
+    int n = scene.actorPartVertexCount[i];
     L.count = n < rows ? n : rows - 1;
-    L.x = partX.Column(i); L.y = partY.Column(i); L.z = partZ.Column(i);
-    L.r = partColorR.Column(i); L.g = partColorG.Column(i); L.b = partColorB.Column(i);
-    L.s = partS.Column(i); L.t = partT.Column(i);
-    L.end = partEnd.Column(i); L.joint = partJoint.Column(i);
-    L.texFlag = partTexFlag.Column(i); L.texId = partTexId.Column(i);
-    L.jointApplied = &actorJointApplied;
+    L.x = scene.partX.Column(i); L.y = scene.partY.Column(i); L.z = scene.partZ.Column(i);
+    L.r = scene.partColorR.Column(i); L.g = scene.partColorG.Column(i);
+    L.b = scene.partColorB.Column(i);
+    L.s = scene.partS.Column(i); L.t = scene.partT.Column(i);
+    L.end = scene.partEnd.Column(i); L.joint = scene.partJoint.Column(i);
+    L.texFlag = scene.partTexFlag.Column(i);
+    L.texId = textures.partTexId.empty() ? nullptr : textures.PartTexIdColumn((size_t)i);
     return L;
 }
 
 // The joint transform a list walk has applied; the tables do not change
 // during a walk, so its pose serves the undo without a second lookup.
 struct AppliedJoint {
-    int* flag;  // the figure's joint-applied flag
+    bool applied = false;
+    int joint = 0;
     JointPose pose;
 };
 
 // At the end of a polygon whose last vertex carries joint: keeps, changes or
 // drops the joint transform for the polygons that follow.
-static void SwitchJoint(int figure, int joint, AppliedJoint& applied) {
-    if (joint != NO_JOINT && !JointUsable(figure, joint)) joint = NO_JOINT;
-    if (*applied.flag == 1 && joint != appliedJoint) {
-        *applied.flag = 0;
+static void SwitchJoint(const FigureJoints& f, int joint, AppliedJoint& applied) {
+    if (joint != NO_JOINT && !JointUsable(f, joint)) joint = NO_JOINT;
+    if (applied.applied && joint != applied.joint) {
+        applied.applied = false;
         UndoJointPose(applied.pose);
     }
-    if (joint != NO_JOINT && *applied.flag != 1) {
-        *applied.flag = 1;
-        appliedJoint = joint;
-        applied.pose = LookupJoint(figure, joint);
-        appliedAngleX = applied.pose.angleX;
-        appliedAngleY = applied.pose.angleY;
-        appliedAngleZ = applied.pose.angleZ;
+    if (joint != NO_JOINT && !applied.applied) {
+        applied.applied = true;
+        applied.joint = joint;
+        applied.pose = LookupJoint(f, joint);
         ApplyJointPose(applied.pose);
     }
 }
@@ -90,13 +93,14 @@ static int SendPolygon(const FigureList& L, int p, bool textured) {
 }
 
 // Only a flag of exactly 1 textures a polygon; any other value draws it plain.
-void DrawPartList(int figure) {
-    FigureList L = figure == AVATAR_FIGURE ? AvatarList() : ActorList(figure);
+void DrawPartList(FrameDraw& draw, const FigureJoints& f) {
+    FigureList L = f.figure == AVATAR_FIGURE ? AvatarList(draw.scene, draw.textures)
+                                             : ActorList(draw.scene, draw.textures, f.figure);
     if (L.count <= 0) return;
     bool textured = L.texFlag[0] == 1;
     if (textured) {
         glEnable(GL_TEXTURE_2D);
-        BindTextureIfChanged(L.texId[0]);
+        BindTextureIfChanged(draw, TexIdOf(L, 0));
         glBegin(GL_POLYGON);
         glColor3d(L.r[1], L.g[1], L.b[1]);
     } else {
@@ -105,26 +109,22 @@ void DrawPartList(int figure) {
         glBegin(GL_POLYGON);
     }
     AppliedJoint applied;
-    applied.flag = L.jointApplied;
     int p = 1;
     for (;;) {
         p = SendPolygon(L, p, textured);
         glEnd();
-        SwitchJoint(figure, L.joint[p], applied);
+        SwitchJoint(f, L.joint[p], applied);
         if (p >= L.count) break;
         bool next = L.texFlag[p] == 1;
         if (textured && !next) glDisable(GL_TEXTURE_2D);
         if (!textured && next) glEnable(GL_TEXTURE_2D);
         textured = next;
-        if (textured) BindTextureIfChanged(L.texId[p]);
+        if (textured) BindTextureIfChanged(draw, TexIdOf(L, p));
         p++;
         glColor3d(L.r[p], L.g[p], L.b[p]);
         glBegin(GL_POLYGON);
     }
     // A transform still applied here would leak into the next list and the
     // camera; every list ends as it began, with none.
-    if (*applied.flag == 1) {
-        *applied.flag = 0;
-        UndoJointPose(applied.pose);
-    }
+    if (applied.applied) UndoJointPose(applied.pose);
 }

@@ -3,38 +3,42 @@
 #include <GL/gl.h>
 
 #include "motion/motion.h"
+#include "render/figure_joints.h"
 #include "render/render.h"
 #include "scene/scene.h"
 
 // With culling on, the viewer point must lie strictly within the actor's
 // cull distance on both axes.
-bool ActorInDrawingRange(int i) {
-    if (actorCullEnabled[i] == 0) return true;
-    double ax = actorStartX[i] + actorWalkedX[i], az = actorStartZ[i] + actorWalkedZ[i];
-    double vx = startEyeX + viewer.walkedX, vz = startEyeZ + viewer.walkedZ;
-    double d = actorCullDistance[i];
+bool ActorInDrawingRange(const Scene& scene, const ViewerState& viewer, int i,
+                         const ActorMotion& actor) {
+    if (scene.actorCullEnabled[i] == 0) return true;
+    double ax = scene.actorStartX[i] + actor.actorWalkedX;
+    double az = scene.actorStartZ[i] + actor.actorWalkedZ;
+    double vx = scene.startEyeX + viewer.walkedX, vz = scene.startEyeZ + viewer.walkedZ;
+    double d = scene.actorCullDistance[i];
     return ax - vx < d && vx - ax < d && az - vz < d && vz - az < d;
 }
 
-// Places the figure at its point and heading, swings and draws it, and
-// restores the matrix saved before: undoing by inverse calls would leave
-// their rounding in the camera, and it adds up over the frames.
-void DrawActor(int i) {
-    if (!ActorInDrawingRange(i)) return;
-    float x = (float)(actorStartX[i] + actorWalkedX[i]);
-    float y = (float)actorStartY[i];
-    float z = (float)(actorStartZ[i] + actorWalkedZ[i]);
-    float turn = (float)(actorHeading[i] + actorModelHeadingOffset[i]);
+// Places the figure at its point and heading, draws it, and restores the
+// matrix saved before: undoing by inverse calls would leave their rounding
+// in the camera, and it adds up over the frames.
+void DrawActor(FrameDraw& f, const ViewerState& viewer, int i, const ActorMotion& actor) {
+    const Scene& scene = f.scene;
+    if (!ActorInDrawingRange(scene, viewer, i, actor)) return;
+    float x = (float)(scene.actorStartX[i] + actor.actorWalkedX);
+    float y = (float)scene.actorStartY[i];
+    float z = (float)(scene.actorStartZ[i] + actor.actorWalkedZ);
+    float turn = (float)(actor.actorHeading + scene.actorModelHeadingOffset[i]);
     glPushMatrix();
     glTranslatef(x, y, z);
     glRotatef(-turn, 0, 1, 0);
-    AnimateJoints(i);
-    DrawPartList(i);
+    FigureJoints joints{scene, i, actor.actorPose, &actor, nullptr};
+    DrawPartList(f, joints);
     glPopMatrix();
 }
 
-// The avatar's swing, every frame.
-void AnimateAvatarJoints() { AnimateJoints(AVATAR_FIGURE); }
-
 // The avatar's list inside the placement of the view mode.
-void DrawAvatarPolygons() { DrawPartList(AVATAR_FIGURE); }
+void DrawAvatarPolygons(FrameDraw& f, const ViewerState& viewer, const AvatarJoints& avatar) {
+    FigureJoints joints{f.scene, AVATAR_FIGURE, viewer.avatarPose, nullptr, &avatar};
+    DrawPartList(f, joints);
+}

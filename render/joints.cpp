@@ -7,22 +7,13 @@
 #include "render/render.h"
 #include "scene/scene.h"
 
-// actorPose of the actor, or avatarPose for the avatar.
-int FigurePose(int figure) {
-    return figure == AVATAR_FIGURE ? viewer.avatarPose : actorPose[figure];
-}
-
 // Joint numbers 0..19 in poses 0..6 have table entries; nothing else does.
-bool JointUsable(int figure, int joint) {
-    int pose = FigurePose(figure);
-    return joint >= 0 && joint < JOINT_CAPACITY && pose >= 0 && pose < POSE_COUNT;
+bool JointUsable(const FigureJoints& f, int joint) {
+    return joint >= 0 && joint < JOINT_CAPACITY && f.pose >= 0 && f.pose < POSE_COUNT;
 }
 
-// Highest joint index the figure animates, kept inside the tables.
-static int LastJoint(int figure) {
-    int last = figure == AVATAR_FIGURE ? avatarJointCount : actorJointCount[figure];
-    return last < JOINT_CAPACITY ? last : JOINT_CAPACITY - 1;
-}
+// Highest joint index a figure animates, kept inside the tables.
+static int LastJoint(int last) { return last < JOINT_CAPACITY ? last : JOINT_CAPACITY - 1; }
 
 // One axis: the angle moves by its step and bounces off 0 and the amplitude;
 // landing exactly on an end bounces only at the next step.
@@ -47,64 +38,74 @@ static void SwingAxis(double swing, double& step, double& angle) {
     }
 }
 
-// Every joint of the figure's current pose swings one step on each axis.
-void AnimateJoints(int figure) {
-    int k = FigurePose(figure);
+// Every joint of the actor's current pose swings one step on each axis.
+static void SwingActorJoints(const Scene& scene, int i, ActorMotion& a) {
+    int k = a.actorPose;
     if (k < 0 || k >= POSE_COUNT) return;  // no such pose: nothing to swing
-    int last = LastJoint(figure);
-    if (figure == AVATAR_FIGURE) {
-        for (int j = 0; j <= last; j++) {
-            SwingAxis(avatarJointSwingX[j][k], avatarJointStepX[j][k], avatarJointAngleX[j][k]);
-            SwingAxis(avatarJointSwingY[j][k], avatarJointStepY[j][k], avatarJointAngleY[j][k]);
-            SwingAxis(avatarJointSwingZ[j][k], avatarJointStepZ[j][k], avatarJointAngleZ[j][k]);
-        }
-        return;
-    }
-    int i = figure;
+    int last = LastJoint(scene.actorJointCount[i]);
     for (int j = 0; j <= last; j++) {
-        SwingAxis(actorJointSwingX[j][k][i], actorJointStepX[j][k][i], actorJointAngleX[j][k][i]);
-        SwingAxis(actorJointSwingY[j][k][i], actorJointStepY[j][k][i], actorJointAngleY[j][k][i]);
-        SwingAxis(actorJointSwingZ[j][k][i], actorJointStepZ[j][k][i], actorJointAngleZ[j][k][i]);
+        SwingAxis(scene.actorJointSwingX[j][k][i], a.actorJointStepX[j][k], a.actorJointAngleX[j][k]);
+        SwingAxis(scene.actorJointSwingY[j][k][i], a.actorJointStepY[j][k], a.actorJointAngleY[j][k]);
+        SwingAxis(scene.actorJointSwingZ[j][k][i], a.actorJointStepZ[j][k], a.actorJointAngleZ[j][k]);
+    }
+}
+
+void AnimateActor(const Scene& scene, const ViewerState& viewer, int i, ActorMotion& actor) {
+    if (ActorInDrawingRange(scene, viewer, i, actor)) SwingActorJoints(scene, i, actor);
+}
+
+// Every joint of the avatar's current pose swings one step, every frame.
+void AnimateAvatarJoints(const Scene& scene, const ViewerState& viewer, AvatarJoints& a) {
+    int k = viewer.avatarPose;
+    if (k < 0 || k >= POSE_COUNT) return;
+    int last = LastJoint(scene.avatarJointCount);
+    for (int j = 0; j <= last; j++) {
+        SwingAxis(scene.avatarJointSwingX[j][k], a.avatarJointStepX[j][k], a.avatarJointAngleX[j][k]);
+        SwingAxis(scene.avatarJointSwingY[j][k], a.avatarJointStepY[j][k], a.avatarJointAngleY[j][k]);
+        SwingAxis(scene.avatarJointSwingZ[j][k], a.avatarJointStepZ[j][k], a.avatarJointAngleZ[j][k]);
     }
 }
 
 // The pivot, amplitudes, tilts and angles of (joint, current pose).
-JointPose LookupJoint(int figure, int joint) {
-    int k = FigurePose(figure);
+JointPose LookupJoint(const FigureJoints& f, int joint) {
+    const Scene& s = f.scene;
+    int k = f.pose;
     JointPose p;
-    if (figure == AVATAR_FIGURE) {
-        p.pivotX = avatarJointPivotX[joint][k];
-        p.pivotY = avatarJointPivotY[joint][k];
-        p.pivotZ = avatarJointPivotZ[joint][k];
-        p.swingX = avatarJointSwingX[joint][k];
-        p.swingY = avatarJointSwingY[joint][k];
-        p.swingZ = avatarJointSwingZ[joint][k];
-        p.tiltX = avatarJointTiltX[joint][k];
-        p.tiltY = avatarJointTiltY[joint][k];
-        p.tiltZ = avatarJointTiltZ[joint][k];
-        p.angleX = avatarJointAngleX[joint][k];
-        p.angleY = avatarJointAngleY[joint][k];
-        p.angleZ = avatarJointAngleZ[joint][k];
+    if (f.figure == AVATAR_FIGURE) {
+        const AvatarJoints& a = *f.avatar;
+        p.pivotX = s.avatarJointPivotX[joint][k];
+        p.pivotY = s.avatarJointPivotY[joint][k];
+        p.pivotZ = s.avatarJointPivotZ[joint][k];
+        p.swingX = s.avatarJointSwingX[joint][k];
+        p.swingY = s.avatarJointSwingY[joint][k];
+        p.swingZ = s.avatarJointSwingZ[joint][k];
+        p.tiltX = s.avatarJointTiltX[joint][k];
+        p.tiltY = s.avatarJointTiltY[joint][k];
+        p.tiltZ = s.avatarJointTiltZ[joint][k];
+        p.angleX = a.avatarJointAngleX[joint][k];
+        p.angleY = a.avatarJointAngleY[joint][k];
+        p.angleZ = a.avatarJointAngleZ[joint][k];
         return p;
     }
-    int i = figure;
-    p.pivotX = actorJointPivotX[joint][k][i];
-    p.pivotY = actorJointPivotY[joint][k][i];
-    p.pivotZ = actorJointPivotZ[joint][k][i];
-    p.swingX = actorJointSwingX[joint][k][i];
-    p.swingY = actorJointSwingY[joint][k][i];
-    p.swingZ = actorJointSwingZ[joint][k][i];
+    const ActorMotion& a = *f.actor;
+    int i = f.figure;
+    p.pivotX = s.actorJointPivotX[joint][k][i];
+    p.pivotY = s.actorJointPivotY[joint][k][i];
+    p.pivotZ = s.actorJointPivotZ[joint][k][i];
+    p.swingX = s.actorJointSwingX[joint][k][i];
+    p.swingY = s.actorJointSwingY[joint][k][i];
+    p.swingZ = s.actorJointSwingZ[joint][k][i];
     p.tiltX = p.tiltY = p.tiltZ = 0.0;  // actor joints have no fixed tilt
-    p.angleX = actorJointAngleX[joint][k][i];
-    p.angleY = actorJointAngleY[joint][k][i];
-    p.angleZ = actorJointAngleZ[joint][k][i];
+    p.angleX = a.actorJointAngleX[joint][k];
+    p.angleY = a.actorJointAngleY[joint][k];
+    p.angleZ = a.actorJointAngleZ[joint][k];
     return p;
 }
 
 // Turns the limb about its pivot: fixed tilts first (avatar), then the
-// swing angles stored when the joint was chosen. The figure's matrix is
-// saved first so that the undo restores it exactly: inverse single-precision
-// calls would leave their rounding behind, frame after frame.
+// swing angles. The figure's matrix is saved first so that the undo
+// restores it exactly: inverse single-precision calls would leave their
+// rounding behind, frame after frame.
 void ApplyJointPose(const JointPose& p) {
     float px = (float)p.pivotX, py = (float)p.pivotY, pz = (float)p.pivotZ;
     glPushMatrix();
@@ -112,21 +113,11 @@ void ApplyJointPose(const JointPose& p) {
     if (p.tiltX != 0) glRotatef((float)-p.tiltX, 1, 0, 0);
     if (p.tiltY != 0) glRotatef((float)-p.tiltY, 0, 1, 0);
     if (p.tiltZ != 0) glRotatef((float)-p.tiltZ, 0, 0, 1);
-    if (p.swingX != 0) glRotatef((float)-appliedAngleX, 1, 0, 0);
-    if (p.swingY != 0) glRotatef((float)-appliedAngleY, 0, 1, 0);
-    if (p.swingZ != 0) glRotatef((float)-appliedAngleZ, 0, 0, 1);
+    if (p.swingX != 0) glRotatef((float)-p.angleX, 1, 0, 0);
+    if (p.swingY != 0) glRotatef((float)-p.angleY, 0, 1, 0);
+    if (p.swingZ != 0) glRotatef((float)-p.angleZ, 0, 0, 1);
     glTranslatef(-px, -py, -pz);
 }
 
 // Takes back ApplyJointPose: the figure's matrix as it was, bit for bit.
 void UndoJointPose(const JointPose&) { glPopMatrix(); }
-
-// The transform of joint (joint, current pose) with the stored angles.
-void ApplyJoint(int figure, int joint) {
-    if (JointUsable(figure, joint)) ApplyJointPose(LookupJoint(figure, joint));
-}
-
-// Turns back the transform of appliedJoint in the figure's current pose.
-void UndoJoint(int figure) {
-    if (JointUsable(figure, appliedJoint)) UndoJointPose(LookupJoint(figure, appliedJoint));
-}

@@ -52,7 +52,7 @@ std::vector<std::string> WrapText(const std::string& text, double maxWidth) {
 
 // One line at (x, y) in font units, in the current colour.
 static void DrawLine(const std::string& line, double x, double y) {
-    static float buffer[QUADS_PER_LINE * 4 * 4];  // 4 vertices of 16 bytes per quad
+    float buffer[QUADS_PER_LINE * 4 * 4];  // 4 vertices of 16 bytes per quad
     int quads = stb_easy_font_print((float)x, (float)y, const_cast<char*>(line.c_str()), nullptr,
                                     buffer, sizeof buffer);
     glBegin(GL_QUADS);

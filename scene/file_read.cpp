@@ -2,59 +2,53 @@
 // arrive, and the creation of an empty scene file.
 #include "scene/file_read.h"
 
-#include <errno.h>
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
+#include "platform/system.h"
 #include "scene/memory_budget.h"
 #include "scene/prefault.h"
 
 constexpr size_t READ_CHUNK = (size_t)2 << 20;  // one huge page per read: a hole costs at most this
 constexpr size_t ZERO_PAGE = 4096;               // a run this long is no text
-constexpr size_t HUGE_PAGE = (size_t)2 << 20;
+constexpr size_t HUGE_PAGE = SYS_LARGE_PAGE;
 
-#ifndef O_NOFOLLOW
-#define O_NOFOLLOW 0
-#endif
+static size_t RoundUp(size_t bytes, size_t unit) { return (bytes + unit - 1) & ~(unit - 1); }
 
 void ReleaseFileBytes(FileBytes* bytes) {
-    if (bytes->data) munmap(bytes->data, bytes->capacity);
+    if (bytes->data && bytes->reserved) Sys_ReleasePages(bytes->data, bytes->reserved);
+    else std::free(bytes->data);
     ReturnSceneMemory(bytes->charged);
     *bytes = FileBytes();
 }
 
-// Makes room for at least `needed` bytes plus the padding, doubling the
-// mapping; the new part reads as zeros. False past the limit or the budget.
+// Makes room for at least `needed` bytes plus the padding. The whole limit
+// is reserved as address space at the first call, so the buffer never
+// moves; memory is committed behind it by doubling, and reads as zeros.
+// False past the limit, the budget or the system's memory.
 static bool Reserve(FileBytes* bytes, size_t needed, const FileReadOptions& options) {
     if (needed > options.limit) return false;
     size_t want = needed + FILE_PADDING;
     if (want <= bytes->capacity) return true;
-    size_t capacity = std::max(bytes->capacity * 2, (want + HUGE_PAGE - 1) & ~(HUGE_PAGE - 1));
-    capacity = std::min(capacity, ((options.limit + FILE_PADDING) + 4095) & ~(size_t)4095);
+    size_t most = RoundUp(options.limit + FILE_PADDING, 4096);
+    if (!bytes->data) {
+        bytes->data = static_cast<char*>(Sys_ReservePages(most));
+        if (!bytes->data) return false;
+        bytes->reserved = most;
+    }
+    size_t capacity = std::min(std::max(bytes->capacity * 2, RoundUp(want, HUGE_PAGE)), most);
     if (options.chargeBudget && !ChargeSceneMemory(capacity - bytes->charged)) return false;
     if (options.chargeBudget) bytes->charged = capacity;
-    if (options.prefault) FinishPrefault();  // before the mapping moves
-    void* block = bytes->data
-                      ? mremap(bytes->data, bytes->capacity, capacity, MREMAP_MAYMOVE)
-                      : mmap(nullptr, capacity, PROT_READ | PROT_WRITE,
-                             MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (block == MAP_FAILED) return false;
-#ifdef MADV_HUGEPAGE
-    madvise(block, capacity, MADV_HUGEPAGE);  // fresh small pages are slow to provide
-#endif
-    bool fresh = !bytes->data;
-    bytes->data = static_cast<char*>(block);
+    if (!Sys_CommitPages(bytes->data + bytes->capacity, capacity - bytes->capacity)) return false;
+    bool fresh = bytes->capacity == 0;
     bytes->capacity = capacity;
     if (options.prefault && fresh && capacity > HUGE_PAGE) {
         // Each read then only copies: the zeroing of the fresh pages it
         // lands in is done on the other core, ahead of it. Only the first
-        // mapping, sized by the file's size: growth past it is rare.
-        QueuePrefault(block, capacity);
+        // part, sized by the file's size: growth past it is rare.
+        QueuePrefault(bytes->data, capacity);
         StartPrefault();
     }
     return true;
@@ -77,44 +71,19 @@ static size_t ZeroPageStart(const char* data, size_t from, size_t end, size_t* r
     return end;
 }
 
-// True when every byte of the file is stored: a sparse file may hold gigabytes
-// of hole that the reads never get past, and its pages must not be faulted in.
-static bool FullyStored(const struct stat& info) {
-#ifdef _WIN32
-    (void)info;
-    return false;  // faulting in ahead is a Linux service
-#else
-    return (unsigned long long)info.st_blocks * 512 >= (unsigned long long)info.st_size;
-#endif
-}
-
 FileReadResult ReadWholeFile(const char* path, const FileReadOptions& fileOptions, FileBytes* out,
                              int* error) {
     *out = FileBytes();
-#ifdef _WIN32
-    char converted[1024];
-    path = WinFileName(path, converted, sizeof converted);
-#endif
-    // Non-blocking, so that opening a FIFO cannot wait for a writer.
-    int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    int openError = fd < 0 ? errno : 0;
-    if (error) *error = openError;
-    struct stat info;
-#ifdef _WIN32
-    // Windows opens no folder as a file: the refusal is told apart here,
-    // where nothing is read from what the path names.
-    if (fd < 0 && openError == EACCES && stat(path, &info) == 0 && !S_ISREG(info.st_mode))
-        return FILE_NOT_REGULAR;
-#endif
-    if (fd < 0) return openError == ENOENT ? FILE_MISSING : FILE_UNREADABLE;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
-        return FILE_NOT_REGULAR;
-    }
+    SysOpenFile opened;
+    SysOpenResult open = Sys_OpenFile(path, &opened);
+    if (error) *error = opened.error;
+    if (open == SYS_NO_FILE) return FILE_MISSING;
+    if (open == SYS_NOT_REGULAR) return FILE_NOT_REGULAR;
+    if (open != SYS_OPENED) return FILE_UNREADABLE;
     FileReadOptions options = fileOptions;
-    options.prefault = options.prefault && FullyStored(info);
-    // The size only sizes the first reservation; the reads decide the length.
-    size_t hint = info.st_size > 0 ? (size_t)info.st_size : 0;
+    options.prefault = options.prefault && opened.fullyStored;
+    // The size only sizes the first commit; the reads decide the length.
+    size_t hint = (size_t)std::min<uint64_t>(opened.size, SIZE_MAX);
     FileReadResult result = FILE_READ_OK;
     if (!Reserve(out, std::min({hint, options.limit, READ_CHUNK * 32}), options))
         result = FILE_TOO_LARGE;
@@ -132,14 +101,12 @@ FileReadResult ReadWholeFile(const char* path, const FileReadOptions& fileOption
                                 options.limit - used});
         if (room == 0) {  // the limit is reached: one more byte passes it
             char probe;
-            ssize_t more = read(fd, &probe, 1);
+            long more = Sys_ReadFile(opened.file, &probe, 1, error);
             if (more != 0) result = more < 0 ? FILE_UNREADABLE : FILE_TOO_LARGE;
             break;
         }
-        ssize_t got = read(fd, out->data + used, room);
-        if (got < 0 && errno == EINTR) continue;
+        long got = Sys_ReadFile(opened.file, out->data + used, room, error);
         if (got < 0) {
-            if (error) *error = errno;
             result = FILE_UNREADABLE;
             break;
         }
@@ -155,7 +122,7 @@ FileReadResult ReadWholeFile(const char* path, const FileReadOptions& fileOption
         }
         used = end;
     }
-    close(fd);
+    Sys_CloseFile(opened.file);
     if (options.prefault) FinishPrefault();
     if (result != FILE_READ_OK) {
         ReleaseFileBytes(out);
@@ -168,28 +135,24 @@ FileReadResult ReadWholeFile(const char* path, const FileReadOptions& fileOption
     return FILE_READ_OK;
 }
 
+// A plain heap block: the address checker then sees any read past the
+// padding, which a page-rounded block would hide.
 bool CopyToFileBytes(const char* data, size_t length, FileBytes* out) {
     *out = FileBytes();
-    size_t capacity = (length + FILE_PADDING + 4095) & ~(size_t)4095;
-    if (!ChargeSceneMemory(capacity)) return false;
-    void* block = mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (block == MAP_FAILED) {
+    size_t capacity = length + FILE_PADDING;
+    if (capacity < length || !ChargeSceneMemory(capacity)) return false;
+    out->data = static_cast<char*>(std::calloc(capacity, 1));
+    if (!out->data) {
         ReturnSceneMemory(capacity);
         return false;
     }
-    out->data = static_cast<char*>(block);
-    out->capacity = out->charged = capacity;
-    std::memcpy(out->data, data, length);  // the fresh mapping is zero after it
+    out->charged = out->capacity = capacity;
+    std::memcpy(out->data, data, length);
     out->length = length;
     return true;
 }
 
-bool CreateEmptyFile(const char* path) {
-    int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666);
-    if (fd < 0) return false;
-    close(fd);
-    return true;
-}
+bool CreateEmptyFile(const char* path) { return Sys_CreateNewFile(path) == SYS_CREATED; }
 
 const char* FileReadProblem(FileReadResult result) {
     switch (result) {

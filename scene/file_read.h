@@ -20,7 +20,8 @@ enum FileReadResult {
 struct FileBytes {
     char* data = nullptr;
     size_t length = 0;
-    size_t capacity = 0;  // bytes mapped for data
+    size_t capacity = 0;  // bytes usable at data
+    size_t reserved = 0;  // address space reserved at data (0: a heap block)
     size_t charged = 0;   // bytes charged to the scene memory budget
 };
 

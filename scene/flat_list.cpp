@@ -20,13 +20,10 @@
 #include "scene/scene_reader.h"
 #include "scene/scene_records.h"
 
-// Below this many vertices a second thread costs more than it saves.
-constexpr int FLAT_SPLIT_VERTICES = 200000;
-int flatSplitVertices = FLAT_SPLIT_VERTICES;
-bool flatSplitKept;
-
 // The second half: vertices first..last.
 struct FlatHalf {
+    Scene* scene;           // in: the tables written
+    const char* textEnd;    // in: the end of the text
     const char* listStart;  // in: the first byte of vertex 1's record
     int first, last;        // in
     const char* start;      // out: where vertex `first` starts, by the guess
@@ -38,33 +35,34 @@ struct FlatHalf {
 };
 
 // Vertices first..last through the full reader, as on one thread.
-static void ReadFlatRange(int first, int last) {
+static void ReadFlatRange(SceneReader& r, int first, int last) {
+    Scene& s = r.scene;
     for (int v = first; v <= last; ++v) {
-        flatPolyIndex = v;
-        if (flatPolyEnd[v - 1] == 1) {
-            ReadDecimal(flatPolyColorR[v], FIELD_flatPolyColorR);
-            ReadDecimal(flatPolyColorG[v], FIELD_flatPolyColorG);
-            ReadDecimal(flatPolyColorB[v], FIELD_flatPolyColorB);
+        r.at.flatPolyIndex = v;
+        if (s.flatPolyEnd[v - 1] == 1) {
+            ReadDecimal(r, s.flatPolyColorR[v], FIELD_flatPolyColorR);
+            ReadDecimal(r, s.flatPolyColorG[v], FIELD_flatPolyColorG);
+            ReadDecimal(r, s.flatPolyColorB[v], FIELD_flatPolyColorB);
         }
-        ReadDecimal(flatPolyX[v], FIELD_flatPolyX);
-        ReadDecimal(flatPolyY[v], FIELD_flatPolyY);
-        ReadDecimal(flatPolyZ[v], FIELD_flatPolyZ);
-        ReadInt(flatPolyEnd[v], FIELD_flatPolyEnd);
+        ReadDecimal(r, s.flatPolyX[v], FIELD_flatPolyX);
+        ReadDecimal(r, s.flatPolyY[v], FIELD_flatPolyY);
+        ReadDecimal(r, s.flatPolyZ[v], FIELD_flatPolyZ);
+        ReadInt(r, s.flatPolyEnd[v], FIELD_flatPolyEnd);
     }
 }
 
 // The start of the line `lines` line ends after p; null when the text has
 // fewer. Whole blocks are counted first, which the compiler vectorises.
-static const char* SkipLines(const char* p, long lines) {
+static const char* SkipLines(const char* p, const char* end, long lines) {
     constexpr size_t BLOCK = 1 << 16;
-    while ((size_t)(readEnd - p) > BLOCK) {
+    while ((size_t)(end - p) > BLOCK) {
         long inBlock = (long)std::count(p, p + BLOCK, '\n');
         if (inBlock >= lines) break;
         lines -= inBlock;
         p += BLOCK;
     }
     for (; lines > 0; --lines) {
-        const void* lineEnd = std::memchr(p, '\n', (size_t)(readEnd - p));
+        const void* lineEnd = std::memchr(p, '\n', (size_t)(end - p));
         if (!lineEnd) return nullptr;
         p = static_cast<const char*>(lineEnd) + 1;
     }
@@ -85,21 +83,23 @@ static bool FlagBefore(const char* listStart, const char* at, int* flag) {
 
 // The other thread's work: the half from its guessed start, plain fields only.
 static void ReadHalf(FlatHalf* half) {
-    const char* line = SkipLines(half->listStart, half->first - 1);
+    Scene& s = *half->scene;
+    const char* line = SkipLines(half->listStart, half->textEnd, half->first - 1);
     if (!line || !FlagBefore(half->listStart, line, &half->endBefore)) return;
     const char* c = SkipSpace(line);
     half->start = c;
     int endBefore = half->endBefore;
     for (int v = half->first; v <= half->last; ++v) {
         half->written = v;
-        if (endBefore == 1 && !(TryPlainDecimal(c, flatPolyColorR[v]) &&
-                                TryPlainDecimal(c, flatPolyColorG[v]) &&
-                                TryPlainDecimal(c, flatPolyColorB[v])))
+        if (endBefore == 1 && !(TryPlainDecimal(c, s.flatPolyColorR[v]) &&
+                                TryPlainDecimal(c, s.flatPolyColorG[v]) &&
+                                TryPlainDecimal(c, s.flatPolyColorB[v])))
             return;
-        if (!TryPlainDecimal(c, flatPolyX[v]) || !TryPlainDecimal(c, flatPolyY[v]) ||
-            !TryPlainDecimal(c, flatPolyZ[v]) || !TryPlainInt(c, flatPolyEnd[v], &half->flagStart))
+        if (!TryPlainDecimal(c, s.flatPolyX[v]) || !TryPlainDecimal(c, s.flatPolyY[v]) ||
+            !TryPlainDecimal(c, s.flatPolyZ[v]) ||
+            !TryPlainInt(c, s.flatPolyEnd[v], &half->flagStart))
             return;
-        endBefore = flatPolyEnd[v];
+        endBefore = s.flatPolyEnd[v];
     }
     half->cursor = c;
     half->complete = true;
@@ -107,19 +107,19 @@ static void ReadHalf(FlatHalf* half) {
 
 // True when this thread, having read up to the half, stands where the other
 // thread began and in the state it assumed.
-static bool HalfAgrees(const FlatHalf& half) {
-    return half.complete && readStatus == READ_OK && SkipSpace(readCursor) == half.start &&
-           flatPolyEnd[half.first - 1] == half.endBefore;
+static bool HalfAgrees(const SceneReader& r, const FlatHalf& half) {
+    return half.complete && r.status == READ_OK && SkipSpace(r.cursor) == half.start &&
+           r.scene.flatPolyEnd[half.first - 1] == half.endBefore;
 }
 
 // Puts the other thread's entries back to the zeros of the fresh tables.
-static void UndoHalf(const FlatHalf& half) {
+static void UndoHalf(Scene& s, const FlatHalf& half) {
     if (half.written < half.first) return;
     size_t count = (size_t)(half.written - half.first + 1);
-    for (Table<double>* t : {&flatPolyColorR, &flatPolyColorG, &flatPolyColorB, &flatPolyX,
-                             &flatPolyY, &flatPolyZ})
+    for (Table<double>* t : {&s.flatPolyColorR, &s.flatPolyColorG, &s.flatPolyColorB,
+                             &s.flatPolyX, &s.flatPolyY, &s.flatPolyZ})
         std::memset(&(*t)[half.first], 0, count * sizeof(double));
-    std::memset(&flatPolyEnd[half.first], 0, count * sizeof(int));
+    std::memset(&s.flatPolyEnd[half.first], 0, count * sizeof(int));
 }
 
 // Waits for the other thread however this one leaves.
@@ -131,15 +131,17 @@ struct JoinOnExit {
 };
 
 // Reads vertices 1..n, the second half on another thread when that pays.
-static void ReadFlatList(int n) {
+static void ReadFlatList(SceneReader& r, int n) {
     FlatHalf half = {};
-    flatSplitKept = false;
+    r.flatSplitKept = false;
     std::thread other;
     JoinOnExit joinOnExit{other};
     int stop = n;
-    if (n >= flatSplitVertices && n >= 2 && readStatus == READ_OK &&
+    if (n >= r.flatSplitVertices && n >= 2 && r.status == READ_OK &&
         std::thread::hardware_concurrency() > 1) {
-        half.listStart = SkipSpace(readCursor);
+        half.scene = &r.scene;
+        half.textEnd = r.end;
+        half.listStart = SkipSpace(r.cursor);
         half.first = n / 2 + 1;
         half.last = n;
         half.written = half.first - 1;
@@ -150,26 +152,27 @@ static void ReadFlatList(int n) {
             // No thread: this one reads the whole list.
         }
     }
-    ReadFlatRange(1, stop);
+    ReadFlatRange(r, 1, stop);
     if (!other.joinable()) return;
     other.join();
-    if (HalfAgrees(half)) {
-        readCursor = half.cursor;
-        readTokenStart = half.flagStart;
-        flatPolyIndex = n;
-        flatSplitKept = true;
+    if (HalfAgrees(r, half)) {
+        r.cursor = half.cursor;
+        r.tokenStart = half.flagStart;
+        r.at.flatPolyIndex = n;
+        r.flatSplitKept = true;
         return;
     }
-    UndoHalf(half);
-    ReadFlatRange(half.first, n);
+    UndoHalf(r.scene, half);
+    ReadFlatRange(r, half.first, n);
 }
 
-void ReadFlatVertices() {
-    int n = flatPolyVertexCount;
-    ReadFlatList(n);
+void ReadFlatVertices(SceneReader& r) {
+    const Scene& s = r.scene;
+    int n = s.flatPolyVertexCount;
+    ReadFlatList(r, n);
     // The plain list gets no closing flag after loading; an open last
     // polygon runs on into whatever the table holds next.
-    if (sceneChecking && n >= 1 && readStatus == READ_OK && flatPolyEnd[n] != 1)
-        ReportSceneDiagnostic(DIAG_FLAT_LIST_OPEN, FIELD_flatPolyEnd, readTokenStart,
-                              flatPolyEnd[n], 0);
+    if (r.Checking() && n >= 1 && r.status == READ_OK && s.flatPolyEnd[n] != 1)
+        ReportSceneDiagnostic(r, DIAG_FLAT_LIST_OPEN, FIELD_flatPolyEnd, r.tokenStart,
+                              s.flatPolyEnd[n], 0);
 }

@@ -1,7 +1,8 @@
-// memory_budget.h -- the one memory budget of a scene load: the file's text,
-// the tables its counts size and the tables standard input asks for are all
-// charged to it, so that no claim in a file or on standard input can take
-// more than the budget or end the program.
+// memory_budget.h -- the one memory budget of the scenes a process holds:
+// each file's text, the tables its counts size and the tables standard
+// input asks for are all charged to it, so that no claim in a file or on
+// standard input can take more than the budget or end the program. While a
+// reload reads a second scene, the running one stays charged beside it.
 #pragma once
 
 #include <cstddef>
@@ -11,9 +12,14 @@
 // what a desktop machine has.
 constexpr size_t SCENE_MEMORY_BUDGET = (size_t)1 << 30;
 
-// The budget in force (tests lower it); bytes charged to it now.
-extern size_t sceneMemoryBudget;
-extern size_t sceneMemoryInUse;
+// The budget in force and the bytes charged to it now. One for the whole
+// process, as the memory is: a table's allocation charges it wherever the
+// table is, and a scene given back returns its share.
+struct SceneMemory {
+    size_t budget = SCENE_MEMORY_BUDGET;  // tests lower it
+    size_t inUse = 0;
+};
+extern SceneMemory sceneMemory;
 
 // Thrown by SceneAllocate when a block would pass the budget or the system
 // has no memory for it; the load then ends as for a scene that failed to read.

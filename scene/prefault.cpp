@@ -5,36 +5,37 @@
 #include <thread>
 #include <vector>
 
-#ifndef _WIN32
-#include <errno.h>
-#include <sys/mman.h>
-#endif
+#include "platform/system.h"
 
 struct PrefaultBlock {
     char* start;
     size_t bytes;
 };
 
-static std::vector<PrefaultBlock> queued;
-static std::thread prefaultThread;
+// The blocks of the load in progress and the thread faulting them in: a
+// table's allocation queues its block wherever the table is, so the queue
+// is the process's, as the memory budget is.
+static struct {
+    std::vector<PrefaultBlock> queued;
+    std::thread thread;
+} prefault;
 
 constexpr size_t PREFAULT_STEP = (size_t)2 << 20;  // one huge page of a block per turn
 
 void QueuePrefault(void* block, size_t bytes) {
     try {
-        queued.push_back({static_cast<char*>(block), bytes});
+        prefault.queued.push_back({static_cast<char*>(block), bytes});
     } catch (...) {
         // No room to remember the block: its pages come in as it is written.
     }
 }
 
 void UnqueuePrefault(void* block) {
-    queued.erase(std::remove_if(queued.begin(), queued.end(),
+    prefault.queued.erase(std::remove_if(prefault.queued.begin(), prefault.queued.end(),
                                 [block](const PrefaultBlock& b) { return b.start == block; }),
-                 queued.end());
+                 prefault.queued.end());
 }
 
-#ifdef MADV_POPULATE_WRITE
 // Faults in every block, round by round. A block the reader has given back
 // meanwhile fails its turn harmlessly; a system without the request ends it.
 static void FaultIn(std::vector<PrefaultBlock> blocks) {
@@ -44,28 +45,27 @@ static void FaultIn(std::vector<PrefaultBlock> blocks) {
             if (offset >= b.bytes) continue;
             more = true;
             size_t length = std::min(PREFAULT_STEP, b.bytes - offset);
-            if (madvise(b.start + offset, length, MADV_POPULATE_WRITE) != 0 && errno == EINVAL)
-                return;
+            if (!Sys_PrefaultPages(b.start + offset, length)) return;
         }
         if (!more) return;
     }
 }
 
 void StartPrefault() {
-    if (prefaultThread.joinable()) prefaultThread.join();
-    if (queued.empty()) return;
+    if (prefault.thread.joinable()) prefault.thread.join();
+    if (prefault.queued.empty() || !Sys_CanPrefault()) {
+        prefault.queued.clear();
+        return;
+    }
     try {
-        prefaultThread = std::thread(FaultIn, std::move(queued));
+        prefault.thread = std::thread(FaultIn, std::move(prefault.queued));
     } catch (...) {
         // No thread: the pages come in as the reader writes them.
     }
-    queued.clear();
+    prefault.queued.clear();
 }
-#else
-void StartPrefault() { queued.clear(); }
-#endif
 
 void FinishPrefault() {
-    if (prefaultThread.joinable()) prefaultThread.join();
-    queued.clear();
+    if (prefault.thread.joinable()) prefault.thread.join();
+    prefault.queued.clear();
 }

@@ -2,10 +2,12 @@
 // checker asks for it: failures of the reader and suspicious values, each
 // with its field, record and line and column.
 //
-// Nothing here runs in the program: with no hook set the loader makes none
-// of the checks, and the reader's hot path only keeps the start of its last
-// token.
+// With no list to take them the loader makes none of the checks, and the
+// reader's hot path only keeps the start of its last token.
 #pragma once
+
+#include <string>
+#include <vector>
 
 #include "scene/scene_fields.h"
 
@@ -34,13 +36,19 @@ struct SceneDiagnostic {
                          // content the rest of its line), cut to fit
 };
 
-typedef void (*SceneDiagnosticHook)(const SceneDiagnostic& diagnostic);
-// Receives every diagnostic of the loads that start while it is set.
-extern SceneDiagnosticHook sceneDiagnosticHook;
+struct Scene;
+struct SceneReader;
 
-// Sends one diagnostic about the token at position at of the text being read,
-// naming the record from the loader's current cursors.
-void ReportSceneDiagnostic(DiagnosticKind kind, SceneField field, const char* at, long long value,
-                           long long limit);
+// Adds one diagnostic about the token at position at of the text being
+// read, naming the record from the reader's cursors, to the reader's list.
+void ReportSceneDiagnostic(SceneReader& r, DiagnosticKind kind, SceneField field, const char* at,
+                           long long value, long long limit);
 // Number of record cursors a field's context names (0 to 3).
 int RecordCursorCount(FieldContext context);
+
+// The diagnostics of a read of scene as FILE:LINE:COLUMN lines naming the
+// field and its record (at most a few of each kind), added to the counts of
+// errors and warnings.
+std::string FormatSceneDiagnostics(const std::vector<SceneDiagnostic>& diagnostics,
+                                   const Scene& scene, const std::string& file, int* errors,
+                                   int* warnings);

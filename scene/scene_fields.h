@@ -5,7 +5,7 @@
 // Which loop cursors name the record a field belongs to.
 enum FieldContext : unsigned char {
     CTX_SCENE,          // a single value of the scene
-    CTX_OBSTACLE,       // obstacle point obstacleIndex
+    CTX_OBSTACLE,       // obstacle point obstacleIndex (the reader's RecordCursors)
     CTX_ACTOR,          // actor actorIndex
     CTX_WAYPOINT,       // actor actorIndex, waypoint waypointIndex
     CTX_AVATAR_JOINT,   // avatar joint jointIndex, pose poseIndex
@@ -18,7 +18,7 @@ enum FieldContext : unsigned char {
 
 // X(id, name, context), in the order the file gives them. Field names are the
 // data model's; the part capacity M has no table of its own and is named by
-// its global.
+// its scene member.
 #define SCENE_FIELDS(X)                                                          \
     X(texPolyVertexCount, "texPolyVertexCount", CTX_SCENE)                       \
     X(flatPolyVertexCount, "flatPolyVertexCount", CTX_SCENE)                     \
@@ -182,16 +182,16 @@ struct SceneFieldInfo {
 // Indexed by SceneField; FIELD_AFTER_LAST names whatever follows the last field.
 extern const SceneFieldInfo sceneFieldInfo[FIELD_COUNT];
 
-// One scalar setting, displayModeIndex to engineShake (exactly one target is set).
+struct Scene;
+
+// One scalar setting, displayModeIndex to engineShake: the scene's member
+// that holds it (exactly one of the two is set).
 struct SettingSlot {
     SceneField field;
-    int* intValue;
-    double* decimalValue;
+    int Scene::*intValue;
+    double Scene::*decimalValue;
 };
 // The settings from displayModeIndex to engineShake in file order; the clear colour and the
 // avatar heading offset, which the file gives later, are not in it.
 constexpr int SCENE_SETTING_COUNT = FIELD_engineShake - FIELD_displayModeIndex + 1;
 extern const SettingSlot sceneSettingSlots[SCENE_SETTING_COUNT];
-
-// Pose cursor of the joint records. W: the loader (scratch); R: diagnostics.
-extern int poseIndex;

@@ -1,7 +1,7 @@
 // scene_file.cpp -- the scene reader: the table preparation, the file's
 // fields in order with the sizing they drive, and the closing sentinels.
-// The per-record readers are in scene_records.cpp; LoadScene, which starts
-// everything on the read scene, is the program's (app/scene_start.cpp).
+// The per-record readers are in scene_records.cpp; the program starts
+// everything that moves on the read scene itself (app/scene_start.cpp).
 #include "scene/scene_file.h"
 
 #include <algorithm>
@@ -10,6 +10,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "scene/file_read.h"
 #include "scene/memory_budget.h"
 #include "scene/prefault.h"
 #include "scene/scene.h"
@@ -20,7 +21,7 @@
 
 constexpr double DEG_TO_RAD = 0.017453292519943295;  // pi / 180
 
-static long long waypointRowLimit;  // W: ReadSceneFile; most waypoints the whole file can hold
+static const char EMPTY_TEXT[TEXT_SLACK] = {};  // the text of a file that could not be read
 
 static int Clamp(long long value, long long lowest, long long highest) {
     return (int)std::min(std::max(value, lowest), highest);
@@ -29,278 +30,266 @@ static int Clamp(long long value, long long lowest, long long highest) {
 // ---- Table allocation; fresh tables are zeroed, and their pages come in as
 // the records reach them (memory_budget.h).
 
-template <typename T>
-static void AllocateFilled(Table<T>& table, size_t n) {
-    table.Allocate(n);
+static void AllocateTexturedList(Scene& s, size_t n) {
+    for (Table<double>* t : {&s.texPolyColorR, &s.texPolyColorG, &s.texPolyColorB, &s.texPolyX,
+                             &s.texPolyY, &s.texPolyZ, &s.texPolyS, &s.texPolyT})
+        t->Allocate(n);
+    s.texPolyEnd.Allocate(n);
+    s.texPolyTexFlag.Allocate(n);
+    s.texPolyTexName.Allocate(n);
 }
 
-static void AllocateTexturedList(size_t n) {
-    for (Table<double>* t : {&texPolyColorR, &texPolyColorG, &texPolyColorB, &texPolyX, &texPolyY,
-                             &texPolyZ, &texPolyS, &texPolyT})
-        AllocateFilled(*t, n);
-    AllocateFilled(texPolyEnd, n);
-    AllocateFilled(texPolyTexFlag, n);
-    AllocateFilled(texPolyTexName, n);
-    texPolyTexId.Allocate(n);
-    texPolyImage.Allocate(n);
+static void AllocateFlatList(Scene& s, size_t n) {
+    for (Table<double>* t : {&s.flatPolyColorR, &s.flatPolyColorG, &s.flatPolyColorB, &s.flatPolyX,
+                             &s.flatPolyY, &s.flatPolyZ})
+        t->Allocate(n);
+    s.flatPolyEnd.Allocate(n);
 }
 
-static void AllocateFlatList(size_t n) {
-    for (Table<double>* t :
-         {&flatPolyColorR, &flatPolyColorG, &flatPolyColorB, &flatPolyX, &flatPolyY, &flatPolyZ})
-        AllocateFilled(*t, n);
-    AllocateFilled(flatPolyEnd, n);
+static void AllocateAvatarList(Scene& s, size_t n) {
+    for (Table<double>* t : {&s.avatarPolyColorR, &s.avatarPolyColorG, &s.avatarPolyColorB,
+                             &s.avatarPolyX, &s.avatarPolyY, &s.avatarPolyZ, &s.avatarPolyS,
+                             &s.avatarPolyT})
+        t->Allocate(n);
+    s.avatarPolyJoint.Allocate(n);
+    s.avatarPolyEnd.Allocate(n);
+    s.avatarPolyTexFlag.Allocate(n);
+    s.avatarPolyTexName.Allocate(n);
 }
 
-static void AllocateAvatarList(size_t n) {
-    for (Table<double>* t : {&avatarPolyColorR, &avatarPolyColorG, &avatarPolyColorB, &avatarPolyX,
-                             &avatarPolyY, &avatarPolyZ, &avatarPolyS, &avatarPolyT})
-        AllocateFilled(*t, n);
-    AllocateFilled(avatarPolyJoint, n);
-    AllocateFilled(avatarPolyEnd, n);
-    AllocateFilled(avatarPolyTexFlag, n);
-    AllocateFilled(avatarPolyTexName, n);
-    avatarPolyTexId.Allocate(n);
-    avatarPolyImage.Allocate(n);
-}
-
-static void AllocatePartTables(size_t rows, size_t actors) {
-    for (Grid<double>* g :
-         {&partColorR, &partColorG, &partColorB, &partX, &partY, &partZ, &partS, &partT})
+static void AllocatePartTables(Scene& s, size_t rows, size_t actors) {
+    for (Grid<double>* g : {&s.partColorR, &s.partColorG, &s.partColorB, &s.partX, &s.partY,
+                            &s.partZ, &s.partS, &s.partT})
         g->Allocate(rows, actors);
-    partJoint.Allocate(rows, actors);
-    partEnd.Allocate(rows, actors);
-    partTexFlag.Allocate(rows, actors);
-    partTexName.Allocate(rows, actors);
-    partTexId.Allocate(rows, actors);
-    partImage.Allocate(rows, actors);
+    s.partJoint.Allocate(rows, actors);
+    s.partEnd.Allocate(rows, actors);
+    s.partTexFlag.Allocate(rows, actors);
+    s.partTexName.Allocate(rows, actors);
 }
 
-static void AllocateWaypointTables(size_t rows, size_t actors) {
-    actorWaypointX.Allocate(rows, actors);
-    actorWaypointZ.Allocate(rows, actors);
+static void AllocateWaypointTables(Scene& s, size_t rows, size_t actors) {
+    s.actorWaypointX.Allocate(rows, actors);
+    s.actorWaypointZ.Allocate(rows, actors);
 }
 
 // ---- Preparation and sizing.
 
-// Every dynamic table is released and allocated anew. The counts go back to
-// their defaults with them: a count kept from an earlier scene would index
-// past the fresh one-entry tables.
-static void PrepareSceneTables(bool askStdin) {
-    texPolyIndex = avatarPolyIndex = flatPolyIndex = partIndex = 0;
-    std::memset(actorPose, 0, sizeof actorPose);
-    texPolyVertexCount = flatPolyVertexCount = avatarPolyVertexCount = 0;
-    actorLastIndex = avatarJointCount = -1;
-    partCapacity = 1;
-    obstacleCount = 0;
-
-    ResetTexNames();
-    AllocateTexturedList(1);
-    AllocateFlatList(1);
-    AllocateAvatarList(1);
-    texPolyEnd[0] = flatPolyEnd[0] = avatarPolyEnd[0] = 1;
+// Every dynamic table is allocated anew with one entry, or with what
+// standard input asks for.
+static void PrepareSceneTables(SceneReader& r, bool askStdin) {
+    Scene& s = r.scene;
+    AllocateTexturedList(s, 1);
+    AllocateFlatList(s, 1);
+    AllocateAvatarList(s, 1);
+    s.texPolyEnd[0] = s.flatPolyEnd[0] = s.avatarPolyEnd[0] = 1;
 
     int columns = 1, lastRow = 1;
-    if (askStdin) ReadStdinSizes(columns, lastRow);
+    if (askStdin) ReadStdinSizes(*r.stdinSizes, columns, lastRow);
     columns = Clamp(columns, 1, ACTOR_CAPACITY);
-    actorPartVertexCount.Allocate(1);
-    AllocatePartTables(Clamp(lastRow, 0, PART_CAPACITY) + 1, columns);
+    s.actorPartVertexCount.Allocate(1);
+    AllocatePartTables(s, Clamp(lastRow, 0, PART_CAPACITY) + 1, columns);
 
-    obstacleX.Allocate(1);
-    obstacleZ.Allocate(1);
-    actorWaypointCount.Allocate(columns);
+    s.obstacleX.Allocate(1);
+    s.obstacleZ.Allocate(1);
+    s.actorWaypointCount.Allocate(columns);
 
     lastRow = 2;
-    if (askStdin) ReadStdinSizes(columns, lastRow);
-    AllocateWaypointTables(Clamp(lastRow, 0, waypointRowLimit) + 1,
+    if (askStdin) ReadStdinSizes(*r.stdinSizes, columns, lastRow);
+    AllocateWaypointTables(s, Clamp(lastRow, 0, r.waypointRowLimit) + 1,
                            Clamp(columns, 1, ACTOR_CAPACITY));
 }
 
 // The three list counts: each sizes its tables when it is at least 1.
-static void ReadListCounts() {
-    ReadCount(texPolyVertexCount, FIELD_texPolyVertexCount, INT32_MIN, TEX_POLY_CAPACITY, true);
-    if (texPolyVertexCount >= 1) AllocateTexturedList((size_t)texPolyVertexCount + 10);
-    texPolyEnd[0] = 1;
-    texPolyIndex = 0;
+static void ReadListCounts(SceneReader& r) {
+    Scene& s = r.scene;
+    ReadCount(r, s.texPolyVertexCount, FIELD_texPolyVertexCount, INT32_MIN, TEX_POLY_CAPACITY, true);
+    if (s.texPolyVertexCount >= 1) AllocateTexturedList(s, (size_t)s.texPolyVertexCount + 10);
+    s.texPolyEnd[0] = 1;
 
-    ReadCount(flatPolyVertexCount, FIELD_flatPolyVertexCount, INT32_MIN, INT32_MAX, true);
-    if (flatPolyVertexCount >= 1) AllocateFlatList((size_t)flatPolyVertexCount + 10);
-    flatPolyEnd[0] = 1;
-    flatPolyIndex = 0;
+    ReadCount(r, s.flatPolyVertexCount, FIELD_flatPolyVertexCount, INT32_MIN, INT32_MAX, true);
+    if (s.flatPolyVertexCount >= 1) AllocateFlatList(s, (size_t)s.flatPolyVertexCount + 10);
+    s.flatPolyEnd[0] = 1;
 
-    ReadCount(avatarPolyVertexCount, FIELD_avatarPolyVertexCount, INT32_MIN, AVATAR_POLY_CAPACITY,
-              true);
-    if (avatarPolyVertexCount >= 1) AllocateAvatarList((size_t)avatarPolyVertexCount + 1);
-    avatarPolyEnd[0] = 1;
-    avatarPolyIndex = 0;
+    ReadCount(r, s.avatarPolyVertexCount, FIELD_avatarPolyVertexCount, INT32_MIN,
+              AVATAR_POLY_CAPACITY, true);
+    if (s.avatarPolyVertexCount >= 1) AllocateAvatarList(s, (size_t)s.avatarPolyVertexCount + 1);
+    s.avatarPolyEnd[0] = 1;
 }
 
-// actorLastIndex and partCapacity, and the part tables they size. Standard input may ask for
-// larger tables, never for smaller ones or beyond the capacities.
-static void ReadActorCounts() {
-    ReadCount(actorLastIndex, FIELD_actorLastIndex, INT32_MIN, ACTOR_CAPACITY - 1, false);
-    ReadCount(partCapacity, FIELD_partCapacity, INT32_MIN, PART_CAPACITY, false);
-    int actors = actorLastIndex + 1;
+// actorLastIndex and partCapacity, and the part tables they size. Standard
+// input may ask for larger tables, never for smaller ones or beyond the
+// capacities.
+static void ReadActorCounts(SceneReader& r) {
+    Scene& s = r.scene;
+    ReadCount(r, s.actorLastIndex, FIELD_actorLastIndex, INT32_MIN, ACTOR_CAPACITY - 1, false);
+    ReadCount(r, s.partCapacity, FIELD_partCapacity, INT32_MIN, PART_CAPACITY, false);
+    int actors = s.actorLastIndex + 1;
     // The count table covers every actor even when the part tables stay
     // small, so that nothing reads past it.
-    if (actors >= 1) actorPartVertexCount.Allocate(actors);
-    if (actors >= 1 && partCapacity >= 1) {
-        int lastActor = actorLastIndex, rows = partCapacity + 1;
-        ReadStdinSizes(lastActor, rows);
-        AllocatePartTables(std::max(partCapacity + 1, Clamp(rows, 1, PART_CAPACITY + 1)),
+    if (actors >= 1) s.actorPartVertexCount.Allocate(actors);
+    if (actors >= 1 && s.partCapacity >= 1) {
+        int lastActor = s.actorLastIndex, rows = s.partCapacity + 1;
+        ReadStdinSizes(*r.stdinSizes, lastActor, rows);
+        AllocatePartTables(s, std::max(s.partCapacity + 1, Clamp(rows, 1, PART_CAPACITY + 1)),
                            std::max(actors, Clamp(lastActor, 0, ACTOR_CAPACITY - 1) + 1));
     }
 }
 
 // Sizes the waypoint tables, once every actorWaypointCount is read, for the
 // longest waypoint list.
-static void SizeWaypointTables() {
+static void SizeWaypointTables(SceneReader& r) {
+    Scene& s = r.scene;
     int longest = 0;
-    for (int i = 0; i <= actorLastIndex; ++i) longest = std::max(longest, actorWaypointCount[i]);
-    if (actorLastIndex < 0 || longest < 1) return;
-    int lastActor = actorLastIndex, rows = longest + 1;
-    ReadStdinSizes(lastActor, rows);
+    for (int i = 0; i <= s.actorLastIndex; ++i) longest = std::max(longest, s.actorWaypointCount[i]);
+    if (s.actorLastIndex < 0 || longest < 1) return;
+    int lastActor = s.actorLastIndex, rows = longest + 1;
+    ReadStdinSizes(*r.stdinSizes, lastActor, rows);
     AllocateWaypointTables(
-        std::max(longest + 1, Clamp(rows, 1, waypointRowLimit + 1)),
-        std::max(actorLastIndex + 1, Clamp(lastActor, 0, ACTOR_CAPACITY - 1) + 1));
+        s, std::max(longest + 1, Clamp(rows, 1, r.waypointRowLimit + 1)),
+        std::max(s.actorLastIndex + 1, Clamp(lastActor, 0, ACTOR_CAPACITY - 1) + 1));
 }
 
 // ---- Scalar fields.
 
 // The settings, displayModeIndex to engineShake.
-static void ReadSettings() {
-    ReadInt(displayModeIndex, FIELD_displayModeIndex);
-    ReadInt(light0Enabled, FIELD_light0Enabled);
-    ReadInt(light1Enabled, FIELD_light1Enabled);
-    ReadInt(smoothShading, FIELD_smoothShading);
-    ReadInt(fieldOfView, FIELD_fieldOfView);
-    ReadInt(windowMaximised, FIELD_windowMaximised);
-    ReadInt(fullScreen, FIELD_fullScreen);
-    ReadDecimal(farPlane, FIELD_farPlane);
-    ReadInt(cullDistance, FIELD_cullDistance);
-    ReadInt(cullEnabled, FIELD_cullEnabled);
-    ReadInt(linearMagFilter, FIELD_linearMagFilter);
-    ReadDecimal(light0Level, FIELD_light0Level);
-    ReadDecimal(light1Level, FIELD_light1Level);
-    ReadDecimal(startEyeX, FIELD_startEyeX);
-    ReadDecimal(startEyeY, FIELD_startEyeY);
-    ReadDecimal(startEyeZ, FIELD_startEyeZ);
-    ReadDecimal(startTargetX, FIELD_startTargetX);
-    ReadDecimal(startTargetY, FIELD_startTargetY);
-    ReadDecimal(startTargetZ, FIELD_startTargetZ);
-    ReadDecimal(startHeading, FIELD_startHeading);
-    ReadDecimal(collisionRadius, FIELD_collisionRadius);
-    ReadInt(viewMode, FIELD_viewMode);
-    ReadInt(followCameraSteps, FIELD_followCameraSteps);
-    ReadInt(driveCameraSteps, FIELD_driveCameraSteps);
-    ReadDecimal(observerStartX, FIELD_observerStartX);
-    ReadDecimal(observerStartY, FIELD_observerStartY);
-    ReadDecimal(observerStartZ, FIELD_observerStartZ);
-    ReadDecimal(observerTargetX, FIELD_observerTargetX);
-    ReadDecimal(observerTargetY, FIELD_observerTargetY);
-    ReadDecimal(observerTargetZ, FIELD_observerTargetZ);
-    ReadInt(sideKeyMode, FIELD_sideKeyMode);
+static void ReadSettings(SceneReader& r) {
+    Scene& s = r.scene;
+    ReadInt(r, s.displayModeIndex, FIELD_displayModeIndex);
+    ReadInt(r, s.light0Enabled, FIELD_light0Enabled);
+    ReadInt(r, s.light1Enabled, FIELD_light1Enabled);
+    ReadInt(r, s.smoothShading, FIELD_smoothShading);
+    ReadInt(r, s.fieldOfView, FIELD_fieldOfView);
+    ReadInt(r, s.windowMaximised, FIELD_windowMaximised);
+    ReadInt(r, s.fullScreen, FIELD_fullScreen);
+    ReadDecimal(r, s.farPlane, FIELD_farPlane);
+    ReadInt(r, s.cullDistance, FIELD_cullDistance);
+    ReadInt(r, s.cullEnabled, FIELD_cullEnabled);
+    ReadInt(r, s.linearMagFilter, FIELD_linearMagFilter);
+    ReadDecimal(r, s.light0Level, FIELD_light0Level);
+    ReadDecimal(r, s.light1Level, FIELD_light1Level);
+    ReadDecimal(r, s.startEyeX, FIELD_startEyeX);
+    ReadDecimal(r, s.startEyeY, FIELD_startEyeY);
+    ReadDecimal(r, s.startEyeZ, FIELD_startEyeZ);
+    ReadDecimal(r, s.startTargetX, FIELD_startTargetX);
+    ReadDecimal(r, s.startTargetY, FIELD_startTargetY);
+    ReadDecimal(r, s.startTargetZ, FIELD_startTargetZ);
+    ReadDecimal(r, s.startHeading, FIELD_startHeading);
+    ReadDecimal(r, s.collisionRadius, FIELD_collisionRadius);
+    ReadInt(r, s.viewMode, FIELD_viewMode);
+    ReadInt(r, s.followCameraSteps, FIELD_followCameraSteps);
+    ReadInt(r, s.driveCameraSteps, FIELD_driveCameraSteps);
+    ReadDecimal(r, s.observerStartX, FIELD_observerStartX);
+    ReadDecimal(r, s.observerStartY, FIELD_observerStartY);
+    ReadDecimal(r, s.observerStartZ, FIELD_observerStartZ);
+    ReadDecimal(r, s.observerTargetX, FIELD_observerTargetX);
+    ReadDecimal(r, s.observerTargetY, FIELD_observerTargetY);
+    ReadDecimal(r, s.observerTargetZ, FIELD_observerTargetZ);
+    ReadInt(r, s.sideKeyMode, FIELD_sideKeyMode);
     // The one statement in which the two builds differ.
-    if (!keepSideKeyMode) sideKeyMode = SIDE_KEYS_TURN;
-    ReadDecimal(maxWalkSpeed, FIELD_maxWalkSpeed);
-    ReadDecimal(turnStep, FIELD_turnStep);
-    ReadDecimal(walkAcceleration, FIELD_walkAcceleration);
-    ReadDecimal(tiltMax, FIELD_tiltMax);
-    ReadDecimal(tiltMin, FIELD_tiltMin);
-    ReadDecimal(crouchDepth, FIELD_crouchDepth);
-    ReadDecimal(jumpHeight, FIELD_jumpHeight);
-    ReadDecimal(deflectionDamping, FIELD_deflectionDamping);
-    ReadDecimal(maxDeflection, FIELD_maxDeflection);
-    ReadDecimal(maxDriveSpeed, FIELD_maxDriveSpeed);
-    ReadDecimal(maxSteerRate, FIELD_maxSteerRate);
-    ReadDecimal(driveAcceleration, FIELD_driveAcceleration);
-    ReadDecimal(boostAcceleration, FIELD_boostAcceleration);
-    ReadDecimal(steerReturnRate, FIELD_steerReturnRate);
-    ReadDecimal(handbrakeDeceleration, FIELD_handbrakeDeceleration);
-    ReadDecimal(brakeDeceleration, FIELD_brakeDeceleration);
-    ReadDecimal(rollingFriction, FIELD_rollingFriction);
-    ReadDecimal(steerStep, FIELD_steerStep);
-    ReadDecimal(driftSteerStep, FIELD_driftSteerStep);
-    ReadDecimal(driftSteerFactor, FIELD_driftSteerFactor);
-    ReadDecimal(bodyRollFactor, FIELD_bodyRollFactor);
-    ReadDecimal(collisionTurnDivisor, FIELD_collisionTurnDivisor);
-    ReadDecimal(driveDeflectionDamping, FIELD_driveDeflectionDamping);
-    ReadDecimal(driveMaxDeflection, FIELD_driveMaxDeflection);
-    ReadDecimal(maxBodyPitch, FIELD_maxBodyPitch);
-    ReadDecimal(engineShake, FIELD_engineShake);
+    if (!r.keepSideKeyMode) s.sideKeyMode = SIDE_KEYS_TURN;
+    ReadDecimal(r, s.maxWalkSpeed, FIELD_maxWalkSpeed);
+    ReadDecimal(r, s.turnStep, FIELD_turnStep);
+    ReadDecimal(r, s.walkAcceleration, FIELD_walkAcceleration);
+    ReadDecimal(r, s.tiltMax, FIELD_tiltMax);
+    ReadDecimal(r, s.tiltMin, FIELD_tiltMin);
+    ReadDecimal(r, s.crouchDepth, FIELD_crouchDepth);
+    ReadDecimal(r, s.jumpHeight, FIELD_jumpHeight);
+    ReadDecimal(r, s.deflectionDamping, FIELD_deflectionDamping);
+    ReadDecimal(r, s.maxDeflection, FIELD_maxDeflection);
+    ReadDecimal(r, s.maxDriveSpeed, FIELD_maxDriveSpeed);
+    ReadDecimal(r, s.maxSteerRate, FIELD_maxSteerRate);
+    ReadDecimal(r, s.driveAcceleration, FIELD_driveAcceleration);
+    ReadDecimal(r, s.boostAcceleration, FIELD_boostAcceleration);
+    ReadDecimal(r, s.steerReturnRate, FIELD_steerReturnRate);
+    ReadDecimal(r, s.handbrakeDeceleration, FIELD_handbrakeDeceleration);
+    ReadDecimal(r, s.brakeDeceleration, FIELD_brakeDeceleration);
+    ReadDecimal(r, s.rollingFriction, FIELD_rollingFriction);
+    ReadDecimal(r, s.steerStep, FIELD_steerStep);
+    ReadDecimal(r, s.driftSteerStep, FIELD_driftSteerStep);
+    ReadDecimal(r, s.driftSteerFactor, FIELD_driftSteerFactor);
+    ReadDecimal(r, s.bodyRollFactor, FIELD_bodyRollFactor);
+    ReadDecimal(r, s.collisionTurnDivisor, FIELD_collisionTurnDivisor);
+    ReadDecimal(r, s.driveDeflectionDamping, FIELD_driveDeflectionDamping);
+    ReadDecimal(r, s.driveMaxDeflection, FIELD_driveMaxDeflection);
+    ReadDecimal(r, s.maxBodyPitch, FIELD_maxBodyPitch);
+    ReadDecimal(r, s.engineShake, FIELD_engineShake);
 }
 
 // Every field in file order.
-static void ReadSceneFields() {
-    ReadListCounts();
-    ReadActorCounts();
+static void ReadSceneFields(SceneReader& r) {
+    Scene& s = r.scene;
+    ReadListCounts(r);
+    ReadActorCounts(r);
     StartPrefault();  // the large tables are all allocated now
-    ReadSettings();
-    ReadCount(obstacleCount, FIELD_obstacleCount, INT32_MIN, INT32_MAX, true);
-    if (obstacleCount >= 1) {
-        obstacleX.Allocate((size_t)obstacleCount + 1);
-        obstacleZ.Allocate((size_t)obstacleCount + 1);
+    ReadSettings(r);
+    ReadCount(r, s.obstacleCount, FIELD_obstacleCount, INT32_MIN, INT32_MAX, true);
+    if (s.obstacleCount >= 1) {
+        s.obstacleX.Allocate((size_t)s.obstacleCount + 1);
+        s.obstacleZ.Allocate((size_t)s.obstacleCount + 1);
     }
-    ReadObstaclePoints();
-    if (actorLastIndex >= 0) actorWaypointCount.Allocate((size_t)actorLastIndex + 1);
-    ReadActorBlock1();
-    SizeWaypointTables();
-    ReadWaypoints();
-    ReadDecimal(clearRed, FIELD_clearRed);
-    ReadDecimal(clearGreen, FIELD_clearGreen);
-    ReadDecimal(clearBlue, FIELD_clearBlue);
-    if (avatarPolyVertexCount != 0) {
-        ReadDecimal(avatarHeadingOffset, FIELD_avatarHeadingOffset);
-        ReadAvatarJoints();
+    ReadObstaclePoints(r);
+    if (s.actorLastIndex >= 0) s.actorWaypointCount.Allocate((size_t)s.actorLastIndex + 1);
+    ReadActorBlock1(r);
+    SizeWaypointTables(r);
+    ReadWaypoints(r);
+    ReadDecimal(r, s.clearRed, FIELD_clearRed);
+    ReadDecimal(r, s.clearGreen, FIELD_clearGreen);
+    ReadDecimal(r, s.clearBlue, FIELD_clearBlue);
+    if (s.avatarPolyVertexCount != 0) {
+        ReadDecimal(r, s.avatarHeadingOffset, FIELD_avatarHeadingOffset);
+        ReadAvatarJoints(r);
     }
-    ReadAvatarVertices();
-    ReadActorBlock2();
-    ReadPartVertices();
-    ReadActorBlock3();
-    ReadTexturedVertices();
-    ReadFlatVertices();
+    ReadAvatarVertices(r);
+    ReadActorBlock2(r);
+    ReadPartVertices(r);
+    ReadActorBlock3(r);
+    ReadTexturedVertices(r);
+    ReadFlatVertices(r);
 }
 
-// The reader's first failure, as a diagnostic.
-static void ReportReadFailure(int status, SceneField field, const char* at, long long value,
-                              long long limit) {
-    DiagnosticKind kind = status == READ_END_OF_FILE ? DIAG_END_OF_FILE
-                          : status == READ_MALFORMED ? DIAG_MALFORMED
-                                                     : DIAG_COUNT_RANGE;
-    ReportSceneDiagnostic(kind, field, at, value, limit);
-}
-
-SceneFileOutcome sceneFileOutcome;
-
-// The model as an empty file leaves it, after a load that ran out of memory
+// The scene as an empty file leaves it, after a load that ran out of memory
 // part way: nothing of the partial scene stays, and standard input is not
-// asked again.
-static void ResetAfterOutOfMemory() {
-    CloseSceneText();
-    ResetSceneModel();
-    PrepareSceneTables(false);
-    sceneFileOutcome = SCENE_OUT_OF_MEMORY;
+// asked again. Beside another scene that holds most of the budget even the
+// one-entry tables may not fit; the scene then has no tables at all, which
+// its counts of none never reach.
+static void ResetAfterOutOfMemory(Scene& scene) {
+    ResetScene(scene);
+    SceneReader empty(scene, EMPTY_TEXT, 0);
+    try {
+        PrepareSceneTables(empty, false);
+    } catch (const SceneOutOfMemory&) {
+        ResetScene(scene);
+    }
 }
 
-// The table preparation and every field of the text the reader holds.
-static void ReadSceneText() {
-    sceneChecking = sceneDiagnosticHook != nullptr;
-    readFailureHook = sceneChecking ? ReportReadFailure : nullptr;
-    waypointRowLimit = std::max<long long>(2, BytesLeft() / MIN_RECORD_BYTES);
-    StartStdinSizes();
+// The table preparation and every field of length bytes at text (TEXT_SLACK
+// zero bytes follow) into a reset scene.
+static SceneReadResult ReadSceneText(Scene& scene, const char* text, size_t length,
+                                     const SceneReadOptions& options, SceneFileOutcome outcome) {
+    SceneReadResult result;
+    result.outcome = outcome;
+    SceneReader r(scene, text, length);
+    r.diagnostics = options.diagnostics;
+    r.keepSideKeyMode = options.keepSideKeyMode;
+    r.flatSplitVertices = options.flatSplitVertices;
+    r.waypointRowLimit = std::max<long long>(2, BytesLeft(r) / MIN_RECORD_BYTES);
+    StdinSizes input;
+    StartStdinSizes(input, options.stdinText);
+    r.stdinSizes = &input;
     try {
-        PrepareSceneTables(true);
-        ReadSceneFields();
-        if (sceneChecking && readStatus == READ_OK && NextContent() != readEnd)
-            ReportSceneDiagnostic(DIAG_TRAILING_CONTENT, FIELD_AFTER_LAST, NextContent(), 0, 0);
+        PrepareSceneTables(r, true);
+        ReadSceneFields(r);
+        if (r.Checking() && r.status == READ_OK && NextContent(r) != r.end)
+            ReportSceneDiagnostic(r, DIAG_TRAILING_CONTENT, FIELD_AFTER_LAST, NextContent(r), 0, 0);
         FinishPrefault();
-        CloseSceneText();
     } catch (const SceneOutOfMemory&) {
         FinishPrefault();
-        ResetAfterOutOfMemory();
+        ResetAfterOutOfMemory(scene);
+        result.outcome = SCENE_OUT_OF_MEMORY;
     }
-    readFailureHook = nullptr;
-    sceneChecking = false;
+    result.status = r.status;
+    result.flatSplitKept = r.flatSplitKept;
+    return result;
 }
 
 // How a file that could not be read ends the load.
@@ -315,48 +304,58 @@ static SceneFileOutcome OutcomeOf(FileReadResult result) {
     return SCENE_UNREADABLE;
 }
 
-bool ReadSceneFile(const char* path, bool createWhenMissing) {
-    FileReadResult result = OpenSceneText(path, createWhenMissing);
-    sceneFileOutcome = OutcomeOf(result);
-    if (sceneFileOutcome == SCENE_MISSING && createWhenMissing) sceneFileOutcome = SCENE_NOT_CREATED;
+SceneReadResult ReadSceneFile(Scene& scene, const char* path, bool createWhenMissing,
+                              const SceneReadOptions& options) {
+    ResetScene(scene);
+    // The text counts against the scene's budget like the tables it sizes.
+    FileReadOptions fileOptions = {sceneMemory.budget, true, true, true};
+    FileBytes bytes;
+    FileReadResult read = ReadWholeFile(path, fileOptions, &bytes);
+    SceneFileOutcome outcome = OutcomeOf(read);
+    if (read == FILE_MISSING && createWhenMissing)
+        outcome = CreateEmptyFile(path) ? SCENE_READ : SCENE_NOT_CREATED;
     // Anything but a file read goes on as for a missing one: an empty text.
-    ReadSceneText();
-    return sceneFileOutcome == SCENE_READ;
+    SceneReadResult result = read == FILE_READ_OK
+                                 ? ReadSceneText(scene, bytes.data, bytes.length, options, outcome)
+                                 : ReadSceneText(scene, EMPTY_TEXT, 0, options, outcome);
+    ReleaseFileBytes(&bytes);
+    return result;
 }
 
-void ReadSceneFromMemory(const char* text, size_t length) {
-    sceneFileOutcome = SCENE_READ;
-    try {
-        UseSceneText(text, length);
-    } catch (const SceneOutOfMemory&) {
-        sceneFileOutcome = SCENE_OUT_OF_MEMORY;
-    }
-    ReadSceneText();
+SceneReadResult ReadSceneFromMemory(Scene& scene, const char* text, size_t length,
+                                    const SceneReadOptions& options) {
+    ResetScene(scene);
+    FileBytes bytes;
+    if (!CopyToFileBytes(text, length, &bytes))
+        return ReadSceneText(scene, EMPTY_TEXT, 0, options, SCENE_OUT_OF_MEMORY);
+    SceneReadResult result = ReadSceneText(scene, bytes.data, bytes.length, options, SCENE_READ);
+    ReleaseFileBytes(&bytes);
+    return result;
 }
 
 // ---- After the last field.
 
-void ComputeDerivedValues() {
-    double eyeDx = startEyeX - startTargetX, eyeDz = startEyeZ - startTargetZ;
-    lookDistance = std::sqrt(eyeDx * eyeDx + eyeDz * eyeDz);
-    double boomDx = observerStartX - observerTargetX, boomDz = observerStartZ - observerTargetZ;
-    observerDistance = std::sqrt(boomDx * boomDx + boomDz * boomDz);
-    degToRad = DEG_TO_RAD;
-    followCameraStep = maxWalkSpeed / followCameraSteps;
-    followCameraFastStep = 10.0 * followCameraStep;
-    driveCameraStep = maxDriveSpeed / driveCameraSteps;
-    driveCameraFastStep = 3.0 * driveCameraStep;
-    followCollisionRadius = 2.5 * collisionRadius;
-    if (viewMode == VIEW_DRIVE) engineShake = engineShake / 2.4;
-    jumpStep = jumpHeight / 8.0;
-    collisionProbeSpeed = collisionRadius;
-    maxDeflection = maxDeflection * degToRad;
-    driveMaxDeflection = driveMaxDeflection * degToRad;
-    collisionTurnDivisor = (1.0 / collisionTurnDivisor) * 100.0;
+void ComputeDerivedValues(Scene& s) {
+    double eyeDx = s.startEyeX - s.startTargetX, eyeDz = s.startEyeZ - s.startTargetZ;
+    s.lookDistance = std::sqrt(eyeDx * eyeDx + eyeDz * eyeDz);
+    double boomDx = s.observerStartX - s.observerTargetX, boomDz = s.observerStartZ - s.observerTargetZ;
+    s.observerDistance = std::sqrt(boomDx * boomDx + boomDz * boomDz);
+    s.degToRad = DEG_TO_RAD;
+    s.followCameraStep = s.maxWalkSpeed / s.followCameraSteps;
+    s.followCameraFastStep = 10.0 * s.followCameraStep;
+    s.driveCameraStep = s.maxDriveSpeed / s.driveCameraSteps;
+    s.driveCameraFastStep = 3.0 * s.driveCameraStep;
+    s.followCollisionRadius = 2.5 * s.collisionRadius;
+    if (s.viewMode == VIEW_DRIVE) s.engineShake = s.engineShake / 2.4;
+    s.jumpStep = s.jumpHeight / 8.0;
+    s.collisionProbeSpeed = s.collisionRadius;
+    s.maxDeflection = s.maxDeflection * s.degToRad;
+    s.driveMaxDeflection = s.driveMaxDeflection * s.degToRad;
+    s.collisionTurnDivisor = (1.0 / s.collisionTurnDivisor) * 100.0;
 }
 
-const char* SceneFileMessage() {
-    switch (sceneFileOutcome) {
+const char* SceneFileMessage(SceneFileOutcome outcome) {
+    switch (outcome) {
         case SCENE_READ:
         case SCENE_MISSING:  // created empty, or not asked to: nothing to say
             return nullptr;
@@ -374,11 +373,11 @@ const char* SceneFileMessage() {
 
 // A list whose count is below 1 gets no flag: index n would lie before the
 // list. The sizing guarantees every other index lies inside its table.
-void SetClosingSentinels() {
-    if (texPolyVertexCount >= 1) texPolyEnd[texPolyVertexCount] = 1;
-    if (avatarPolyVertexCount >= 1) avatarPolyEnd[avatarPolyVertexCount] = 1;
-    for (int i = 0; i <= actorLastIndex && (size_t)i < actorPartVertexCount.size; ++i) {
-        int n = actorPartVertexCount[i];
-        if (n >= 1 && (size_t)n < partEnd.rows && (size_t)i < partEnd.cols) partEnd(n, i) = 1;
+void SetClosingSentinels(Scene& s) {
+    if (s.texPolyVertexCount >= 1) s.texPolyEnd[s.texPolyVertexCount] = 1;
+    if (s.avatarPolyVertexCount >= 1) s.avatarPolyEnd[s.avatarPolyVertexCount] = 1;
+    for (int i = 0; i <= s.actorLastIndex && (size_t)i < s.actorPartVertexCount.size; ++i) {
+        int n = s.actorPartVertexCount[i];
+        if (n >= 1 && (size_t)n < s.partEnd.rows && (size_t)i < s.partEnd.cols) s.partEnd(n, i) = 1;
     }
 }

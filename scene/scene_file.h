@@ -1,17 +1,18 @@
-// scene_file.h -- the reader of "Hod.pro", which fills the scene model.
+// scene_file.h -- the reader of "Hod.pro": it fills the scene it is given.
 #pragma once
 
 #include <cstddef>
+#include <vector>
+
+#include "scene/scene_diagnostics.h"
+
+struct Scene;
 
 // The scene file, read from the working directory.
 inline constexpr char SCENE_FILE_NAME[] = "Hod.pro";
 
-// The closing end flags of the textured, avatar and part lists; run after
-// the texture step.
-void SetClosingSentinels();
-
-// How the last ReadSceneFile or ReadSceneFromMemory went with the file
-// itself (its content's faults are the reader's readStatus).
+// How a read went with the file itself (its content's faults are the
+// reader's status).
 enum SceneFileOutcome {
     SCENE_READ = 0,       // read whole, or created empty
     SCENE_MISSING,        // no such file, and not asked to create one
@@ -20,18 +21,45 @@ enum SceneFileOutcome {
     SCENE_UNREADABLE,     // could not be opened or read
     SCENE_OUT_OF_MEMORY,  // the text or its tables passed the memory budget
 };
-extern SceneFileOutcome sceneFileOutcome;  // W: ReadSceneFile, ReadSceneFromMemory
 
-// The table preparation and every field from the file at path, without
-// the derived values. Creates an empty file when it is missing only when
-// createWhenMissing is set. False when the file could not be used (the
-// model is then prepared and holds what an empty file gives; see
-// sceneFileOutcome). Never throws.
-bool ReadSceneFile(const char* path, bool createWhenMissing);
-// The message box text for the last outcome; null when there is nothing to say.
-const char* SceneFileMessage();
-// The same from bytes in memory (fuzzing, tools that generate scenes).
-void ReadSceneFromMemory(const char* text, size_t length);
+// Below this many vertices a second thread costs more than it saves on the
+// plain list (flat_list.cpp).
+constexpr int FLAT_SPLIT_VERTICES = 200000;
+
+// What a read is asked to do beyond the fields.
+struct SceneReadOptions {
+    bool keepSideKeyMode = false;  // the second build: sideKeyMode as the file gives it
+    // Read in place of standard input for the table sizes ("" = no input);
+    // null: the process's own standard input, as the program's first load.
+    const char* stdinText = "";
+    // Takes the checks' findings; null: the checks are not made at all.
+    std::vector<SceneDiagnostic>* diagnostics = nullptr;
+    int flatSplitVertices = FLAT_SPLIT_VERTICES;  // tests lower it to reach the split
+};
+
+// How one read went.
+struct SceneReadResult {
+    SceneFileOutcome outcome = SCENE_READ;
+    int status = 0;              // the reader's ReadStatus: READ_OK or how the text failed
+    bool flatSplitKept = false;  // the plain list's second half came from the second thread
+};
+
+// The table preparation and every field of the file at path into scene
+// (reset first), without the derived values. Creates an empty file when it
+// is missing only when createWhenMissing is set. When the file cannot be
+// used the scene holds what an empty file gives (see the outcome); when its
+// tables pass the memory budget, what an empty file gives as well. Never
+// throws.
+SceneReadResult ReadSceneFile(Scene& scene, const char* path, bool createWhenMissing,
+                              const SceneReadOptions& options);
+// The same from bytes in memory (fuzzing, tests, tools that generate scenes).
+SceneReadResult ReadSceneFromMemory(Scene& scene, const char* text, size_t length,
+                                    const SceneReadOptions& options);
+// The message box text for an outcome; null when there is nothing to say.
+const char* SceneFileMessage(SceneFileOutcome outcome);
 // The scene's own values derived after the last field, in order; the
 // viewer, the follow camera and the clock are started by their owners.
-void ComputeDerivedValues();
+void ComputeDerivedValues(Scene& scene);
+// The closing end flags of the textured, avatar and part lists; run after
+// the texture step.
+void SetClosingSentinels(Scene& scene);

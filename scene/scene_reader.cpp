@@ -11,11 +11,6 @@
 
 #include "scene/plain_numbers.h"
 
-const char* readCursor = "";
-const char* readTokenStart = "";
-int readStatus;
-ReadFailureHook readFailureHook;
-
 // The value of a hexadecimal digit, or -1.
 static inline int HexValue(char c) {
     if (IsDigit(c)) return c - '0';
@@ -23,16 +18,21 @@ static inline int HexValue(char c) {
     return lower - 'a' < 6 ? (int)(lower - 'a' + 10) : -1;
 }
 
-void FailRead(int status, SceneField field, const char* at, long long value, long long limit) {
-    readCursor = readEnd;
-    if (readStatus != READ_OK) return;
-    readStatus = status;
-    if (readFailureHook) readFailureHook(status, field, at, value, limit);
+void FailRead(SceneReader& r, int status, SceneField field, const char* at, long long value,
+              long long limit) {
+    r.cursor = r.end;
+    if (r.status != READ_OK) return;
+    r.status = status;
+    if (!r.Checking()) return;
+    DiagnosticKind kind = status == READ_END_OF_FILE ? DIAG_END_OF_FILE
+                          : status == READ_MALFORMED ? DIAG_MALFORMED
+                                                     : DIAG_COUNT_RANGE;
+    ReportSceneDiagnostic(r, kind, field, at, value, limit);
 }
 
 // The end of the width of a field of `width` characters starting at p.
-static inline const char* WidthLimit(const char* p, int width) {
-    return readEnd - p > width ? p + width : readEnd;
+static inline const char* WidthLimit(const SceneReader& r, const char* p, int width) {
+    return r.end - p > width ? p + width : r.end;
 }
 
 // Integer digits of one base from p up to limit; false when none.
@@ -47,10 +47,11 @@ static bool ScanDigits(const char*& p, const char* limit, int base, long long& v
 }
 
 // Any integer field from its first byte p, with every prefix and width rule.
-[[gnu::noinline]] static void ReadIntGeneral(int& target, SceneField field, const char* p) {
-    if (p == readEnd) return FailRead(READ_END_OF_FILE, field, p, 0, 0);
-    readTokenStart = p;
-    const char* limit = WidthLimit(p, INT_FIELD_WIDTH);
+[[gnu::noinline]] static void ReadIntGeneral(SceneReader& r, int& target, SceneField field,
+                                             const char* p) {
+    if (p == r.end) return FailRead(r, READ_END_OF_FILE, field, p, 0, 0);
+    r.tokenStart = p;
+    const char* limit = WidthLimit(r, p, INT_FIELD_WIDTH);
     bool negative = *p == '-';
     if (*p == '-' || *p == '+') ++p;
     // At most 15 characters: even 13 hexadecimal digits fit in 64 bits.
@@ -65,15 +66,14 @@ static bool ScanDigits(const char*& p, const char* limit, int base, long long& v
     if (negative) value = -value;
     if (!digits || value < INT_MIN || value > INT_MAX) {
         target = 0;
-        return FailRead(READ_MALFORMED, field, readTokenStart, 0, 0);
+        return FailRead(r, READ_MALFORMED, field, r.tokenStart, 0, 0);
     }
     target = (int)value;
-    readCursor = p;
+    r.cursor = p;
 }
 
-void ReadInt(int& target, SceneField field) {
-    if (!TryPlainInt(readCursor, target, &readTokenStart))
-        ReadIntGeneral(target, field, readTokenStart);
+void ReadInt(SceneReader& r, int& target, SceneField field) {
+    if (!TryPlainInt(r.cursor, target, &r.tokenStart)) ReadIntGeneral(r, target, field, r.tokenStart);
 }
 
 // strtod on a copy of [first, last): for the rare exponents that from_chars
@@ -118,10 +118,11 @@ static const char* ScanExponent(const char* p, const char* limit, int& exponent)
 
 // Any decimal field from its first byte p, with every rule: width, exponent,
 // long mantissas, malformed tokens and the end of the file.
-[[gnu::noinline]] static void ReadDecimalGeneral(double& target, SceneField field, const char* p) {
-    if (p == readEnd) return FailRead(READ_END_OF_FILE, field, p, 0, 0);
-    readTokenStart = p;
-    const char* limit = WidthLimit(p, DECIMAL_FIELD_WIDTH);
+[[gnu::noinline]] static void ReadDecimalGeneral(SceneReader& r, double& target, SceneField field,
+                                                 const char* p) {
+    if (p == r.end) return FailRead(r, READ_END_OF_FILE, field, p, 0, 0);
+    r.tokenStart = p;
+    const char* limit = WidthLimit(r, p, DECIMAL_FIELD_WIDTH);
     bool negative = *p == '-';
     if (*p == '-' || *p == '+') ++p;
     const char* number = p;
@@ -135,40 +136,38 @@ static const char* ScanExponent(const char* p, const char* limit, int& exponent)
         digits += fractionDigits;
     }
     if (digits == 0) {
-        if (p != readTokenStart) target = 0.0;  // a lone sign or point
-        return FailRead(READ_MALFORMED, field, readTokenStart, 0, 0);
+        if (p != r.tokenStart) target = 0.0;  // a lone sign or point
+        return FailRead(r, READ_MALFORMED, field, r.tokenStart, 0, 0);
     }
     int exponent = 0;
     if (p < limit && (*p | 0x20) == 'e') p = ScanExponent(p, limit, exponent);
     double value = ConvertDecimal(number, p, mantissa, digits, exponent - fractionDigits);
     target = negative ? -value : value;
-    readCursor = p;
+    r.cursor = p;
 }
 
-void ReadDecimal(double& target, SceneField field) {
-    if (!TryPlainDecimal(readCursor, target))
-        ReadDecimalGeneral(target, field, SkipSpace(readCursor));
+void ReadDecimal(SceneReader& r, double& target, SceneField field) {
+    if (!TryPlainDecimal(r.cursor, target)) ReadDecimalGeneral(r, target, field, SkipSpace(r.cursor));
 }
 
-void ReadTextureName(TexName& target, SceneField field) {
-    const char* p = SkipSpace(readCursor);
-    if (p == readEnd) return FailRead(READ_END_OF_FILE, field, p, 0, 0);
-    readTokenStart = p;
+void ReadTextureName(SceneReader& r, TexName& target, SceneField field) {
+    const char* p = SkipSpace(r.cursor);
+    if (p == r.end) return FailRead(r, READ_END_OF_FILE, field, p, 0, 0);
+    r.tokenStart = p;
     const char* name = p + 1;  // the marker byte is dropped
-    const char* lineEnd =
-        static_cast<const char*>(std::memchr(name, '\n', (size_t)(readEnd - name)));
-    const char* next = lineEnd ? lineEnd + 1 : readEnd;
+    const char* lineEnd = static_cast<const char*>(std::memchr(name, '\n', (size_t)(r.end - name)));
+    const char* next = lineEnd ? lineEnd + 1 : r.end;
     if (!lineEnd)
-        lineEnd = readEnd;
+        lineEnd = r.end;
     else if (lineEnd > name && lineEnd[-1] == '\r')
         --lineEnd;  // CRLF is one line end
     size_t length = (size_t)(lineEnd - name);
     if (length > (size_t)TEX_NAME_LENGTH) length = TEX_NAME_LENGTH;
-    target.offset = InternTexName(name, length);
-    readCursor = next;
+    target.offset = r.scene.texNames.Intern(name, length);
+    r.cursor = next;
 }
 
-const char* NextContent() { return SkipSpace(readCursor); }
+const char* NextContent(const SceneReader& r) { return SkipSpace(r.cursor); }
 
 int SaturateToInt(double value) {
     if (std::isnan(value)) return 0;

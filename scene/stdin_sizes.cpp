@@ -6,67 +6,53 @@
 // `sleep 30 |`) must not hold the start.
 #include "scene/stdin_sizes.h"
 
-#include <poll.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <climits>
 #include <cstdio>
 
-constexpr size_t STDIN_BYTE_LIMIT = 4096;  // four pairs take well under 100 bytes
-constexpr int STDIN_QUIET_MS = 1000;       // no data for this long ends the input
-constexpr int STDIN_TOTAL_MS = 3000;       // all reads of one load together
+#include "platform/system.h"
 
-const char* sceneStdinText;
-static const char* stdinTextCursor;  // scratch: next byte of sceneStdinText
-static bool realStdinUsable;         // W: StartStdinSizes; cleared when the input ends
-static unsigned char stdinBytes[STDIN_BYTE_LIMIT];
-static size_t stdinHeld, stdinTaken;  // bytes read so far; bytes of them consumed
-static std::chrono::steady_clock::time_point stdinDeadline;
+constexpr int STDIN_QUIET_MS = 1000;  // no data for this long ends the input
+constexpr int STDIN_TOTAL_MS = 3000;  // all reads of one load together
 
-void StartStdinSizes() {
-    stdinTextCursor = sceneStdinText;
-    realStdinUsable = !sceneStdinText && !isatty(STDIN_FILENO);
-    stdinHeld = stdinTaken = 0;
-    stdinDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(STDIN_TOTAL_MS);
+void StartStdinSizes(StdinSizes& input, const char* text) {
+    input.text = text;
+    input.realUsable = !text && Sys_StdinReadable();
+    input.held = input.taken = 0;
+    input.deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(STDIN_TOTAL_MS);
 }
 
 // Waits for more bytes of the real standard input, within the bounds; false
 // when it has ended (end of file, error, silence, the byte or time bound).
-static bool FillStdinBytes() {
-    while (realStdinUsable && stdinHeld < STDIN_BYTE_LIMIT) {
+static bool FillStdinBytes(StdinSizes& in) {
+    while (in.realUsable && in.held < STDIN_BYTE_LIMIT) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                        stdinDeadline - std::chrono::steady_clock::now())
+                        in.deadline - std::chrono::steady_clock::now())
                         .count();
         int wait = (int)std::min<long long>(STDIN_QUIET_MS, std::max<long long>(0, left));
-        struct pollfd input = {STDIN_FILENO, POLLIN, 0};
-        int ready = poll(&input, 1, wait);
-        if (ready < 0 && errno == EINTR) continue;
-        if (ready <= 0) break;
-        ssize_t got = read(STDIN_FILENO, stdinBytes + stdinHeld, STDIN_BYTE_LIMIT - stdinHeld);
-        if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-        if (got <= 0) break;
-        stdinHeld += (size_t)got;
+        long got = Sys_ReadStdin(in.bytes + in.held, STDIN_BYTE_LIMIT - in.held, wait);
+        if (got < 0) continue;
+        if (got == 0) break;
+        in.held += (size_t)got;
         return true;
     }
-    realStdinUsable = false;
+    in.realUsable = false;
     return false;
 }
 
 // The next input byte, or EOF.
-static int NextByte() {
-    if (sceneStdinText) return *stdinTextCursor ? (unsigned char)*stdinTextCursor++ : EOF;
-    if (stdinTaken == stdinHeld && !FillStdinBytes()) return EOF;
-    return stdinBytes[stdinTaken++];
+static int NextByte(StdinSizes& in) {
+    if (in.text) return *in.text ? (unsigned char)*in.text++ : EOF;
+    if (in.taken == in.held && !FillStdinBytes(in)) return EOF;
+    return in.bytes[in.taken++];
 }
 
 // Gives back the byte just taken (scanf leaves the byte that ends a number).
-static void GiveBack(int byte) {
+static void GiveBack(StdinSizes& in, int byte) {
     if (byte == EOF) return;
-    if (sceneStdinText) --stdinTextCursor;
-    else --stdinTaken;
+    if (in.text) --in.text;
+    else --in.taken;
 }
 
 static bool IsSpace(int byte) {
@@ -75,25 +61,25 @@ static bool IsSpace(int byte) {
 }
 
 // One %d: white space, sign, decimal digits. Values beyond int saturate.
-static bool ReadDecimalInt(int& target) {
-    int byte = NextByte();
-    while (IsSpace(byte)) byte = NextByte();
+static bool ReadDecimalInt(StdinSizes& in, int& target) {
+    int byte = NextByte(in);
+    while (IsSpace(byte)) byte = NextByte(in);
     bool negative = byte == '-';
-    if (byte == '-' || byte == '+') byte = NextByte();
+    if (byte == '-' || byte == '+') byte = NextByte(in);
     if (byte < '0' || byte > '9') {
-        GiveBack(byte);
+        GiveBack(in, byte);
         return false;
     }
     long long value = 0;
-    for (; byte >= '0' && byte <= '9'; byte = NextByte()) {
+    for (; byte >= '0' && byte <= '9'; byte = NextByte(in)) {
         if (value <= INT_MAX) value = value * 10 + (byte - '0');
     }
-    GiveBack(byte);
+    GiveBack(in, byte);
     if (negative) value = -value;
     target = value > INT_MAX ? INT_MAX : value < INT_MIN ? INT_MIN : (int)value;
     return true;
 }
 
-void ReadStdinSizes(int& first, int& second) {
-    if (ReadDecimalInt(first)) ReadDecimalInt(second);
+void ReadStdinSizes(StdinSizes& input, int& first, int& second) {
+    if (ReadDecimalInt(input, first)) ReadDecimalInt(input, second);
 }

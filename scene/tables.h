@@ -1,8 +1,11 @@
 // tables.h -- the two storage shapes of the scene model: a table indexed by
 // vertex number, and a grid indexed [row][actor] for the per-actor lists.
+// Each owns its block: it moves with its scene and gives the block back to
+// the memory budget when the scene goes.
 #pragma once
 
 #include <cstddef>
+#include <utility>
 
 #include "scene/memory_budget.h"
 
@@ -14,6 +17,21 @@ template <typename T>
 struct Table {
     T* data = nullptr;
     size_t size = 0;
+
+    Table() = default;
+    Table(const Table&) = delete;
+    Table& operator=(const Table&) = delete;
+    Table(Table&& other) noexcept
+        : data(std::exchange(other.data, nullptr)), size(std::exchange(other.size, 0)) {}
+    Table& operator=(Table&& other) noexcept {
+        if (this != &other) {
+            Release();
+            data = std::exchange(other.data, nullptr);
+            size = std::exchange(other.size, 0);
+        }
+        return *this;
+    }
+    ~Table() { Release(); }
 
     // Replaces the block with n zeroed entries; n is at least 1.
     void Allocate(size_t n) {
@@ -40,6 +58,24 @@ struct Grid {
     size_t rows = 0;
     size_t cols = 0;
 
+    Grid() = default;
+    Grid(const Grid&) = delete;
+    Grid& operator=(const Grid&) = delete;
+    Grid(Grid&& other) noexcept
+        : data(std::exchange(other.data, nullptr)),
+          rows(std::exchange(other.rows, 0)),
+          cols(std::exchange(other.cols, 0)) {}
+    Grid& operator=(Grid&& other) noexcept {
+        if (this != &other) {
+            Release();
+            data = std::exchange(other.data, nullptr);
+            rows = std::exchange(other.rows, 0);
+            cols = std::exchange(other.cols, 0);
+        }
+        return *this;
+    }
+    ~Grid() { Release(); }
+
     // Replaces the block with rows x cols zeroed entries (each at least 1).
     void Allocate(size_t r, size_t c) {
         Release();
@@ -60,4 +96,5 @@ struct Grid {
     const T& operator()(ptrdiff_t row, ptrdiff_t actor) const { return data[actor * rows + row]; }
     // One actor's rows, as a table indexed by row.
     T* Column(ptrdiff_t actor) { return data + actor * rows; }
+    const T* Column(ptrdiff_t actor) const { return data + actor * rows; }
 };

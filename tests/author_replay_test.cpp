@@ -4,10 +4,14 @@
 // events file knows the new keys, and the help fits the smallest window.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "app/author.h"
 #include "platform/platform.h"
@@ -16,6 +20,7 @@
 #include "tests/support/image_compare.h"
 #include "tests/support/replay_harness.h"
 #include "tests/support/temp_scene.h"
+#include "tests/support/tool_command.h"
 #include "tools/lib/replay_events.h"
 
 namespace {
@@ -121,10 +126,9 @@ TEST(AuthorReplay, ReloadOfAnUnchangedSceneKeepsTheViewerAndRestartsActors) {
     EXPECT_NE(kept.steps[4]["viewerZ"], idle.steps[0]["viewerZ"]) << "plain F5 stays where it was";
 }
 
-TEST(AuthorReplay, ReloadOfABrokenFileIsCheckedApartAndKeepsTheScene) {
-    // The check runs in a process of its own (a fork, or on Windows the
-    // program started again): its report names the file, line and column,
-    // and the running scene goes on as if no F5 had come.
+TEST(AuthorReplay, ReloadOfABrokenFileKeepsTheScene) {
+    // The report names the file, line and column, and the running scene
+    // goes on as if no F5 had come.
     std::string dir = CopyDemo("walk");
     // The last field of the file broken: everything else, the actors too, loads.
     std::ifstream in(dir + "/Hod.pro", std::ios::binary);
@@ -144,12 +148,65 @@ TEST(AuthorReplay, ReloadOfABrokenFileIsCheckedApartAndKeepsTheScene) {
     EXPECT_EQ(reloaded.steps[5].actors, still.steps[5].actors) << "the actors did not start again";
 }
 
+struct TracedRun {
+    int status = -1;
+    std::string errors;
+    std::vector<std::string> started;  // the calls that started a process
+    int execs = 0;
+};
+
+// Runs the replay tool under strace on the walk demo with events.
+TracedRun TraceProcesses(const std::string& dir, const std::string& events) {
+    TracedRun run;
+    std::string work = MakeTempDir();
+    WriteTextFile(work + "/events.txt", events);
+    std::string command = "strace -f -qq -e trace=process -o '" + work + "/strace.txt' " +
+                          ToolCommand("ambler-replay") + " '" + dir + "' --steps 6 --events '" +
+                          work + "/events.txt' --trace '" + work + "/trace.jsonl' < /dev/null 2> '" +
+                          work + "/stderr.txt'";
+    run.status = std::system(command.c_str());
+    run.errors = ReadWholeFile(work + "/stderr.txt");
+    std::istringstream lines(ReadWholeFile(work + "/strace.txt"));
+    RemoveTree(work);
+    for (std::string line; std::getline(lines, line);) {
+        run.execs += line.find("execve(") != std::string::npos;
+        bool creates = line.find(" fork(") != std::string::npos || line.find(" vfork(") != std::string::npos ||
+                       line.find(" clone(") != std::string::npos || line.find(" clone3(") != std::string::npos;
+        if (creates && line.find("CLONE_THREAD") == std::string::npos) run.started.push_back(line);
+    }
+    return run;
+}
+
+// A reload reads the new scene in the program's own process: strace sees
+// no more processes started in a run with two F5s than in one without
+// (the libraries may start their own helpers at start-up). Threads are
+// clones too, but with CLONE_THREAD.
+TEST(AuthorReplay, ReloadStartsNoProcess) {
+    if (std::getenv("AMBLER_REPLAY")) GTEST_SKIP() << "the replay tool runs under another system";
+    if (std::system("strace -V > /dev/null 2>&1") != 0) GTEST_SKIP() << "strace is not installed";
+    std::string dir = CopyDemo("walk");
+    TracedRun plain = TraceProcesses(dir, "0 down up\n");
+    if (plain.status != 0 && plain.errors.find("strace") != std::string::npos)
+        GTEST_SKIP() << "strace cannot trace here: " << plain.errors;
+    TracedRun reloads = TraceProcesses(dir, "0 down up\n2 down f5\n3 up f5\n4 down f5\n");
+    ASSERT_EQ(plain.status, 0) << plain.errors;
+    ASSERT_EQ(reloads.status, 0) << reloads.errors;
+    size_t reloaded = 0;
+    for (size_t at = 0; (at = reloads.errors.find("reloaded Hod.pro", at)) != std::string::npos; at++)
+        reloaded++;
+    EXPECT_EQ(reloaded, 2u) << reloads.errors;
+    EXPECT_EQ(reloads.execs, plain.execs);
+    EXPECT_EQ(reloads.started.size(), plain.started.size())
+        << (reloads.started.empty() ? "" : reloads.started.back());
+}
+
 TEST(HelpText, FitsTheSmallestWindowInEveryViewModeAndGrowsWithTheWindow) {
+    auto scene = std::make_unique<Scene>();
     for (int mode = 1; mode <= 4; mode++)
         for (int side = 1; side <= 2; side++) {
-            viewMode = mode;
-            sideKeyMode = side;
-            std::vector<std::string> lines = HelpLines();
+            scene->viewMode = mode;
+            scene->sideKeyMode = side;
+            std::vector<std::string> lines = HelpLines(*scene);
             ASSERT_GE(lines.size(), 6u);
             EXPECT_LE(lines.size() * TEXT_LINE_HEIGHT + 6, 150.0) << "mode " << mode;
             for (const std::string& line : lines)
@@ -158,7 +215,6 @@ TEST(HelpText, FitsTheSmallestWindowInEveryViewModeAndGrowsWithTheWindow) {
             for (const std::string& line : lines) sidestep |= line.find("sidestep") != std::string::npos;
             EXPECT_EQ(sidestep, side == 1 && (mode == 1 || mode == 3)) << "mode " << mode;
         }
-    ResetSceneModel();
     EXPECT_EQ(OverlayTextScale(200, 150), 1.0);
     EXPECT_EQ(OverlayTextScale(120, 90), 1.0) << "never below one pixel per font unit";
     EXPECT_EQ(OverlayTextScale(640, 480), 3.0);

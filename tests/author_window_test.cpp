@@ -80,14 +80,12 @@ double Mean(const RgbImage& image, int channel) {
 
 // A scene of nothing but its clear colour.
 std::string ClearScene(double r, double g, double b) {
-    ResetSceneModel();
     SceneDescription scene;
-    CopySettingsFromModel(scene);
+    CopyDefaultSettings(scene);
     for (const auto& [name, value] : WalkSceneBase()) SetSettingByName(scene, name, value);
     scene.clear[0] = r;
     scene.clear[1] = g;
     scene.clear[2] = b;
-    ResetSceneModel();
     return FormatScene(scene);
 }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 
 #include "motion/motion.h"
 #include "render/render.h"
@@ -13,6 +14,31 @@
 #include "tests/gl_test_context.h"
 
 namespace {
+
+// The test's scene, the index of its obstacle points, and the viewer's
+// state and keys, as the program holds them.
+std::unique_ptr<Scene> sceneHolder = std::make_unique<Scene>();
+Scene& scene = *sceneHolder;
+ObstacleIndex obstacles;
+ViewerState viewer;
+FollowCamera camera;
+HeldKeys heldKeys;
+AvatarPlacement placed;
+
+MotionStep Step() { return {scene, obstacles, heldKeys, viewer, camera}; }
+
+void StepViewCamera(const HeldKeys&) {
+    MotionStep m = Step();
+    StepViewCamera(m);
+}
+void PlaceAvatar() { placed = PlaceAvatar(scene, viewer); }
+void UnplaceAvatar() { UnplaceAvatar(scene, viewer, camera, placed); }
+void SettleBodyPitch(double recentreFactor) { SettleBodyPitch(scene, viewer, recentreFactor); }
+void FindBoomLength(double step) {
+    MotionStep m = Step();
+    FindBoomLength(m, step);
+}
+void EaseBoom(double grow, double shrinkBase) { EaseBoom(viewer, camera, grow, shrinkBase); }
 
 void Modelview(double m[16]) { glGetDoublev(GL_MODELVIEW_MATRIX, m); }
 
@@ -23,24 +49,24 @@ void ExpectMatrixNear(const double* got, const double* want, double tolerance, c
 // A viewer at the avatar point (0.5, -0.5, 0) facing heading 60, turned by
 // the avatar offset 30 as well; no obstacles.
 void SetUpViewer(int mode) {
-    viewMode = mode;
-    degToRad = M_PI / 180;
-    startEyeX = 0.25;
+    scene.viewMode = mode;
+    scene.degToRad = M_PI / 180;
+    scene.startEyeX = 0.25;
     viewer.walkedX = 0.25;
-    startEyeY = -0.5;
-    startEyeZ = viewer.walkedZ = 0;
+    scene.startEyeY = -0.5;
+    scene.startEyeZ = viewer.walkedZ = 0;
     viewer.viewerX = 0.5;
     viewer.viewerZ = 0;
     viewer.viewerEyeY = -0.5;
     viewer.heading = viewer.followHeading = 60;
-    viewer.viewAngle = -(viewer.heading - 90) * degToRad;
-    avatarHeadingOffset = 30;
+    viewer.viewAngle = -(viewer.heading - 90) * scene.degToRad;
+    scene.avatarHeadingOffset = 30;
     viewer.tilt = viewer.jumpOffset = viewer.crouchOffset = 0;
     viewer.bodyPitch = viewer.bodyPitchPeak = viewer.bodyRoll = 0;
     viewer.forwardSpeed = viewer.turnDelta = 0;
     heldKeys.moveKeyHeld = heldKeys.sideKeyHeld = 0;
-    obstacleCount = 0;
-    BuildObstacleIndex();
+    scene.obstacleCount = 0;
+    obstacles = BuildObstacleIndex(scene);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);
@@ -88,11 +114,11 @@ TEST(AvatarPlacement, ViewMode1UndoIsTheExactInverseWithTiltAndJump) {
 TEST(AvatarPlacement, ViewMode2TakesBackTheShakeInFullButOnlyHalfThePitch) {
     SetUpViewer(2);
     viewer.heading = viewer.followHeading = 0;  // looking along -z: the pitch turns about x alone
-    viewer.viewAngle = 90 * degToRad;
+    viewer.viewAngle = 90 * scene.degToRad;
     viewer.lookTargetX = viewer.viewerX;
     viewer.lookTargetY = viewer.viewerEyeY;
     viewer.lookTargetZ = -100;
-    engineShake = 0.4;
+    viewer.engineShake = 0.4;
     double camera[16], after[16];
     glLoadIdentity();
     gluLookAt(viewer.viewerX, viewer.viewerEyeY, viewer.viewerZ, viewer.lookTargetX,
@@ -104,7 +130,7 @@ TEST(AvatarPlacement, ViewMode2TakesBackTheShakeInFullButOnlyHalfThePitch) {
     UnplaceAvatar();
     Modelview(after);
     ExpectMatrixNear(after, camera, 1e-6, "shake only");
-    EXPECT_EQ(engineShake, -0.4);  // flipped by the spring at rest
+    EXPECT_EQ(viewer.engineShake, -0.4);  // flipped by the spring at rest
     // A pitch of 6 degrees leaves 3 in the view: the target, 100 ahead,
     // moves off the axis by 100 * sin(3 degrees).
     viewer.bodyPitch = viewer.bodyPitchPeak = 6;  // at its peak the spring leaves it
@@ -186,7 +212,7 @@ TEST(PitchSpring, AtSpeedThePitchRecentresBy2StepsInTheSeatAnd24InTheTrailingVie
 }
 
 TEST(PitchSpring, StoppedAfterBrakingTheSmallSwingSettles) {
-    viewMode = 2;
+    scene.viewMode = 2;
     viewer.forwardSpeed = 0;
     viewer.bodyPitch = -0.8;
     viewer.bodyPitchPeak = -1.0;
@@ -215,38 +241,38 @@ TEST(PitchSpring, StoppedAfterBrakingTheSmallSwingSettles) {
 
 // ---- Boom search and easing.
 
-double EyeDistance() { return hypot(observerX - viewer.viewerX, observerZ - viewer.viewerZ); }
+double EyeDistance() { return hypot(camera.observerX - viewer.viewerX, camera.observerZ - viewer.viewerZ); }
 
 TEST(Boom, AStepThatCannotReachTheFullLengthGivesItAtOnce) {
     SetUpViewer(3);
-    observerDistance = 60;
+    scene.observerDistance = 60;
     for (double step : {0.0, -1.0, (double)NAN}) {
-        boomRestLength = -5;
+        camera.boomRestLength = -5;
         FindBoomLength(step);
-        EXPECT_EQ(boomRestLength, 60) << step;
+        EXPECT_EQ(camera.boomRestLength, 60) << step;
         EXPECT_NEAR(EyeDistance(), 60, 1e-9) << step;
     }
-    boomRestLength = -5;
+    camera.boomRestLength = -5;
     FindBoomLength(1e-300);  // 6e301 steps: widened to 60 / 10000
-    EXPECT_EQ(boomRestLength, 60);
+    EXPECT_EQ(camera.boomRestLength, 60);
 }
 
 TEST(Boom, EasingGrowsByItsStepAndShrinksFasterWhileTheCameraLags) {
     SetUpViewer(3);
-    boomLength = 0;
-    boomRestLength = 22;
+    camera.boomLength = 0;
+    camera.boomRestLength = 22;
     const double growing[] = {10, 20, 22, 22};
     for (double want : growing) {
         EaseBoom(10, 2);
-        EXPECT_EQ(boomLength, want);
+        EXPECT_EQ(camera.boomLength, want);
         EXPECT_NEAR(EyeDistance(), want, 1e-9);
     }
-    boomLength = 60;
+    camera.boomLength = 60;
     viewer.followHeading = viewer.heading - 5;  // shrinks by 5 * 3 + 2 a frame
     const double shrinking[] = {43, 26, 22};
     for (double want : shrinking) {
         EaseBoom(10, 2);
-        EXPECT_EQ(boomLength, want);
+        EXPECT_EQ(camera.boomLength, want);
     }
 }
 

@@ -11,8 +11,10 @@
 #include <set>
 #include <string>
 
+#include "app/app.h"
 #include "scene/bitmap.h"
 #include "scene/scene.h"
+#include "scene/scene_file.h"
 #include "tests/support/desktop.h"
 #include "tests/support/replay_harness.h"
 #include "tests/support/temp_scene.h"
@@ -32,11 +34,10 @@ std::set<std::string> FilesIn(const std::string& dir) {
 }
 
 // Loads a demo's scene file through the real loader, as the given build.
-void LoadDemo(const std::string& name, bool keepSideKeys = false) {
-    int saved = keepSideKeyMode;
-    keepSideKeyMode = keepSideKeys ? 1 : 0;
-    LoadSceneText(ReadWholeFile(DemoDir(name) + "/Hod.pro"));
-    keepSideKeyMode = saved;
+LoadedScene& LoadDemo(const std::string& name, bool keepSideKeys = false) {
+    SceneReadOptions options;
+    options.keepSideKeyMode = keepSideKeys;
+    return LoadSceneText(ReadWholeFile(DemoDir(name) + "/Hod.pro"), options);
 }
 
 // The walk and follow demos' houses stand in a ring from 240 to 310 units
@@ -72,22 +73,22 @@ TEST_F(DemoScenes, CommittedScenesAreWhatTheGeneratorWrites) {
 }
 
 TEST_F(DemoScenes, WalkIsALitTownWithCulledOutskirtsAndTenWalkers) {
-    LoadDemo("walk");
-    EXPECT_EQ(viewMode, 1);
-    EXPECT_EQ(light0Enabled, 1);
-    EXPECT_EQ(light1Enabled, 1);
-    EXPECT_EQ(cullEnabled, 1);
-    EXPECT_EQ(avatarPolyVertexCount, 0) << "no figure in front of the first-person eye";
-    ASSERT_EQ(actorLastIndex, 9);
+    const Scene& s = LoadDemo("walk").scene;
+    EXPECT_EQ(s.viewMode, 1);
+    EXPECT_EQ(s.light0Enabled, 1);
+    EXPECT_EQ(s.light1Enabled, 1);
+    EXPECT_EQ(s.cullEnabled, 1);
+    EXPECT_EQ(s.avatarPolyVertexCount, 0) << "no figure in front of the first-person eye";
+    ASSERT_EQ(s.actorLastIndex, 9);
     int waypoints = 0, ranged = 0, culled = 0;
-    for (int i = 0; i <= actorLastIndex; i++) {
-        waypoints += actorUsesWaypoints[i] == 1 && actorWaypointCount[i] > 0;
-        ranged += actorRangeLimited[i] != 0;
-        culled += actorCullEnabled[i] != 0;
-        EXPECT_EQ(actorAvoidsObstacles[i], 1) << "actor " << i;
-        EXPECT_GE(actorJointCount[i], 3) << "actor " << i << " swings arms and legs";
+    for (int i = 0; i <= s.actorLastIndex; i++) {
+        waypoints += s.actorUsesWaypoints[i] == 1 && s.actorWaypointCount[i] > 0;
+        ranged += s.actorRangeLimited[i] != 0;
+        culled += s.actorCullEnabled[i] != 0;
+        EXPECT_EQ(s.actorAvoidsObstacles[i], 1) << "actor " << i;
+        EXPECT_GE(s.actorJointCount[i], 3) << "actor " << i << " swings arms and legs";
         double swing = 0;
-        for (int j = 0; j <= actorJointCount[i]; j++) swing += std::fabs(actorJointSwingX[j][1][i]);
+        for (int j = 0; j <= s.actorJointCount[i]; j++) swing += std::fabs(s.actorJointSwingX[j][1][i]);
         EXPECT_GT(swing, 0) << "actor " << i << " swings its limbs in the walking pose";
     }
     EXPECT_GT(waypoints, 0);
@@ -98,51 +99,51 @@ TEST_F(DemoScenes, WalkIsALitTownWithCulledOutskirtsAndTenWalkers) {
     EXPECT_LT(culled, 10);
     // Some textured polygons lie farther out than the culling distance.
     double farthest = 0;
-    for (int v = 1; v <= texPolyVertexCount; v++)
-        farthest = std::max({farthest, std::fabs(texPolyX[v] - startEyeX), std::fabs(texPolyZ[v] - startEyeZ)});
-    EXPECT_GT(farthest, cullDistance);
+    for (int v = 1; v <= s.texPolyVertexCount; v++)
+        farthest = std::max({farthest, std::fabs(s.texPolyX[v] - s.startEyeX), std::fabs(s.texPolyZ[v] - s.startEyeZ)});
+    EXPECT_GT(farthest, s.cullDistance);
 }
 
 TEST_F(DemoScenes, SideKeysSidestepInTheSecondBuildAndTurnInTheStandardOne) {
-    LoadDemo("walk", true);
-    EXPECT_EQ(sideKeyMode, 1);
+    const Scene& s = LoadDemo("walk", true).scene;
+    EXPECT_EQ(s.sideKeyMode, 1);
     LoadDemo("walk", false);
-    EXPECT_EQ(sideKeyMode, 2);
+    EXPECT_EQ(s.sideKeyMode, 2);
 }
 
 TEST_F(DemoScenes, FollowAvatarHasAPoseForEachKeyState) {
-    LoadDemo("follow");
-    EXPECT_EQ(viewMode, 3);
-    ASSERT_GT(avatarPolyVertexCount, 0);
-    ASSERT_GE(avatarJointCount, 3);
+    const Scene& s = LoadDemo("follow").scene;
+    EXPECT_EQ(s.viewMode, 3);
+    ASSERT_GT(s.avatarPolyVertexCount, 0);
+    ASSERT_GE(s.avatarJointCount, 3);
     // Standing is still; walking forward, back, turning and sidestepping
     // each move the limbs, and no two of those poses move them alike.
-    auto motion = [](int pose) {
+    auto motion = [&s](int pose) {
         std::string m;
-        for (int g = 0; g <= avatarJointCount; g++)
-            m += std::to_string(avatarJointSwingX[g][pose]) + "," + std::to_string(avatarJointSwingZ[g][pose]) + "," +
-                 std::to_string(avatarJointTiltZ[g][pose]) + "," + std::to_string(avatarJointStepX[g][pose]) + ";";
+        for (int g = 0; g <= s.avatarJointCount; g++)
+            m += std::to_string(s.avatarJointSwingX[g][pose]) + "," + std::to_string(s.avatarJointSwingZ[g][pose]) + "," +
+                 std::to_string(s.avatarJointTiltZ[g][pose]) + "," + std::to_string(s.avatarJointStepX[g][pose]) + ";";
         return m;
     };
-    for (int g = 0; g <= avatarJointCount; g++) {
-        EXPECT_EQ(avatarJointSwingX[g][0], 0) << "joint " << g;
-        EXPECT_EQ(avatarJointSwingZ[g][0], 0) << "joint " << g;
+    for (int g = 0; g <= s.avatarJointCount; g++) {
+        EXPECT_EQ(s.avatarJointSwingX[g][0], 0) << "joint " << g;
+        EXPECT_EQ(s.avatarJointSwingZ[g][0], 0) << "joint " << g;
     }
     std::set<std::string> poses;
     for (int pose = 1; pose <= 4; pose++) poses.insert(motion(pose));
     EXPECT_EQ(poses.size(), 4u);
-    EXPECT_GT(observerDistance, 40) << "the camera trails well behind";
+    EXPECT_GT(s.observerDistance, 40) << "the camera trails well behind";
 }
 
 TEST_F(DemoScenes, DrivingDemosHaveACarBarriersAndAFinish) {
     for (const char* demo : {"drive", "chase"}) {
-        LoadDemo(demo);
-        EXPECT_EQ(viewMode, std::string(demo) == "drive" ? 2 : 4) << demo;
-        EXPECT_GT(avatarPolyVertexCount, 0) << demo;
-        EXPECT_GT(obstacleCount, 500) << demo << ": barrier points on both sides";
+        const Scene& s = LoadDemo(demo).scene;
+        EXPECT_EQ(s.viewMode, std::string(demo) == "drive" ? 2 : 4) << demo;
+        EXPECT_GT(s.avatarPolyVertexCount, 0) << demo;
+        EXPECT_GT(s.obstacleCount, 500) << demo << ": barrier points on both sides";
         bool finish = false, road = false;
-        for (int k = 0; k < texPolyVertexCount; k++) {
-            std::string name(texPolyTexName[k].text());
+        for (int k = 0; k < s.texPolyVertexCount; k++) {
+            std::string name(SlotName(s, s.texPolyTexName[k]));
             finish = finish || name == "finish.bmp";
             road = road || name == "road.bmp";
         }
@@ -177,26 +178,26 @@ TEST_F(DemoScenes, WalkersStayOnTheSquareAndKeepWalking) {
     ReplayResult r = RunReplayTool(DemoDir("walk"), steps, "");
     ASSERT_EQ(r.status, 0) << r.errors;
     ASSERT_EQ((long)r.steps.size(), steps);
-    LoadDemo("walk");
+    const Scene& s = LoadDemo("walk").scene;
     size_t actors = r.steps[0].actors.size();
     ASSERT_EQ(actors, 10u);
     std::vector<double> path(actors, 0);
-    for (long s = 0; s < steps; s++)
+    for (long step = 0; step < steps; step++)
         for (size_t i = 0; i < actors; i++) {
-            const auto& a = r.steps[s].actors[i];
+            const auto& a = r.steps[step].actors[i];
             double x = a.at("actorX"), z = a.at("actorZ");
-            ASSERT_LT(std::max(std::fabs(x), std::fabs(z)), 240) << "actor " << i << " left the square at step " << s;
-            if (s > 0) {
-                const auto& b = r.steps[s - 1].actors[i];
+            ASSERT_LT(std::max(std::fabs(x), std::fabs(z)), 240) << "actor " << i << " left the square at step " << step;
+            if (step > 0) {
+                const auto& b = r.steps[step - 1].actors[i];
                 path[i] += std::hypot(x - b.at("actorX"), z - b.at("actorZ"));
             }
         }
     // The viewer stands at the start: walkers limited to a range that does
     // not reach it stand still, the others keep going.
     for (size_t i = 0; i < actors; i++) {
-        bool reaches = std::fabs(actorStartX[i] - startEyeX) < actorActiveRange[i] &&
-                       std::fabs(actorStartZ[i] - startEyeZ) < actorActiveRange[i];
-        if (!actorRangeLimited[i]) EXPECT_GT(path[i], 200) << "actor " << i << " walked only " << path[i];
+        bool reaches = std::fabs(s.actorStartX[i] - s.startEyeX) < s.actorActiveRange[i] &&
+                       std::fabs(s.actorStartZ[i] - s.startEyeZ) < s.actorActiveRange[i];
+        if (!s.actorRangeLimited[i]) EXPECT_GT(path[i], 200) << "actor " << i << " walked only " << path[i];
         else if (!reaches) EXPECT_EQ(path[i], 0) << "actor " << i;
         else EXPECT_GT(path[i], 20) << "actor " << i << " walks while the viewer is in its range";
     }
@@ -227,12 +228,13 @@ TEST_F(DemoScenes, FollowBoomShortensBeforeTheHousesAndGrowsBack) {
     ReplayResult r = RunReplayTool(DemoDir("follow"), 200, events);
     ASSERT_EQ(r.status, 0) << r.errors;
     ASSERT_EQ(r.steps.size(), 200u);
-    LoadDemo("follow");
-    EXPECT_DOUBLE_EQ(r.steps[40]["boomLength"], observerDistance) << "full length in the open";
-    double shortest = observerDistance;
-    for (long s = 100; s < 160; s++) shortest = std::min(shortest, r.steps[s]["boomLength"]);
-    EXPECT_LT(shortest, observerDistance / 4) << "backing up to the houses shortens the boom";
-    EXPECT_DOUBLE_EQ(r.steps[199]["boomLength"], observerDistance) << "turned away, it grows back";
+    const Scene& s = LoadDemo("follow").scene;
+    EXPECT_DOUBLE_EQ(r.steps[40]["boomLength"], s.observerDistance) << "full length in the open";
+    double shortest = s.observerDistance;
+    for (long step = 100; step < 160; step++)
+        shortest = std::min(shortest, r.steps[step]["boomLength"]);
+    EXPECT_LT(shortest, s.observerDistance / 4) << "backing up to the houses shortens the boom";
+    EXPECT_DOUBLE_EQ(r.steps[199]["boomLength"], s.observerDistance) << "turned away, it grows back";
 }
 
 TEST_F(DemoScenes, BarriersKeepTheCarOnTheCircuit) {

@@ -92,7 +92,18 @@ std::string Describe(const WindowGeometry& g) {
            std::to_string(g.y);
 }
 
-// The end-to-end sequence with one of the two programs.
+// Holds a key until the picture has moved well away from `from` (a loaded
+// machine runs fewer steps in any fixed time), then shows the picture once
+// the key is up.
+Shot HoldUntilChanged(const std::string& window, const char* key, const Shot& from, const char* name) {
+    HoldKey(window, key, true);
+    AwaitShot(window, name, [&](const Shot& s) { return Changed(from, s) > 0.3; }, 10000);
+    HoldKey(window, key, false);
+    PauseMs(200);
+    return TakeShot(window, name);
+}
+
+// A first walk, end to end, with one of the two programs.
 void PlayWalkDemo(const char* programName) {
     // The mouse's first reference is where the cursor is at the start; with
     // the cursor away from the window, no move reaches it before the test's.
@@ -109,18 +120,10 @@ void PlayWalkDemo(const char* programName) {
     // the drag below).
     EXPECT_TRUE(TellWindowItStandsAt(window, 0, 0));
 
-    HoldKey(window, "Up", true);
-    PauseMs(1000);
-    HoldKey(window, "Up", false);
-    PauseMs(200);
-    Shot walked = TakeShot(window, "walked");
-    EXPECT_GT(Changed(start, walked), 0.2) << "holding Up for a second moves the view";
+    Shot walked = HoldUntilChanged(window, "Up", start, "walked");
+    EXPECT_GT(Changed(start, walked), 0.2) << "holding Up moves the view";
 
-    HoldKey(window, "Left", true);
-    PauseMs(500);
-    HoldKey(window, "Left", false);
-    PauseMs(200);
-    Shot turned = TakeShot(window, "turned");
+    Shot turned = HoldUntilChanged(window, "Left", walked, "turned");
     EXPECT_GT(Changed(walked, turned), 0.2) << "Left moves the view";
     EXPECT_EQ(Describe(turned.geometry), Describe(walked.geometry)) << "the window stays put";
 
@@ -131,8 +134,8 @@ void PlayWalkDemo(const char* programName) {
         MovePointer(cx + 30, cy);
         PauseMs(80);
     }
-    PauseMs(200);
-    Shot looked = TakeShot(window, "looked");
+    Shot looked = AwaitShot(
+        window, "looked", [&](const Shot& shot) { return Changed(turned, shot) > 0.2; }, 3000);
     EXPECT_GT(Changed(turned, looked), 0.2) << "moving the mouse turns the view";
 
     // A jump lifts the eye for 16 frames (0.64 s) and lands where it left.
@@ -211,8 +214,7 @@ void PlayWalkDemo(const char* programName) {
 // than the far one; turning shifts both alike.
 void WritePoleScene(const std::string& dir) {
     SceneDescription scene;
-    ResetSceneModel();
-    CopySettingsFromModel(scene);
+    CopyDefaultSettings(scene);
     SetSetting(scene, FIELD_viewMode, 1);
     SetSetting(scene, FIELD_sideKeyMode, 1);
     SetSetting(scene, FIELD_fieldOfView, 60);
@@ -291,8 +293,15 @@ PoleShift HoldLeftAmongPoles(const char* programName, const std::string& dir) {
         return ColourColumn(shot.window, 0) >= 0 && ColourColumn(shot.window, 1) >= 0;
     };
     Shot before = AwaitShot(window, std::string(programName) + "-before", bothPoles, 3000);
+    // Held until one pole has slid well across (or out of) the picture: a
+    // loaded machine runs fewer steps in any fixed time.
+    double nearAt = ColourColumn(before.window, 1), farAt = ColourColumn(before.window, 0);
+    auto slid = [&](const Shot& shot) {
+        double nearNow = ColourColumn(shot.window, 1), farNow = ColourColumn(shot.window, 0);
+        return nearNow < 0 || farNow < 0 || std::fabs(nearNow - nearAt) > 45 || std::fabs(farNow - farAt) > 45;
+    };
     HoldKey(window, "Left", true);
-    PauseMs(500);
+    AwaitShot(window, std::string(programName) + "-sliding", slid, 10000);
     HoldKey(window, "Left", false);
     PauseMs(200);
     Shot after = TakeShot(window, std::string(programName) + "-after");

@@ -24,8 +24,7 @@ int Occurrences(const std::string& all, const std::string& text) {
 TEST(DisplayModeWindow, SwitchIsUndoneAtEscOrRefusedOnceAndTheProgramGoesOn) {
     TempDir dir("display-mode");
     SceneDescription scene;
-    ResetSceneModel();
-    CopySettingsFromModel(scene);
+    CopyDefaultSettings(scene);
     SetSetting(scene, FIELD_fullScreen, 1);       // switch, but keep the small window
     SetSetting(scene, FIELD_windowMaximised, 0);
     SetSetting(scene, FIELD_displayModeIndex, 3);  // 640 x 480

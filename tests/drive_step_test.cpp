@@ -6,6 +6,7 @@
 #include <climits>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -15,29 +16,54 @@
 
 namespace {
 
+// The test's scene, the index of its obstacle points, and the vehicle's
+// state and keys, as the program holds them.
+std::unique_ptr<Scene> sceneHolder = std::make_unique<Scene>();
+Scene& scene = *sceneHolder;
+ObstacleIndex obstacles;
+ViewerState viewer;
+FollowCamera camera;
+HeldKeys heldKeys;
+
+MotionStep Step(const HeldKeys& keys) { return {scene, obstacles, keys, viewer, camera}; }
+
+void StepDrivingViewer(const HeldKeys& keys) {
+    MotionStep m = Step(keys);
+    StepDrivingViewer(m);
+}
+
+bool MoveVehicleWithDeflection() {
+    MotionStep m = Step(heldKeys);
+    return MoveVehicleWithDeflection(m);
+}
+
+void LagFollowHeading(bool wholeDegrees) { LagFollowHeading(scene, viewer, wholeDegrees); }
+
 class DriveStep : public ::testing::Test {
   protected:
     // The loader's defaults and derived values for a vehicle at the origin
     // facing -z, in view mode 2, with no obstacles and no key held.
     void SetUp() override {
-        ResetSceneModel();
-        viewMode = 2;
-        degToRad = M_PI / 180;
-        collisionProbeSpeed = collisionRadius;
-        followCollisionRadius = 2.5 * collisionRadius;
-        driveMaxDeflection *= degToRad;
-        collisionTurnDivisor = 100 / collisionTurnDivisor;
-        lookDistance = 10;
+        ResetScene(scene);
+        obstacles = ObstacleIndex();
+        scene.viewMode = 2;
+        scene.degToRad = M_PI / 180;
+        scene.collisionProbeSpeed = scene.collisionRadius;
+        scene.followCollisionRadius = 2.5 * scene.collisionRadius;
+        scene.driveMaxDeflection *= scene.degToRad;
+        scene.collisionTurnDivisor = 100 / scene.collisionTurnDivisor;
+        scene.lookDistance = 10;
         FreshViewer();
         Hold("");
     }
     // The viewer at its start, as the loader leaves it.
     static void FreshViewer() {
-        ResetViewerState();
-        viewer.currentAcceleration = driveAcceleration;
-        viewer.viewAngle = -(viewer.heading - 90) * degToRad;
+        viewer = ViewerState();
+        viewer.currentAcceleration = scene.driveAcceleration;
+        viewer.engineShake = scene.engineShake;
+        viewer.viewAngle = -(viewer.heading - 90) * scene.degToRad;
     }
-    void TearDown() override { ResetSceneModel(); }
+    void TearDown() override { ResetScene(scene); }
 
     // Holds exactly the keys named in keys (u d l r s c), as the key
     // handlers would leave the flags.
@@ -50,14 +76,14 @@ class DriveStep : public ::testing::Test {
         heldKeys.sideKeyHeld = heldKeys.leftHeld | heldKeys.rightHeld;
     }
     static void SetObstacles(const std::vector<std::pair<double, double>>& points) {
-        obstacleCount = (int)points.size();
-        obstacleX.Allocate(points.size() + 1);
-        obstacleZ.Allocate(points.size() + 1);
+        scene.obstacleCount = (int)points.size();
+        scene.obstacleX.Allocate(points.size() + 1);
+        scene.obstacleZ.Allocate(points.size() + 1);
         for (size_t i = 0; i < points.size(); i++) {
-            obstacleX[i + 1] = points[i].first;
-            obstacleZ[i + 1] = points[i].second;
+            scene.obstacleX[i + 1] = points[i].first;
+            scene.obstacleZ[i + 1] = points[i].second;
         }
-        BuildObstacleIndex();
+        obstacles = BuildObstacleIndex(scene);
     }
 };
 
@@ -70,7 +96,7 @@ TEST_F(DriveStep, PitchFollowsTheArrowKeys) {
 
     // Boosting adds half a step; braking a reverse motion two more.
     FreshViewer();
-    viewer.currentAcceleration = boostAcceleration;
+    viewer.currentAcceleration = scene.boostAcceleration;
     viewer.forwardSpeed = -0.8;
     StepDrivingViewer(heldKeys);
     EXPECT_DOUBLE_EQ(viewer.forwardSpeed, 0.1);  // -0.8 + 0.3 + 0.7
@@ -83,8 +109,8 @@ TEST_F(DriveStep, PitchFollowsTheArrowKeys) {
     viewer.bodyPitch = -3.7;
     StepDrivingViewer(heldKeys);
     EXPECT_DOUBLE_EQ(viewer.forwardSpeed, 2 - 0.07 - 0.7);  // still above the +0.1 bound
-    EXPECT_DOUBLE_EQ(viewer.bodyPitch, -maxBodyPitch);
-    EXPECT_DOUBLE_EQ(viewer.bodyPitchPeak, -maxBodyPitch - 0.2);
+    EXPECT_DOUBLE_EQ(viewer.bodyPitch, -scene.maxBodyPitch);
+    EXPECT_DOUBLE_EQ(viewer.bodyPitchPeak, -scene.maxBodyPitch - 0.2);
     EXPECT_EQ(viewer.braking, 1);
 
     // A forward brake that leaves less than +0.1 reverses at once.
@@ -144,12 +170,12 @@ TEST_F(DriveStep, RollLeansIntoTheTurnAndReturns) {
     viewer.forwardSpeed = 2;
     StepDrivingViewer(heldKeys);
     EXPECT_DOUBLE_EQ(viewer.turnDelta, 0.2);
-    EXPECT_DOUBLE_EQ(viewer.bodyRoll, 0.2 * bodyRollFactor);
+    EXPECT_DOUBLE_EQ(viewer.bodyRoll, 0.2 * scene.bodyRollFactor);
 
     Hold("ls");  // a handbrake turn leans by a third less
     StepDrivingViewer(heldKeys);
     EXPECT_DOUBLE_EQ(viewer.turnDelta, 0.7);
-    EXPECT_DOUBLE_EQ(viewer.bodyRoll, 0.7 / 1.5 * bodyRollFactor);
+    EXPECT_DOUBLE_EQ(viewer.bodyRoll, 0.7 / 1.5 * scene.bodyRollFactor);
 
     // At rest the roll eases back by bodyRollFactor per frame, either side.
     Hold("");
@@ -194,7 +220,7 @@ TEST_F(DriveStep, SearchEndsWhateverTheDeflectionLimit) {
     const double limits[] = {std::numeric_limits<double>::infinity(),
                              std::numeric_limits<double>::quiet_NaN(), 1e300, 0.0, -1.0};
     for (double limit : limits) {
-        driveMaxDeflection = limit;
+        scene.driveMaxDeflection = limit;
         viewer.forwardSpeed = 1;
         EXPECT_FALSE(MoveVehicleWithDeflection()) << limit;
         EXPECT_EQ(viewer.forwardSpeed, 0.0);
@@ -209,7 +235,7 @@ TEST_F(DriveStep, LookTargetMovesOnlyInTheDriversSeat) {
     EXPECT_NEAR(viewer.lookTargetZ, viewer.viewerZ - std::sin(viewer.viewAngle) * 10, 1e-12);
 
     for (int mode : {4, 0, 5}) {
-        viewMode = mode;
+        scene.viewMode = mode;
         viewer.lookTargetX = viewer.lookTargetZ = 123;
         StepDrivingViewer(heldKeys);
         EXPECT_EQ(viewer.lookTargetX, 123.0) << mode;
@@ -234,7 +260,7 @@ TEST_F(DriveStep, CameraLagStepsWholeOrRealDegrees) {
         for (double expected : c.path) {
             LagFollowHeading(c.whole);
             EXPECT_DOUBLE_EQ(viewer.followHeading, expected) << c.gap;
-            EXPECT_DOUBLE_EQ(viewer.viewAngle, -(expected - 90) * degToRad);
+            EXPECT_DOUBLE_EQ(viewer.viewAngle, -(expected - 90) * scene.degToRad);
         }
     }
 

@@ -8,15 +8,54 @@
 
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "app/app.h"
 #include "motion/motion.h"
+#include "render/figure_joints.h"
 #include "render/render.h"
 #include "scene/scene.h"
 #include "tests/gl_test_context.h"
 
 namespace {
+
+// The test's scene with its (empty) texture objects, the viewer, and the
+// moving state of actors 0..1 and the avatar, as the program holds them.
+std::unique_ptr<Scene> sceneHolder = std::make_unique<Scene>();
+Scene& scene = *sceneHolder;
+SceneTextures textures;
+ViewerState viewer;
+ActorMotion actors[2];
+AvatarJoints avatar;
+ObstacleIndex obstacles;
+
+FigureJoints Figure(int figure) {
+    if (figure == AVATAR_FIGURE) return {scene, figure, viewer.avatarPose, nullptr, &avatar};
+    return {scene, figure, actors[figure].actorPose, &actors[figure], nullptr};
+}
+
+void DrawPartList(int figure) {
+    FrameDraw draw{scene, textures};
+    DrawPartList(draw, Figure(figure));
+}
+
+void AnimateJoints(int i) { AnimateActor(scene, viewer, i, actors[i]); }
+void AnimateAvatarJoints() { AnimateAvatarJoints(scene, viewer, avatar); }
+
+void DrawAvatarPolygons() {
+    FrameDraw draw{scene, textures};
+    DrawAvatarPolygons(draw, viewer, avatar);
+}
+
+// Actor i's swing and drawing, as a frame does them.
+void DrawActor(int i) {
+    FrameDraw draw{scene, textures};
+    AnimateActor(scene, viewer, i, actors[i]);
+    DrawActor(draw, viewer, i, actors[i]);
+}
+
+void StepActor(int i) { StepActor(scene, obstacles, viewer, i, actors[i]); }
 
 struct Vec {
     double x, y, z = 0;
@@ -38,67 +77,69 @@ std::vector<Vec> Tri(double cx, double cy, double half) {
 
 // Fills actor i's part list (actors 0..1 share tables of 64 rows).
 void SetActorList(int i, const std::vector<Poly>& polys) {
-    if (partX.rows != 64) {
-        for (Grid<double>* g : {&partX, &partY, &partZ, &partColorR, &partColorG, &partColorB,
-                                &partS, &partT})
+    if (scene.partX.rows != 64) {
+        for (Grid<double>* g : {&scene.partX, &scene.partY, &scene.partZ, &scene.partColorR, &scene.partColorG, &scene.partColorB,
+                                &scene.partS, &scene.partT})
             g->Allocate(64, 2);
-        for (Grid<int>* g : {&partEnd, &partJoint, &partTexFlag}) g->Allocate(64, 2);
-        partTexId.Allocate(64, 2);
-        actorPartVertexCount.Allocate(2);
+        for (Grid<int>* g : {&scene.partEnd, &scene.partJoint, &scene.partTexFlag}) g->Allocate(64, 2);
+        scene.actorPartVertexCount.Allocate(2);
     }
     int p = 0;
-    partEnd(0, i) = 1;
+    scene.partEnd(0, i) = 1;
     for (const Poly& poly : polys) {
-        partTexFlag(p, i) = poly.texFlag;
-        partColorR(p + 1, i) = 1;
+        scene.partTexFlag(p, i) = poly.texFlag;
+        scene.partColorR(p + 1, i) = 1;
         for (size_t k = 0; k < poly.corners.size(); k++) {
             p++;
-            partX(p, i) = poly.corners[k].x;
-            partY(p, i) = poly.corners[k].y;
-            partZ(p, i) = poly.corners[k].z;
-            partEnd(p, i) = k + 1 == poly.corners.size();
-            partJoint(p, i) = poly.joint;
+            scene.partX(p, i) = poly.corners[k].x;
+            scene.partY(p, i) = poly.corners[k].y;
+            scene.partZ(p, i) = poly.corners[k].z;
+            scene.partEnd(p, i) = k + 1 == poly.corners.size();
+            scene.partJoint(p, i) = poly.joint;
         }
     }
-    actorPartVertexCount[i] = p;
+    scene.actorPartVertexCount[i] = p;
 }
 
 void SetAvatarList(const std::vector<Poly>& polys) {
     int n = 0;
     for (const Poly& poly : polys) n += (int)poly.corners.size();
-    for (Table<double>* t : {&avatarPolyX, &avatarPolyY, &avatarPolyZ, &avatarPolyColorR,
-                             &avatarPolyColorG, &avatarPolyColorB, &avatarPolyS, &avatarPolyT})
+    for (Table<double>* t : {&scene.avatarPolyX, &scene.avatarPolyY, &scene.avatarPolyZ, &scene.avatarPolyColorR,
+                             &scene.avatarPolyColorG, &scene.avatarPolyColorB, &scene.avatarPolyS, &scene.avatarPolyT})
         t->Allocate(n + 1);
-    for (Table<int>* t : {&avatarPolyEnd, &avatarPolyJoint, &avatarPolyTexFlag}) t->Allocate(n + 1);
-    avatarPolyTexId.Allocate(n + 1);
+    for (Table<int>* t : {&scene.avatarPolyEnd, &scene.avatarPolyJoint, &scene.avatarPolyTexFlag}) t->Allocate(n + 1);
     int p = 0;
-    avatarPolyEnd[0] = 1;
+    scene.avatarPolyEnd[0] = 1;
     for (const Poly& poly : polys) {
-        avatarPolyTexFlag[p] = poly.texFlag;
+        scene.avatarPolyTexFlag[p] = poly.texFlag;
         for (size_t k = 0; k < poly.corners.size(); k++) {
             p++;
-            avatarPolyX[p] = poly.corners[k].x;
-            avatarPolyY[p] = poly.corners[k].y;
-            avatarPolyEnd[p] = k + 1 == poly.corners.size();
-            avatarPolyJoint[p] = poly.joint;
+            scene.avatarPolyX[p] = poly.corners[k].x;
+            scene.avatarPolyY[p] = poly.corners[k].y;
+            scene.avatarPolyEnd[p] = k + 1 == poly.corners.size();
+            scene.avatarPolyJoint[p] = poly.joint;
         }
     }
-    avatarPolyVertexCount = n;
+    scene.avatarPolyVertexCount = n;
 }
 
 // Clears every joint of actors 0..1 and the avatar, in every pose.
 void ClearJoints() {
-    for (ActorJointTable* t : {&actorJointPivotX, &actorJointPivotY, &actorJointPivotZ,
-                               &actorJointSwingX, &actorJointSwingY, &actorJointSwingZ,
-                               &actorJointStepX, &actorJointStepY, &actorJointStepZ,
-                               &actorJointAngleX, &actorJointAngleY, &actorJointAngleZ})
+    for (ActorJointTable* t : {&scene.actorJointPivotX, &scene.actorJointPivotY,
+                               &scene.actorJointPivotZ, &scene.actorJointSwingX,
+                               &scene.actorJointSwingY, &scene.actorJointSwingZ,
+                               &scene.actorJointStepX, &scene.actorJointStepY,
+                               &scene.actorJointStepZ})
         memset(t, 0, sizeof *t);
-    for (JointTable* t : {&avatarJointPivotX, &avatarJointPivotY, &avatarJointPivotZ,
-                          &avatarJointSwingX, &avatarJointSwingY, &avatarJointSwingZ,
-                          &avatarJointTiltX, &avatarJointTiltY, &avatarJointTiltZ,
-                          &avatarJointStepX, &avatarJointStepY, &avatarJointStepZ,
-                          &avatarJointAngleX, &avatarJointAngleY, &avatarJointAngleZ})
+    for (JointTable* t : {&scene.avatarJointPivotX, &scene.avatarJointPivotY,
+                          &scene.avatarJointPivotZ, &scene.avatarJointSwingX,
+                          &scene.avatarJointSwingY, &scene.avatarJointSwingZ,
+                          &scene.avatarJointTiltX, &scene.avatarJointTiltY,
+                          &scene.avatarJointTiltZ, &scene.avatarJointStepX,
+                          &scene.avatarJointStepY, &scene.avatarJointStepZ})
         memset(t, 0, sizeof *t);
+    for (ActorMotion& actor : actors) actor = ActorMotion();
+    avatar = AvatarJoints();
 }
 
 // Identity projection and modelview: feedback coordinates are the figure's
@@ -109,7 +150,6 @@ void ResetMatrices() {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glDisable(GL_TEXTURE_2D);
-    actorJointApplied = avatarJointApplied = 0;
 }
 
 // The polygons drawn by draw(), each as its corners back in the -1..1
@@ -162,14 +202,14 @@ void ExpectModelviewIdentity(const char* what) {
 
 std::vector<double> Swing(double amplitude, double step, int frames) {
     ClearJoints();
-    actorJointCount[0] = 0;
-    actorPose[0] = 1;
-    actorJointSwingX[0][1][0] = amplitude;
-    actorJointStepX[0][1][0] = step;
+    scene.actorJointCount[0] = 0;
+    actors[0].actorPose = 1;
+    scene.actorJointSwingX[0][1][0] = amplitude;
+    actors[0].actorJointStepX[0][1] = step;
     std::vector<double> angles;
     for (int f = 0; f < frames; f++) {
         AnimateJoints(0);
-        angles.push_back(actorJointAngleX[0][1][0]);
+        angles.push_back(actors[0].actorJointAngleX[0][1]);
     }
     return angles;
 }
@@ -184,39 +224,39 @@ TEST(JointAnimation, BouncesBetweenZeroAndTheAmplitude) {
 
 TEST(JointAnimation, OnlyTheCurrentPoseAdvancesOnEveryAxisAndJoint) {
     ClearJoints();
-    actorJointCount[0] = 2;
+    scene.actorJointCount[0] = 2;
     for (int j = 0; j <= 3; j++)
         for (int k = 0; k < POSE_COUNT; k++) {
-            actorJointSwingY[j][k][0] = actorJointSwingZ[j][k][0] = 30;
-            actorJointStepY[j][k][0] = actorJointStepZ[j][k][0] = 10;
+            scene.actorJointSwingY[j][k][0] = scene.actorJointSwingZ[j][k][0] = 30;
+            actors[0].actorJointStepY[j][k] = actors[0].actorJointStepZ[j][k] = 10;
         }
-    actorPose[0] = 0;
+    actors[0].actorPose = 0;
     AnimateJoints(0);
     AnimateJoints(0);
-    actorPose[0] = 3;
+    actors[0].actorPose = 3;
     for (int f = 0; f < 5; f++) AnimateJoints(0);
-    EXPECT_EQ(actorJointAngleY[2][0][0], 20);  // frozen while pose 3 ran
-    EXPECT_EQ(actorJointAngleZ[0][3][0], 10);  // 10, 20, 30, 20, 10
-    EXPECT_EQ(actorJointAngleY[3][3][0], 0);   // beyond the actor's last joint
-    actorPose[0] = 0;
+    EXPECT_EQ(actors[0].actorJointAngleY[2][0], 20);  // frozen while pose 3 ran
+    EXPECT_EQ(actors[0].actorJointAngleZ[0][3], 10);  // 10, 20, 30, 20, 10
+    EXPECT_EQ(actors[0].actorJointAngleY[3][3], 0);   // beyond the actor's last joint
+    actors[0].actorPose = 0;
     AnimateJoints(0);
-    EXPECT_EQ(actorJointAngleY[2][0][0], 30);  // resumes where it stopped
-    EXPECT_EQ(actorJointAngleZ[1][3][0], 10);
+    EXPECT_EQ(actors[0].actorJointAngleY[2][0], 30);  // resumes where it stopped
+    EXPECT_EQ(actors[0].actorJointAngleZ[1][3], 10);
 }
 
 TEST(JointAnimation, AvatarFollowsAvatarPoseAndIgnoresPosesOutsideTheTables) {
     ClearJoints();
-    avatarJointCount = 0;
-    avatarJointSwingX[0][2] = 30;
-    avatarJointStepX[0][2] = 10;
+    scene.avatarJointCount = 0;
+    scene.avatarJointSwingX[0][2] = 30;
+    avatar.avatarJointStepX[0][2] = 10;
     viewer.avatarPose = 2;
     AnimateAvatarJoints();
-    EXPECT_EQ(avatarJointAngleX[0][2], 10);
+    EXPECT_EQ(avatar.avatarJointAngleX[0][2], 10);
     viewer.avatarPose = 9;  // no such pose: nothing moves, nothing outside the tables is read
     AnimateAvatarJoints();
     viewer.avatarPose = -1;
     AnimateAvatarJoints();
-    EXPECT_EQ(avatarJointAngleX[0][2], 10);
+    EXPECT_EQ(avatar.avatarJointAngleX[0][2], 10);
     viewer.avatarPose = 0;
 }
 
@@ -225,10 +265,10 @@ TEST(JointAnimation, AvatarFollowsAvatarPoseAndIgnoresPosesOutsideTheTables) {
 // Joint 2 of actor 0 in pose 1: a quarter turn about z at the origin.
 void QuarterTurnJoint2() {
     ClearJoints();
-    actorJointCount[0] = 2;
-    actorPose[0] = 1;
-    actorJointSwingZ[2][1][0] = 90;
-    actorJointAngleZ[2][1][0] = 90;
+    scene.actorJointCount[0] = 2;
+    actors[0].actorPose = 1;
+    scene.actorJointSwingZ[2][1][0] = 90;
+    actors[0].actorJointAngleZ[2][1] = 90;
 }
 
 Vec QuarterTurn(Vec v) { return {v.y, -v.x}; }  // glRotatef(-90, 0, 0, 1)
@@ -245,14 +285,12 @@ TEST(JointSwitch, TheJointChosenAtAPolygonEndMovesThePolygonsAfterIt) {
     ExpectCorners(drawn[2], Turned(c, QuarterTurn), "C");
     // The list ends on joint 2: the transform is taken back there.
     ExpectModelviewIdentity("after the list");
-    EXPECT_EQ(actorJointApplied, 0);
-    EXPECT_EQ(appliedJoint, 2);
 }
 
 TEST(JointSwitch, ARunOnOneJointAppliesItOnceAndAnotherJointReplacesIt) {
     QuarterTurnJoint2();
-    actorJointSwingZ[1][1][0] = 180;
-    actorJointAngleZ[1][1][0] = 180;
+    scene.actorJointSwingZ[1][1][0] = 180;
+    actors[0].actorJointAngleZ[1][1] = 180;
     std::vector<Vec> s = Tri(0.5, 0.5, 0.1);
     SetActorList(0, {{s, 2}, {s, 2}, {s, 2}, {s, 1}, {s, NO_JOINT}, {s, NO_JOINT}});
     ResetMatrices();
@@ -279,12 +317,12 @@ TEST(JointSwitch, AnAllUnjointedListIsDrawnRigid) {
 
 TEST(JointSwitch, NoTransformLeaksIntoTheNextFigureOrFrame) {
     QuarterTurnJoint2();
-    actorJointSwingZ[2][1][1] = 90;
-    actorJointAngleZ[2][1][1] = 45;
+    scene.actorJointSwingZ[2][1][1] = 90;
+    actors[1].actorJointAngleZ[2][1] = 45;
     std::vector<Vec> s = Tri(0.5, 0.5, 0.1);
     SetActorList(0, {{s, NO_JOINT}, {s, 2}});
     SetActorList(1, {{s, NO_JOINT}, {s, NO_JOINT}});
-    actorPose[1] = 1;
+    actors[1].actorPose = 1;
     ResetMatrices();
     auto drawn = DrawnPolygons([] {
         DrawPartList(0);
@@ -310,7 +348,7 @@ TEST(JointSwitch, JointNumbersAndPosesOutsideTheTablesDrawWithoutATransform) {
     ExpectCorners(drawn[3], s, "after joint -3");
     ExpectCorners(drawn[4], s, "after joint 20");
     ExpectModelviewIdentity("after the list");
-    actorPose[0] = 7;
+    actors[0].actorPose = 7;
     SetActorList(0, {{s, 2}, {s, 2}});
     drawn = DrawnPolygons([] { DrawPartList(0); });
     ASSERT_EQ(drawn.size(), 2u);
@@ -320,11 +358,11 @@ TEST(JointSwitch, JointNumbersAndPosesOutsideTheTablesDrawWithoutATransform) {
 
 TEST(JointSwitch, AvatarTiltsComeBeforeTheSwingAndAreUndoneInReverse) {
     ClearJoints();
-    avatarJointCount = 1;
+    scene.avatarJointCount = 1;
     viewer.avatarPose = 2;
-    avatarJointTiltZ[1][2] = 90;
-    avatarJointSwingX[1][2] = 180;
-    avatarJointAngleX[1][2] = 180;
+    scene.avatarJointTiltZ[1][2] = 90;
+    scene.avatarJointSwingX[1][2] = 180;
+    avatar.avatarJointAngleX[1][2] = 180;
     std::vector<Vec> s = Tri(0.5, 0.25, 0.1);
     SetAvatarList({{s, 1}, {s, 1}, {s, NO_JOINT}, {s, NO_JOINT}});
     ResetMatrices();
@@ -336,16 +374,14 @@ TEST(JointSwitch, AvatarTiltsComeBeforeTheSwingAndAreUndoneInReverse) {
     ExpectCorners(drawn[1], Turned(s, [](Vec v) { return Vec{-v.y, -v.x}; }), "tilted");
     ExpectCorners(drawn[3], s, "after -10");
     ExpectModelviewIdentity("after the avatar list");
-    EXPECT_EQ(avatarJointApplied, 0);
     // The same pair called on their own, as the list walk uses them.
-    appliedJoint = 1;
-    appliedAngleX = 180;
-    ApplyJoint(AVATAR_FIGURE, 1);
+    JointPose pose = LookupJoint(Figure(AVATAR_FIGURE), 1);
+    ApplyJointPose(pose);
     double m[16];
     glGetDoublev(GL_MODELVIEW_MATRIX, m);
     EXPECT_NEAR(m[0], 0, 1e-6);  // x turned onto -y
-    UndoJoint(AVATAR_FIGURE);
-    ExpectModelviewIdentity("after ApplyJoint and UndoJoint");
+    UndoJointPose(pose);
+    ExpectModelviewIdentity("after ApplyJointPose and UndoJointPose");
     viewer.avatarPose = 0;
 }
 
@@ -373,18 +409,18 @@ TEST(FigureTextures, OnlyFlagOneTexturesAndOtherFlagsDrawPlain) {
 // ---- Actor placement and drawing range.
 
 void PlaceActorZero(double x, double y, double z, double heading, double offset) {
-    actorStartX[0] = x;
-    actorStartY[0] = y;
-    actorStartZ[0] = z;
-    actorWalkedX[0] = actorWalkedZ[0] = 0;
-    actorHeading[0] = heading;
-    actorModelHeadingOffset[0] = offset;
-    actorCullEnabled[0] = 0;
+    scene.actorStartX[0] = x;
+    scene.actorStartY[0] = y;
+    scene.actorStartZ[0] = z;
+    actors[0].actorWalkedX = actors[0].actorWalkedZ = 0;
+    actors[0].actorHeading = heading;
+    scene.actorModelHeadingOffset[0] = offset;
+    scene.actorCullEnabled[0] = 0;
 }
 
 TEST(ActorPlacement, TheFigureStandsAtItsPointTurnedByItsHeadingAndIsTakenBack) {
     ClearJoints();
-    actorJointCount[0] = -1;
+    scene.actorJointCount[0] = -1;
     SetActorList(0, {{{{0, 0, 0.1}, {0, 0, 0.2}, {0, 0.1, 0.2}}, NO_JOINT}});
     PlaceActorZero(0.25, -0.5, 0, 60, 30);  // turned by -90 about y: z goes to -x
     ResetMatrices();
@@ -396,62 +432,62 @@ TEST(ActorPlacement, TheFigureStandsAtItsPointTurnedByItsHeadingAndIsTakenBack) 
 
 TEST(ActorPlacement, OutsideItsDrawingRangeAnActorIsNotDrawnAndItsLimbsStop) {
     ClearJoints();
-    actorJointCount[0] = 0;
-    actorPose[0] = 1;
-    actorJointSwingX[0][1][0] = 30;
-    actorJointStepX[0][1][0] = 10;
+    scene.actorJointCount[0] = 0;
+    actors[0].actorPose = 1;
+    scene.actorJointSwingX[0][1][0] = 30;
+    actors[0].actorJointStepX[0][1] = 10;
     SetActorList(0, {{Tri(0, 0, 0.1), NO_JOINT}});
     PlaceActorZero(0.5, 0, 0, 0, 0);
-    actorCullEnabled[0] = 1;
-    actorCullDistance[0] = 50;
-    startEyeX = startEyeZ = 0;
+    scene.actorCullEnabled[0] = 1;
+    scene.actorCullDistance[0] = 50;
+    scene.startEyeX = scene.startEyeZ = 0;
     viewer.walkedX = -100;  // 100.5 away along x: out of range
     viewer.walkedZ = 0;
     ResetMatrices();
     EXPECT_TRUE(DrawnPolygons([] { DrawActor(0); }).empty());
     EXPECT_TRUE(DrawnPolygons([] { DrawActor(0); }).empty());
-    EXPECT_EQ(actorJointAngleX[0][1][0], 0);
+    EXPECT_EQ(actors[0].actorJointAngleX[0][1], 0);
     viewer.walkedX = -49;  // 49.5 away: drawn, and the limbs move on
     EXPECT_EQ(DrawnPolygons([] { DrawActor(0); }).size(), 1u);
-    EXPECT_EQ(actorJointAngleX[0][1][0], 10);
+    EXPECT_EQ(actors[0].actorJointAngleX[0][1], 10);
     viewer.walkedX = 50.5;  // 50 away on the other side: the range is strict
     EXPECT_TRUE(DrawnPolygons([] { DrawActor(0); }).empty());
     viewer.walkedX = 0.5;
     viewer.walkedZ = -49.9;
     EXPECT_EQ(DrawnPolygons([] { DrawActor(0); }).size(), 1u);
-    EXPECT_EQ(actorJointAngleX[0][1][0], 20);  // resumed where it stopped
+    EXPECT_EQ(actors[0].actorJointAngleX[0][1], 20);  // resumed where it stopped
     viewer.walkedX = viewer.walkedZ = 0;
     ExpectModelviewIdentity("after the actor");
 }
 
 TEST(ActorPlacement, ARangeLimitedActorOutOfRangeStandsButSwingsItsLimbs) {
     ClearJoints();
-    actorLastIndex = 0;
-    actorJointCount[0] = 0;
-    actorPose[0] = 1;
-    actorJointSwingX[0][1][0] = 30;
-    actorJointStepX[0][1][0] = 10;
+    scene.actorLastIndex = 0;
+    scene.actorJointCount[0] = 0;
+    actors[0].actorPose = 1;
+    scene.actorJointSwingX[0][1][0] = 30;
+    actors[0].actorJointStepX[0][1] = 10;
     SetActorList(0, {{Tri(0, 0, 0.1), NO_JOINT}});
     PlaceActorZero(100, 0, 0, 0, 0);
-    actorX[0] = 100;
-    actorZ[0] = 0;
-    actorRangeLimited[0] = 1;
-    actorActiveRange[0] = 20;
-    actorActive[0] = actorAccelerating[0] = 1;
-    actorMaxSpeed[0] = 5;
-    actorTimer[0] = 7;
+    actors[0].actorX = 100;
+    actors[0].actorZ = 0;
+    scene.actorRangeLimited[0] = 1;
+    scene.actorActiveRange[0] = 20;
+    actors[0].actorActive = actors[0].actorAccelerating = 1;
+    scene.actorMaxSpeed[0] = 5;
+    actors[0].actorTimer = 7;
     viewer.walkedX = viewer.walkedZ = 0;
     ResetMatrices();
     for (int f = 0; f < 3; f++) {
         StepActor(0);
         DrawActor(0);
     }
-    EXPECT_EQ(actorTimer[0], 7);
-    EXPECT_EQ(actorX[0], 100);
-    EXPECT_EQ(actorWalkedZ[0], 0);
-    EXPECT_EQ(actorJointAngleX[0][1][0], 30);
-    actorRangeLimited[0] = 0;
-    actorLastIndex = -1;
+    EXPECT_EQ(actors[0].actorTimer, 7);
+    EXPECT_EQ(actors[0].actorX, 100);
+    EXPECT_EQ(actors[0].actorWalkedZ, 0);
+    EXPECT_EQ(actors[0].actorJointAngleX[0][1], 30);
+    scene.actorRangeLimited[0] = 0;
+    scene.actorLastIndex = -1;
 }
 
 }  // namespace

@@ -17,9 +17,8 @@
 // viewer stands at (0, -10, 0) looking along -z; the follow camera's boom is
 // 60 long (observer start (0, -30, 60), target (0, 0, 0)).
 inline SceneDescription BaseFigureScene(int viewMode) {
-    ResetSceneModel();
     SceneDescription s;
-    CopySettingsFromModel(s);
+    CopyDefaultSettings(s);
     SetSetting(s, FIELD_fieldOfView, 60);
     SetSetting(s, FIELD_farPlane, 10000);
     SetSetting(s, FIELD_startEyeY, -10);

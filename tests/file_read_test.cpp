@@ -84,7 +84,7 @@ TEST(FileRead, TheLimitIsExactAndNothingStaysCharged) {
     TempDir dir("file-read-limit");
     std::string text(3u << 20, 'x');  // more than one read
     ASSERT_TRUE(SaveTextFile(dir.File("text"), text));
-    size_t before = sceneMemoryInUse;
+    size_t before = sceneMemory.inUse;
     FileReadResult result;
     FileReadOptions exact = {text.size(), true, true};
     EXPECT_EQ(ReadBytes(dir.File("text"), exact, &result), text);
@@ -92,13 +92,13 @@ TEST(FileRead, TheLimitIsExactAndNothingStaysCharged) {
     FileReadOptions under = {text.size() - 1, true, true};
     ReadBytes(dir.File("text"), under, &result);
     EXPECT_EQ(result, FILE_TOO_LARGE);
-    EXPECT_EQ(sceneMemoryInUse, before);
+    EXPECT_EQ(sceneMemory.inUse, before);
     // The budget bounds a charged read as the limit does.
-    sceneMemoryBudget = before + (1u << 20);
+    sceneMemory.budget = before + (1u << 20);
     ReadBytes(dir.File("text"), TEXT, &result);
-    sceneMemoryBudget = SCENE_MEMORY_BUDGET;
+    sceneMemory.budget = SCENE_MEMORY_BUDGET;
     EXPECT_EQ(result, FILE_TOO_LARGE);
-    EXPECT_EQ(sceneMemoryInUse, before);
+    EXPECT_EQ(sceneMemory.inUse, before);
 }
 
 TEST(FileRead, EmptySceneFileIsMadeOnlyAsANewFileInItsFolder) {
@@ -119,14 +119,14 @@ TEST(FileRead, EmptySceneFileIsMadeOnlyAsANewFileInItsFolder) {
 
 // ---- The scene loader on files it cannot use and claims past the budget.
 
-// The model as an empty file leaves it (counts at their defaults).
-void ExpectEmptyScene(const char* what) {
-    EXPECT_EQ(texPolyVertexCount, 0) << what;
-    EXPECT_EQ(flatPolyVertexCount, 0) << what;
-    EXPECT_EQ(avatarPolyVertexCount, 0) << what;
-    EXPECT_EQ(actorLastIndex, -1) << what;
-    EXPECT_EQ(obstacleCount, 0) << what;
-    EXPECT_LE(actorWaypointX.rows * actorWaypointX.cols, 3u * 50) << what;
+// The scene as an empty file leaves it (counts at their defaults).
+void ExpectEmptyScene(const Scene& s, const char* what) {
+    EXPECT_EQ(s.texPolyVertexCount, 0) << what;
+    EXPECT_EQ(s.flatPolyVertexCount, 0) << what;
+    EXPECT_EQ(s.avatarPolyVertexCount, 0) << what;
+    EXPECT_EQ(s.actorLastIndex, -1) << what;
+    EXPECT_EQ(s.obstacleCount, 0) << what;
+    EXPECT_LE(s.actorWaypointX.rows * s.actorWaypointX.cols, 3u * 50) << what;
 }
 
 TEST(SceneFileOutcome, UnusableFilesGiveAMessageAndAnEmptyScene) {
@@ -144,15 +144,13 @@ TEST(SceneFileOutcome, UnusableFilesGiveAMessageAndAnEmptyScene) {
         {"missing", false, SCENE_MISSING, false},
         {"created", true, SCENE_READ, false},
     };
+    auto scene = std::make_unique<Scene>();
     for (const Case& c : cases) {
-        ResetSceneModel();
-        sceneStdinText = "";
-        bool read = ReadSceneFile(dir.File(c.name).c_str(), c.create);
-        sceneStdinText = nullptr;
-        EXPECT_EQ(read, c.outcome == SCENE_READ) << c.name;
-        EXPECT_EQ(sceneFileOutcome, c.outcome) << c.name;
-        EXPECT_EQ(SceneFileMessage() != nullptr, c.message) << c.name;
-        ExpectEmptyScene(c.name);
+        SceneReadResult read =
+            ReadSceneFile(*scene, dir.File(c.name).c_str(), c.create, SceneReadOptions());
+        EXPECT_EQ(read.outcome, c.outcome) << c.name;
+        EXPECT_EQ(SceneFileMessage(read.outcome) != nullptr, c.message) << c.name;
+        ExpectEmptyScene(*scene, c.name);
     }
     EXPECT_TRUE(FileExists(dir.File("created")));
     EXPECT_FALSE(FileExists(dir.path + "/../nowhere"));
@@ -174,21 +172,23 @@ TEST(SceneFileOutcome, ClaimsPastTheBudgetEndAsAnEmptySceneWithNothingHeld) {
         {"file count", &claim, ""},
         {"stdin sizes", &actors, "1 1 49 2000000000"},
     };
+    auto scene = std::make_unique<Scene>();
+    SceneReadOptions options;
     for (const Case& c : cases) {
-        ResetSceneModel();
-        size_t before = sceneMemoryInUse;
-        sceneMemoryBudget = before + (8u << 20);
-        ReadSceneText(*c.text, c.stdinText);
-        sceneMemoryBudget = SCENE_MEMORY_BUDGET;
-        EXPECT_EQ(sceneFileOutcome, SCENE_OUT_OF_MEMORY) << c.what;
-        ASSERT_NE(SceneFileMessage(), nullptr);
-        EXPECT_STREQ(SceneFileMessage(), "Out of memory.");
-        ExpectEmptyScene(c.what);
-        EXPECT_LE(sceneMemoryInUse, before + (1u << 20)) << c.what << ": memory kept";
+        size_t before = sceneMemory.inUse;
+        sceneMemory.budget = before + (8u << 20);
+        options.stdinText = c.stdinText;
+        SceneReadResult read = ReadSceneFromMemory(*scene, c.text->data(), c.text->size(), options);
+        sceneMemory.budget = SCENE_MEMORY_BUDGET;
+        EXPECT_EQ(read.outcome, SCENE_OUT_OF_MEMORY) << c.what;
+        ASSERT_NE(SceneFileMessage(read.outcome), nullptr);
+        EXPECT_STREQ(SceneFileMessage(read.outcome), "Out of memory.");
+        ExpectEmptyScene(*scene, c.what);
+        EXPECT_LE(sceneMemory.inUse, before + (1u << 20)) << c.what << ": memory kept";
         // The same within the budget reads on.
-        ResetSceneModel();
-        ReadSceneText(*c.text, c.stdinText);
-        EXPECT_EQ(sceneFileOutcome, SCENE_READ) << c.what;
+        read = ReadSceneFromMemory(*scene, c.text->data(), c.text->size(), options);
+        EXPECT_EQ(read.outcome, SCENE_READ) << c.what;
+        ResetScene(*scene);
     }
 }
 

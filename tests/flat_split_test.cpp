@@ -18,7 +18,6 @@ constexpr int FLAT_VERTICES = 3000;
 
 // A generated scene with a long plain list, one record to a line.
 std::string SceneText(bool crlf = false) {
-    ResetSceneModel();
     SceneShape shape;
     shape.texVertices = 40;
     shape.flatVertices = FLAT_VERTICES;

@@ -171,7 +171,6 @@ TEST(HostileFiles, StandardInputIsBoundedInBytesWaitingAndMemory) {
 // programs read them: every run ends by itself, none by a signal.
 TEST(HostileFiles, FilesChangingWhileReadNeverKillAProgram) {
     TempDir root("hostile-changing");
-    ResetSceneModel();
     SceneShape shape;
     shape.texVertices = 20000;
     shape.flatVertices = 60000;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/app.h"
 #include "scene/scene.h"
 #include "scene/scene_reader.h"
 #include "scene/stdin_sizes.h"
@@ -35,10 +36,7 @@ class HostileScene : public ::testing::Test {
         bitmapDir = nullptr;
     }
     void SetUp() override { StartHeadlessApp(""); }
-    void TearDown() override {
-        FreeLoadedImages();
-        StopHeadlessApp();
-    }
+    void TearDown() override { StopHeadlessApp(); }
 
     // A small complete scene whose textures name the test bitmap.
     SceneParts Base() const { return SceneParts(textureFile); }
@@ -55,23 +53,23 @@ TEST_F(HostileScene, BaseSceneReadsEveryRecord) {
     SceneParts parts = Base();
     parts.actorCount = 2;
     ASSERT_TRUE(ReadIntoModel(parts.Text(), ""));
-    EXPECT_EQ(readStatus, READ_OK);
-    EXPECT_EQ(texPolyVertexCount, 4);
-    EXPECT_EQ(flatPolyVertexCount, 4);
-    EXPECT_EQ(avatarPolyVertexCount, 4);
-    EXPECT_EQ(avatarJointCount, 1);
-    EXPECT_EQ(actorLastIndex, 1);
-    EXPECT_EQ(obstacleCount, 2);
+    EXPECT_EQ(LastSceneRead().status, READ_OK);
+    EXPECT_EQ(LastLoadedScene().scene.texPolyVertexCount, 4);
+    EXPECT_EQ(LastLoadedScene().scene.flatPolyVertexCount, 4);
+    EXPECT_EQ(LastLoadedScene().scene.avatarPolyVertexCount, 4);
+    EXPECT_EQ(LastLoadedScene().scene.avatarJointCount, 1);
+    EXPECT_EQ(LastLoadedScene().scene.actorLastIndex, 1);
+    EXPECT_EQ(LastLoadedScene().scene.obstacleCount, 2);
     for (int i = 0; i <= 1; ++i) {
-        EXPECT_EQ(actorWaypointCount[i], 2);
-        EXPECT_EQ(actorPartVertexCount[i], 4);
-        EXPECT_EQ(actorJointCount[i], 1);
+        EXPECT_EQ(LastLoadedScene().scene.actorWaypointCount[i], 2);
+        EXPECT_EQ(LastLoadedScene().scene.actorPartVertexCount[i], 4);
+        EXPECT_EQ(LastLoadedScene().scene.actorJointCount[i], 1);
     }
-    EXPECT_EQ(actorStartX[1], 20);
-    EXPECT_EQ(flatPolyEnd[4], 1);
-    EXPECT_STREQ(texPolyTexName[3].text(), textureFile.c_str());
-    EXPECT_EQ(viewMode, 1);
-    EXPECT_EQ(engineShake, 0.17) << "the last setting";
+    EXPECT_EQ(LastLoadedScene().scene.actorStartX[1], 20);
+    EXPECT_EQ(LastLoadedScene().scene.flatPolyEnd[4], 1);
+    EXPECT_STREQ(SlotName(LastLoadedScene().scene, LastLoadedScene().scene.texPolyTexName[3]), textureFile.c_str());
+    EXPECT_EQ(LastLoadedScene().scene.viewMode, 1);
+    EXPECT_EQ(LastLoadedScene().scene.engineShake, 0.17) << "the last setting";
 }
 
 // ---- Truncation.
@@ -85,11 +83,11 @@ TEST_F(HostileScene, TruncatedAtEveryByteLoadsAndDraws) {
         ASSERT_TRUE(DrawFramesHoldingKeys(2));
     }
     // The whole file is read to its end; with no byte nothing changes.
-    EXPECT_EQ(readStatus, READ_OK);
-    EXPECT_EQ(flatPolyVertexCount, 4);
+    EXPECT_EQ(loaded->read.status, READ_OK);
+    EXPECT_EQ(loaded->scene.flatPolyVertexCount, 4);
     ASSERT_TRUE(LoadIntoRunningApp("", ""));
-    EXPECT_EQ(actorLastIndex, -1);
-    EXPECT_EQ(texPolyVertexCount, 0);
+    EXPECT_EQ(loaded->scene.actorLastIndex, -1);
+    EXPECT_EQ(loaded->scene.texPolyVertexCount, 0);
 }
 
 TEST_F(HostileScene, TruncatedAtEveryLineInEveryViewMode) {
@@ -124,9 +122,11 @@ TEST_F(HostileScene, ListCountsAtCapacityLoadAndOnePastAreRefused) {
             SceneParts parts = Base();
             parts.*c.count = c.capacity + extra;
             ASSERT_TRUE(LoadEveryViewMode(parts, "", 2));
-            int loaded = c.count == &SceneParts::texCount ? texPolyVertexCount : avatarPolyVertexCount;
-            EXPECT_EQ(loaded, extra ? 0 : c.capacity);
-            EXPECT_EQ(readStatus, extra ? READ_OUT_OF_RANGE : READ_OK);
+            const Scene& scene = loaded->scene;
+            int count = c.count == &SceneParts::texCount ? scene.texPolyVertexCount
+                                                         : scene.avatarPolyVertexCount;
+            EXPECT_EQ(count, extra ? 0 : c.capacity);
+            EXPECT_EQ(loaded->read.status, extra ? READ_OUT_OF_RANGE : READ_OK);
         }
     }
 }
@@ -137,8 +137,8 @@ TEST_F(HostileScene, ActorsAtCapacityLoadAndOnePastAreRefused) {
         SceneParts parts = Base();
         parts.actorCount = ACTOR_CAPACITY + extra;
         ASSERT_TRUE(LoadEveryViewMode(parts, "", 2));
-        EXPECT_EQ(actorLastIndex, extra ? -1 : ACTOR_CAPACITY - 1);
-        EXPECT_EQ(readStatus, extra ? READ_OUT_OF_RANGE : READ_OK);
+        EXPECT_EQ(loaded->scene.actorLastIndex, extra ? -1 : ACTOR_CAPACITY - 1);
+        EXPECT_EQ(loaded->read.status, extra ? READ_OUT_OF_RANGE : READ_OK);
     }
 }
 
@@ -148,23 +148,23 @@ TEST_F(HostileScene, PartListsAtCapacityLoadAndLongerAreRefused) {
         SceneParts parts = Base();
         parts.partCount = parts.partCapacity = PART_CAPACITY;
         ASSERT_TRUE(LoadEveryViewMode(parts, "", 2));
-        EXPECT_EQ(actorPartVertexCount[0], PART_CAPACITY);
-        EXPECT_EQ(readStatus, READ_OK);
+        EXPECT_EQ(loaded->scene.actorPartVertexCount[0], PART_CAPACITY);
+        EXPECT_EQ(loaded->read.status, READ_OK);
     }
     {
         SCOPED_TRACE("M = 2002");
         SceneParts parts = Base();
         parts.partCount = parts.partCapacity = PART_CAPACITY + 1;
         ASSERT_TRUE(LoadEveryViewMode(parts, "", 2));
-        EXPECT_EQ(partCapacity, 1) << "the refused M keeps its preset";
-        EXPECT_EQ(readStatus, READ_OUT_OF_RANGE);
+        EXPECT_EQ(loaded->scene.partCapacity, 1) << "the refused M keeps its preset";
+        EXPECT_EQ(loaded->read.status, READ_OUT_OF_RANGE);
     }
     {
         SCOPED_TRACE("a list one longer than M");
         SceneParts parts = Base();
         parts.partCount = parts.partCapacity + 1;
         ASSERT_TRUE(LoadEveryViewMode(parts, "", 2));
-        EXPECT_EQ(readStatus, READ_OUT_OF_RANGE);
+        EXPECT_EQ(loaded->read.status, READ_OUT_OF_RANGE);
     }
 }
 
@@ -175,9 +175,9 @@ TEST_F(HostileScene, JointCountsAtCapacityLoadAndOnePastAreRefused) {
             SceneParts parts = Base();
             (avatar ? parts.avatarJoints : parts.actorJoints) = JOINT_CAPACITY + extra;
             ASSERT_TRUE(LoadEveryViewMode(parts, "", 2));
-            EXPECT_EQ(readStatus, extra ? READ_OUT_OF_RANGE : READ_OK);
+            EXPECT_EQ(loaded->read.status, extra ? READ_OUT_OF_RANGE : READ_OK);
             if (!extra) {
-                EXPECT_EQ(avatar ? avatarJointCount : actorJointCount[0], JOINT_CAPACITY - 1);
+                EXPECT_EQ(avatar ? loaded->scene.avatarJointCount : loaded->scene.actorJointCount[0], JOINT_CAPACITY - 1);
             }
         }
     }
@@ -256,12 +256,12 @@ TEST_F(HostileScene, NamesOfZero199And500CharactersKeepTheFieldsAfterThem) {
     parts.texNames = {"", std::string(199, 'n'), std::string(500, 'x')};
     ASSERT_TRUE(LoadEveryViewMode(parts, "", 2));
     ASSERT_TRUE(ReadIntoModel(parts.Text(), ""));
-    EXPECT_EQ(std::string(texPolyTexName[0].text()), "");
-    EXPECT_EQ(std::string(texPolyTexName[1].text()), std::string(199, 'n'));
-    EXPECT_EQ(std::string(texPolyTexName[2].text()), std::string(199, 'x'));
-    EXPECT_EQ(std::string(texPolyTexName[3].text()), textureFile);
-    EXPECT_EQ(readStatus, READ_OK) << "the rest of the long line was consumed";
-    EXPECT_EQ(flatPolyVertexCount, 4);
+    EXPECT_EQ(std::string(SlotName(loaded->scene, loaded->scene.texPolyTexName[0])), "");
+    EXPECT_EQ(std::string(SlotName(loaded->scene, loaded->scene.texPolyTexName[1])), std::string(199, 'n'));
+    EXPECT_EQ(std::string(SlotName(loaded->scene, loaded->scene.texPolyTexName[2])), std::string(199, 'x'));
+    EXPECT_EQ(std::string(SlotName(loaded->scene, loaded->scene.texPolyTexName[3])), textureFile);
+    EXPECT_EQ(loaded->read.status, READ_OK) << "the rest of the long line was consumed";
+    EXPECT_EQ(loaded->scene.flatPolyVertexCount, 4);
 }
 
 TEST_F(HostileScene, WildJointNumbersLoadAndDraw) {
@@ -278,9 +278,9 @@ TEST_F(HostileScene, TextureFlagSevenOnTheFirstPolygonDrawsIt) {
     SceneParts parts = Base();
     parts.firstTexFlagToken = "7";
     ASSERT_TRUE(LoadEveryViewMode(parts, "", 2));
-    EXPECT_EQ(texPolyTexFlag[0], 7);
-    EXPECT_EQ(texPolyTexId[0], 0u) << "only flag 1 makes a texture object";
-    EXPECT_NE(texPolyTexId[2], 0u) << "the other textured polygon keeps its texture";
+    EXPECT_EQ(loaded->scene.texPolyTexFlag[0], 7);
+    EXPECT_EQ(loaded->textures.texPolyTexId[0], 0u) << "only flag 1 makes a texture object";
+    EXPECT_NE(loaded->textures.texPolyTexId[2], 0u) << "the other textured polygon keeps its texture";
 }
 
 // ---- Settings that could hang a frame or overflow a conversion.
@@ -319,9 +319,9 @@ TEST_F(HostileScene, ActorStartX1e300LoadsWithABoundedTimer) {
     SceneParts parts = Base();
     parts.actorStartXToken = "1e300";
     ASSERT_TRUE(LoadEveryViewMode(parts, "", 4));
-    EXPECT_EQ(actorStartX[0], 1e300);
-    EXPECT_GE(actorTimer[0], 0);
-    EXPECT_LE(actorTimer[0], 430);
+    EXPECT_EQ(loaded->scene.actorStartX[0], 1e300);
+    EXPECT_GE(loaded->motion.actors[0].actorTimer, 0);
+    EXPECT_LE(loaded->motion.actors[0].actorTimer, 430);
 }
 
 TEST_F(HostileScene, TurnStep1e300InViewModeThree) {
@@ -329,7 +329,7 @@ TEST_F(HostileScene, TurnStep1e300InViewModeThree) {
     parts.Set(FIELD_turnStep, "1e300");
     parts.Set(FIELD_viewMode, "3");
     ASSERT_TRUE(LoadIntoRunningApp(parts.Text(), ""));
-    EXPECT_EQ(viewMode, 3);
+    EXPECT_EQ(loaded->scene.viewMode, 3);
     ASSERT_TRUE(DrawFramesHoldingKeys(12));
 }
 
@@ -339,7 +339,7 @@ TEST_F(HostileScene, ViewModesOutsideOneToFourDraw) {
         SceneParts parts = Base();
         parts.Set(FIELD_viewMode, mode);
         ASSERT_TRUE(LoadIntoRunningApp(parts.Text(), ""));
-        EXPECT_EQ(viewMode, std::stoi(mode));
+        EXPECT_EQ(loaded->scene.viewMode, std::stoi(mode));
         ASSERT_TRUE(DrawFramesHoldingKeys(8));
     }
 }
@@ -383,10 +383,8 @@ TEST_F(HostileScene, ProgramStartsOnAHostileFile) {
     parts.Set(FIELD_followCameraSteps, "0");
     parts.avatarJointToken = "2147483647";
     parts.texNames = {std::string(500, 'x')};
-    sceneStdinText = "2147483647 -1";
-    StartHeadlessApp(parts.Text());
-    sceneStdinText = nullptr;
-    EXPECT_TRUE(TablesHoldTheirCounts());
+    StartHeadlessApp(parts.Text(), 200, 150, 1000, "2147483647 -1");
+    EXPECT_TRUE(TablesHoldTheirCounts(loaded->scene));
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
     EXPECT_TRUE(DrawFramesHoldingKeys(4));
 }

@@ -49,9 +49,9 @@ double ShareNotClear(const RgbImage& image, const double clear[3]) {
 
 // A written scene as the program's reader reads it.
 SceneDescription WrittenScene(const std::string& dir) {
-    ReadSceneText(ReadWholeFile(dir + "/Hod.pro"));
+    const Scene& read = ReadSceneText(ReadWholeFile(dir + "/Hod.pro"));
     SceneDescription scene;
-    DescribeLoadedScene(scene);
+    DescribeLoadedScene(scene, read);
     return scene;
 }
 

@@ -14,8 +14,7 @@ struct MotionScene {
     // Defaults everywhere, the viewer at the origin facing -z with its look
     // target 10 ahead, in the given view mode.
     explicit MotionScene(int viewMode) {
-        ResetSceneModel();
-        CopySettingsFromModel(description);
+        CopyDefaultSettings(description);
         Set(FIELD_startTargetZ, -10);
         Set(FIELD_observerStartZ, 30);
         Set(FIELD_viewMode, viewMode);

@@ -12,18 +12,18 @@ namespace {
 TEST(NullPlatform, StartsTakesInputInOrderAndEndsAtEsc) {
     StartHeadlessApp("", 320, 240);
     // Showing the window sent its size through the resize handler.
-    EXPECT_EQ(clientCentreX, 160.0);
-    EXPECT_EQ(clientCentreY, 120.0);
-    EXPECT_EQ(pauseState, 0);
+    EXPECT_EQ(run.clientCentreX, 160.0);
+    EXPECT_EQ(run.clientCentreY, 120.0);
+    EXPECT_EQ(run.pauseState, 0);
     Plat_PostMessage(WM_KEYDOWN, VK_UP, 0);
     Plat_PostMessage(WM_KEYDOWN, VK_F2, 0);
     Plat_PostMessage(WM_KEYDOWN, VK_ESCAPE, 0);
     Plat_PostMessage(WM_KEYDOWN, VK_DOWN, 0);  // queued before the quit: still handled
     EXPECT_EQ(RunMessageLoop(), 0);
-    EXPECT_EQ(heldKeys.upHeld, 1);
-    EXPECT_EQ(pauseState, 1);
-    EXPECT_EQ(heldKeys.downHeld, 1) << "the quit message comes after everything queued before it";
-    EXPECT_EQ(glContext, nullptr);
+    EXPECT_EQ(run.heldKeys.upHeld, 1);
+    EXPECT_EQ(run.pauseState, 1);
+    EXPECT_EQ(run.heldKeys.downHeld, 1) << "the quit message comes after everything queued before it";
+    EXPECT_EQ(run.glContext, nullptr);
     StopHeadlessApp();
 }
 

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <random>
 #include <utility>
 #include <vector>
@@ -15,14 +16,29 @@ namespace {
 
 typedef std::vector<std::pair<double, double>> Points;
 
+// The scene the queries ask about, and its index.
+std::unique_ptr<Scene> scene = std::make_unique<Scene>();
+ObstacleIndex index;
+
 void SetObstacles(const Points& points) {
-    obstacleX.Allocate(points.size() + 1);
-    obstacleZ.Allocate(points.size() + 1);
+    Scene& s = *scene;
+    s.obstacleX.Allocate(points.size() + 1);
+    s.obstacleZ.Allocate(points.size() + 1);
     for (size_t i = 0; i < points.size(); i++) {
-        obstacleX[i + 1] = points[i].first;
-        obstacleZ[i + 1] = points[i].second;
+        s.obstacleX[i + 1] = points[i].first;
+        s.obstacleZ[i + 1] = points[i].second;
     }
-    obstacleCount = (int)points.size();
+    s.obstacleCount = (int)points.size();
+    index = BuildObstacleIndex(s);
+}
+
+bool Near(double x, double z, double r) { return ObstacleNear(index, x, z, r); }
+bool NearLinear(double x, double z, double r) { return ObstacleNearLinear(*scene, x, z, r); }
+
+// The count changed in place: the index is built anew, as a load does.
+void SetCount(int count) {
+    scene->obstacleCount = count;
+    index = BuildObstacleIndex(*scene);
 }
 
 struct Tally {
@@ -30,8 +46,8 @@ struct Tally {
 };
 
 void Compare(double x, double z, double r, Tally* tally) {
-    bool indexed = ObstacleNear(x, z, r);
-    bool scanned = ObstacleNearLinear(x, z, r);
+    bool indexed = Near(x, z, r);
+    bool scanned = NearLinear(x, z, r);
     if (indexed != scanned) {
         tally->disagreements++;
         ADD_FAILURE() << "index says " << indexed << " at (" << x << ", " << z << ") r " << r;
@@ -107,11 +123,11 @@ TEST(ObstacleIndex, StrictEdgesOnALattice) {
     for (int i = 0; i < 50; i++)
         for (int j = 0; j < 50; j++) points.push_back({i * 16.0, j * 16.0});
     SetObstacles(points);
-    EXPECT_FALSE(ObstacleNear(8, 100, 8));
-    EXPECT_FALSE(ObstacleNear(8, 8, 8));
-    EXPECT_TRUE(ObstacleNear(7.999, 100, 8));
-    EXPECT_TRUE(ObstacleNear(16 * 49 + 7.999, 16 * 49, 8));
-    EXPECT_FALSE(ObstacleNear(16 * 49 + 8, 16 * 49, 8));
+    EXPECT_FALSE(Near(8, 100, 8));
+    EXPECT_FALSE(Near(8, 8, 8));
+    EXPECT_TRUE(Near(7.999, 100, 8));
+    EXPECT_TRUE(Near(16 * 49 + 7.999, 16 * 49, 8));
+    EXPECT_FALSE(Near(16 * 49 + 8, 16 * 49, 8));
     Tally tally;
     for (int i = -1; i <= 100; i++)
         for (int j = -1; j <= 100; j++) Compare(i * 8.0, j * 8.0 + 3, 8, &tally);
@@ -128,44 +144,38 @@ TEST(ObstacleIndex, NonFiniteValuesAndDegenerateRadii) {
         for (double z : {0.0, 5.0, 100.0, nan, -inf, -5e307})
             for (double r : {8.0, 0.0, -8.0, nan, inf, 1e308}) Compare(x, z, r, &tally);
     EXPECT_EQ(tally.disagreements, 0);
-    EXPECT_TRUE(ObstacleNear(1, 1, 8));
-    EXPECT_FALSE(ObstacleNear(1, 1, 0));
-    EXPECT_TRUE(ObstacleNear(-1e300, 1e300, inf));  // every finite point lies within
-    EXPECT_FALSE(ObstacleNear(nan, 0, 8));
+    EXPECT_TRUE(Near(1, 1, 8));
+    EXPECT_FALSE(Near(1, 1, 0));
+    EXPECT_TRUE(Near(-1e300, 1e300, inf));  // every finite point lies within
+    EXPECT_FALSE(Near(nan, 0, 8));
 }
 
-TEST(ObstacleIndex, FollowsChangesOfTheTablesAndTheCount) {
+TEST(ObstacleIndex, CountsAtOrBelowZeroOrPastTheTables) {
     SetObstacles({{0, 0}, {50, 50}});
-    EXPECT_TRUE(ObstacleNear(50, 51, 8));
-    obstacleCount = 1;  // the second point is no longer an obstacle
-    EXPECT_FALSE(ObstacleNear(50, 51, 8));
-    obstacleCount = 0;
-    EXPECT_FALSE(ObstacleNear(0, 0, 8));
-    obstacleCount = -3;
-    EXPECT_FALSE(ObstacleNear(0, 0, 8));
+    EXPECT_TRUE(Near(50, 51, 8));
+    SetCount(1);  // the second point is no longer an obstacle
+    EXPECT_FALSE(Near(50, 51, 8));
+    SetCount(0);
+    EXPECT_FALSE(Near(0, 0, 8));
+    SetCount(-3);
+    EXPECT_FALSE(Near(0, 0, 8));
     SetObstacles({{200, 200}, {300, 300}, {400, 400}});
-    EXPECT_FALSE(ObstacleNear(0, 0, 8));
-    EXPECT_TRUE(ObstacleNear(400, 401, 8));
+    EXPECT_FALSE(Near(0, 0, 8));
+    EXPECT_TRUE(Near(400, 401, 8));
     // A count beyond the tables reads only what they hold.
-    obstacleCount = 1000;
-    EXPECT_TRUE(ObstacleNear(400, 401, 8));
-    EXPECT_FALSE(ObstacleNearLinear(500, 500, 8));
-    // Values changed in place are seen after an explicit rebuild.
-    obstacleCount = 3;
-    obstacleX[3] = 500;
-    obstacleZ[3] = 500;
-    BuildObstacleIndex();
-    EXPECT_TRUE(ObstacleNear(500, 501, 8));
-    EXPECT_FALSE(ObstacleNear(400, 401, 8));
+    SetCount(1000);
+    EXPECT_TRUE(Near(400, 401, 8));
+    EXPECT_FALSE(NearLinear(500, 500, 8));
 }
 
 TEST(ObstacleIndex, FindObstacleHitChecksTheViewer) {
     SetObstacles({{3, -9}});
+    ViewerState viewer;
     viewer.viewerX = 0, viewer.viewerZ = -2;
-    EXPECT_TRUE(FindObstacleHit(8));
+    EXPECT_TRUE(FindObstacleHit(index, viewer, 8));
     viewer.viewerZ = -1;  // exactly 8 away on z
-    EXPECT_FALSE(FindObstacleHit(8));
-    EXPECT_TRUE(FindObstacleHit(8.001));
+    EXPECT_FALSE(FindObstacleHit(index, viewer, 8));
+    EXPECT_TRUE(FindObstacleHit(index, viewer, 8.001));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <string>
 #include <sys/wait.h>
 
+#include "app/app.h"
 #include "scene/scene.h"
 #include "scene/scene_reader.h"
 #include "tests/support/headless_app.h"
@@ -25,10 +26,7 @@ class PartCapacity : public ::testing::Test {
         ASSERT_TRUE(WriteBitmap24(bitmaps.File("t.bmp").c_str(), rgb, 2, 2));
         StartHeadlessApp("");
     }
-    void TearDown() override {
-        FreeLoadedImages();
-        StopHeadlessApp();
-    }
+    void TearDown() override { StopHeadlessApp(); }
 
     // Three actors with part lists of count parts under capacity M = 0.
     SceneParts WithoutPolygons(int count) const {
@@ -46,15 +44,16 @@ TEST_F(PartCapacity, ActorsWithoutPolygonsAndEverythingAfterThemAreRead) {
     for (int count : {0, -3}) {
         SCOPED_TRACE("part count " + std::to_string(count));
         ASSERT_TRUE(ReadIntoModel(WithoutPolygons(count).Text(), ""));
-        EXPECT_EQ(readStatus, READ_OK);
-        EXPECT_EQ(partCapacity, 0);
-        EXPECT_EQ(actorLastIndex, 2);
-        for (int i = 0; i <= 2; i++) EXPECT_EQ(actorPartVertexCount[i], count);
-        EXPECT_EQ(actorStartX[2], 40) << "the last actor's start";
-        EXPECT_EQ(actorStartHeading[2], 74);
-        EXPECT_EQ(actorJointCount[2], 1) << "the joint block after the parts";
-        EXPECT_EQ(texPolyVertexCount, 4);
-        EXPECT_EQ(flatPolyEnd[4], 1) << "the last record of the file";
+        const Scene& s = LastLoadedScene().scene;
+        EXPECT_EQ(LastSceneRead().status, READ_OK);
+        EXPECT_EQ(s.partCapacity, 0);
+        EXPECT_EQ(s.actorLastIndex, 2);
+        for (int i = 0; i <= 2; i++) EXPECT_EQ(s.actorPartVertexCount[i], count);
+        EXPECT_EQ(s.actorStartX[2], 40) << "the last actor's start";
+        EXPECT_EQ(s.actorStartHeading[2], 74);
+        EXPECT_EQ(s.actorJointCount[2], 1) << "the joint block after the parts";
+        EXPECT_EQ(s.texPolyVertexCount, 4);
+        EXPECT_EQ(s.flatPolyEnd[4], 1) << "the last record of the file";
     }
 }
 
@@ -64,31 +63,32 @@ TEST_F(PartCapacity, CountsAreMeasuredAgainstThePreparedTables) {
     SceneParts one = WithoutPolygons(1);
     one.actorCount = 1;
     ASSERT_TRUE(ReadIntoModel(one.Text(), ""));
-    EXPECT_EQ(readStatus, READ_OK);
-    EXPECT_EQ(actorPartVertexCount[0], 1);
-    EXPECT_EQ(flatPolyEnd[4], 1);
+    const Scene* s = &LastLoadedScene().scene;
+    EXPECT_EQ(LastSceneRead().status, READ_OK);
+    EXPECT_EQ(s->actorPartVertexCount[0], 1);
+    EXPECT_EQ(s->flatPolyEnd[4], 1);
 
     one.partCount = 2;
     ASSERT_TRUE(ReadIntoModel(one.Text(), ""));
-    EXPECT_EQ(readStatus, READ_OUT_OF_RANGE) << "one row past the prepared tables";
+    EXPECT_EQ(LastSceneRead().status, READ_OUT_OF_RANGE) << "one row past the prepared tables";
 
     // Actor 1 has no column in the prepared tables: only counts below 1 fit.
     SceneParts all = WithoutPolygons(1);
     ASSERT_TRUE(ReadIntoModel(all.Text(), ""));
-    EXPECT_EQ(readStatus, READ_OUT_OF_RANGE);
-    EXPECT_EQ(actorPartVertexCount[0], 1);
+    EXPECT_EQ(LastSceneRead().status, READ_OUT_OF_RANGE);
+    EXPECT_EQ(s->actorPartVertexCount[0], 1);
 
     // Standard input sizes the prepared tables: 3 actors, rows 0..5.
     all.partCount = 5;
     ASSERT_TRUE(ReadIntoModel(all.Text(), "3 5\n"));
-    EXPECT_EQ(readStatus, READ_OK);
-    EXPECT_EQ(actorPartVertexCount[2], 5);
-    EXPECT_EQ(flatPolyEnd[4], 1);
+    EXPECT_EQ(LastSceneRead().status, READ_OK);
+    EXPECT_EQ(s->actorPartVertexCount[2], 5);
+    EXPECT_EQ(s->flatPolyEnd[4], 1);
 }
 
 TEST_F(PartCapacity, ScenesWithoutPolygonsDrawCleanInEveryViewMode) {
     EXPECT_TRUE(LoadEveryViewMode(WithoutPolygons(0), "", 3));
-    EXPECT_EQ(readStatus, READ_OK);
+    EXPECT_EQ(loaded->read.status, READ_OK);
 }
 
 // Played, the unseen actors start where the file puts them and walk.

@@ -16,7 +16,9 @@
 #include "motion/motion.h"
 #include "platform/headless.h"
 #include "render/render.h"
+#include "scene/memory_budget.h"
 #include "scene/scene.h"
+#include "tests/support/scene_hash.h"
 #include "tests/support/headless_app.h"
 #include "tests/support/temp_scene.h"
 #include "tests/walk_scene.h"
@@ -37,12 +39,10 @@ struct WallScene {
 };
 
 // A square wall straight ahead of the start position, textured, over the
-// clear colour, with one obstacle point off to the side. Built before the
-// program starts: the writer resets the model it describes from.
+// clear colour, with one obstacle point off to the side.
 std::string WallSceneText(const WallScene& w) {
-    ResetSceneModel();
     SceneDescription scene;
-    CopySettingsFromModel(scene);
+    CopyDefaultSettings(scene);
     for (const auto& [name, value] : WalkSceneBase()) SetSettingByName(scene, name, value);
     SetSettingByName(scene, "viewMode", w.viewMode);
     for (int p = 0; p < w.texturedPolygons; p++) {
@@ -65,7 +65,6 @@ std::string WallSceneText(const WallScene& w) {
     }
     scene.obstacles.push_back({w.obstacleX, -200});
     for (int c = 0; c < 3; c++) scene.clear[c] = w.clear[c];
-    ResetSceneModel();
     return FormatScene(scene);
 }
 
@@ -111,7 +110,6 @@ protected:
         Plat_CaptureFrames(true);
     }
     void TearDown() override {
-        ReleaseSceneTextures();
         StopHeadlessApp();
         ResetAuthorState();
     }
@@ -150,21 +148,21 @@ TEST_F(Reload, SavedEditAppearsAndTheViewerStaysWhereItWas) {
     Key(VK_LEFT);
     Frames(2);
     Key(VK_LEFT, false);
-    double x = viewer.viewerX, z = viewer.viewerZ, turned = viewer.heading;
-    ASSERT_NE(z, startEyeZ) << "the walk should have moved the viewer";
-    ASSERT_NE(turned, -startHeading) << "the turn should have turned the viewer";
+    double x = loaded->motion.viewer.viewerX, z = loaded->motion.viewer.viewerZ, turned = loaded->motion.viewer.heading;
+    ASSERT_NE(z, loaded->scene.startEyeZ) << "the walk should have moved the viewer";
+    ASSERT_NE(turned, -loaded->scene.startHeading) << "the turn should have turned the viewer";
     Frames(1);
     EXPECT_TRUE(IsMostly(FramePixel(2, 2), 0)) << "red clear colour before the edit";
 
     WriteTexture("wall.bmp", 0, 255, 0);
     SaveByRename("Hod.pro", second);
     ASSERT_TRUE(PressF5()) << ReloadProblem() << stderrText;
-    EXPECT_EQ(viewer.viewerX, x);
-    EXPECT_EQ(viewer.viewerZ, z);
-    EXPECT_EQ(viewer.heading, turned);
-    EXPECT_EQ(obstacleCount, 1);
-    EXPECT_EQ(obstacleX[1], 45);
-    EXPECT_EQ(texPolyTexFlag[0], 1) << "the new texture should load";
+    EXPECT_EQ(loaded->motion.viewer.viewerX, x);
+    EXPECT_EQ(loaded->motion.viewer.viewerZ, z);
+    EXPECT_EQ(loaded->motion.viewer.heading, turned);
+    EXPECT_EQ(loaded->scene.obstacleCount, 1);
+    EXPECT_EQ(loaded->scene.obstacleX[1], 45);
+    EXPECT_EQ(loaded->scene.texPolyTexFlag[0], 1) << "the new texture should load";
     Frames(2);
     EXPECT_TRUE(IsMostly(FramePixel(2, 2), 2)) << "blue clear colour after the edit";
     Key(VK_RIGHT);
@@ -177,11 +175,11 @@ TEST_F(Reload, SavedEditAppearsAndTheViewerStaysWhereItWas) {
 TEST_F(Reload, ShiftF5RestartsFromTheFilesStart) {
     Start(WallSceneText(WallScene()));
     WalkForward(5);
-    ASSERT_NE(viewer.viewerZ, startEyeZ);
+    ASSERT_NE(loaded->motion.viewer.viewerZ, loaded->scene.startEyeZ);
     ASSERT_TRUE(PressF5(true)) << stderrText;
-    EXPECT_EQ(viewer.viewerX, startEyeX);
-    EXPECT_EQ(viewer.viewerZ, startEyeZ);
-    EXPECT_EQ(viewer.heading, -startHeading);
+    EXPECT_EQ(loaded->motion.viewer.viewerX, loaded->scene.startEyeX);
+    EXPECT_EQ(loaded->motion.viewer.viewerZ, loaded->scene.startEyeZ);
+    EXPECT_EQ(loaded->motion.viewer.heading, -loaded->scene.startHeading);
 }
 
 TEST_F(Reload, BrokenSaveKeepsTheOldSceneAndReportsLineAndColumn) {
@@ -197,30 +195,34 @@ TEST_F(Reload, BrokenSaveKeepsTheOldSceneAndReportsLineAndColumn) {
     broken.replace(at, broken.find('\n', at) - at, "oops");
     Start(good);
     WalkForward(3);
-    double z = viewer.viewerZ;
-    int vertices = texPolyVertexCount;
+    double z = loaded->motion.viewer.viewerZ;
+    int vertices = loaded->scene.texPolyVertexCount;
+    const LoadedScene* running = loaded.get();
+    uint64_t hash = HashScene(loaded->scene);
 
     SaveByRename("Hod.pro", broken);
     EXPECT_FALSE(PressF5());
+    EXPECT_EQ(loaded.get(), running);
+    EXPECT_EQ(HashScene(loaded->scene), hash) << "the running scene was touched";
     EXPECT_NE(stderrText.find("Hod.pro:10:1: error: malformed number \"oops\""), std::string::npos)
         << stderrText;
     EXPECT_NE(ReloadProblem().find("Hod.pro:10:1"), std::string::npos) << ReloadProblem();
     EXPECT_EQ(ReloadProblem().find('/'), std::string::npos) << "the window line names no folder";
-    EXPECT_EQ(viewer.viewerZ, z);
-    EXPECT_EQ(texPolyVertexCount, vertices);
-    EXPECT_EQ(clearRed, 1.0);
-    EXPECT_EQ(obstacleCount, 1);
+    EXPECT_EQ(loaded->motion.viewer.viewerZ, z);
+    EXPECT_EQ(loaded->scene.texPolyVertexCount, vertices);
+    EXPECT_EQ(loaded->scene.clearRed, 1.0);
+    EXPECT_EQ(loaded->scene.obstacleCount, 1);
     bool shown = false;
     for (const std::string& line : NoticeLines(tick)) shown |= line == ReloadProblem();
     EXPECT_TRUE(shown) << "the summary should be in the window";
     WalkForward(2);  // the old scene keeps running
-    EXPECT_NE(viewer.viewerZ, z);
+    EXPECT_NE(loaded->motion.viewer.viewerZ, z);
     EXPECT_TRUE(IsMostly(FramePixel(2, 2), 0));
 
     SaveByRename("Hod.pro", fixed);
     EXPECT_TRUE(PressF5()) << stderrText;
     EXPECT_TRUE(NoticeLines(tick).empty()) << "a good load clears the summary";
-    EXPECT_EQ(clearBlue, 1.0);
+    EXPECT_EQ(loaded->scene.clearBlue, 1.0);
 }
 
 TEST_F(Reload, VanishedOrCutShortFileKeepsTheOldScene) {
@@ -230,16 +232,39 @@ TEST_F(Reload, VanishedOrCutShortFileKeepsTheOldScene) {
     EXPECT_FALSE(PressF5());
     EXPECT_NE(ReloadProblem().find("cannot be read"), std::string::npos) << ReloadProblem();
     EXPECT_FALSE(FileExists("Hod.pro")) << "a reload never creates the file";
-    EXPECT_EQ(texPolyVertexCount, 4);
+    EXPECT_EQ(loaded->scene.texPolyVertexCount, 4);
 
     // An editor caught halfway through writing.
     ASSERT_TRUE(SaveTextFile("Hod.pro", good.substr(0, good.size() / 2)));
     EXPECT_FALSE(PressF5());
     EXPECT_NE(stderrText.find("error: the file ends early"), std::string::npos) << stderrText;
-    EXPECT_EQ(texPolyVertexCount, 4);
-    EXPECT_EQ(obstacleCount, 1);
+    EXPECT_EQ(loaded->scene.texPolyVertexCount, 4);
+    EXPECT_EQ(loaded->scene.obstacleCount, 1);
     Frames(1);
     EXPECT_TRUE(IsMostly(FramePixel(2, 2), 0));
+}
+
+// The new scene is read beside the running one, so both must fit in the
+// budget; one that does not leaves the running scene as it was.
+TEST_F(Reload, SceneThatDoesNotFitBesideTheRunningOneKeepsIt) {
+    std::string text = WallSceneText(WallScene());
+    Start(text);
+    const LoadedScene* running = loaded.get();
+    uint64_t hash = HashScene(loaded->scene);
+    size_t budget = sceneMemory.budget;
+    sceneMemory.budget = sceneMemory.inUse + sceneMemory.inUse / 2;
+    bool reloaded = PressF5();
+    sceneMemory.budget = budget;
+    EXPECT_FALSE(reloaded);
+    EXPECT_NE(ReloadProblem().find("Out of memory."), std::string::npos) << ReloadProblem();
+    EXPECT_NE(stderrText.find("Out of memory."), std::string::npos) << stderrText;
+    EXPECT_EQ(loaded.get(), running);
+    EXPECT_EQ(HashScene(loaded->scene), hash);
+    Frames(1);
+    EXPECT_TRUE(IsMostly(FramePixel(2, 2), 0)) << "the old scene is still drawn";
+
+    EXPECT_TRUE(PressF5()) << "with room again the same file loads: " << stderrText;
+    EXPECT_EQ(HashScene(loaded->scene), hash);
 }
 
 TEST_F(Reload, FailingTextureIsReportedOncePerReload) {
@@ -266,19 +291,19 @@ TEST_F(Reload, DrivingKeepsSpeedAndCameraOnlyInTheSameViewMode) {
     Start(driveText);
     Key(VK_UP);
     Frames(6);
-    double speed = viewer.forwardSpeed, ox = observerX, oz = observerZ;
+    double speed = loaded->motion.viewer.forwardSpeed, ox = loaded->motion.camera.observerX, oz = loaded->motion.camera.observerZ;
     ASSERT_GT(speed, 0);
     ASSERT_TRUE(PressF5()) << stderrText;
-    EXPECT_EQ(viewer.forwardSpeed, speed);
-    EXPECT_EQ(observerX, ox);
-    EXPECT_EQ(observerZ, oz);
+    EXPECT_EQ(loaded->motion.viewer.forwardSpeed, speed);
+    EXPECT_EQ(loaded->motion.camera.observerX, ox);
+    EXPECT_EQ(loaded->motion.camera.observerZ, oz);
 
     SaveByRename("Hod.pro", walkText);
-    double z = viewer.viewerZ;
+    double z = loaded->motion.viewer.viewerZ;
     ASSERT_TRUE(PressF5()) << stderrText;
-    EXPECT_EQ(viewMode, 1);
-    EXPECT_EQ(viewer.viewerZ, z) << "the position carries into the new mode";
-    EXPECT_EQ(viewer.forwardSpeed, 0) << "a driving speed does not carry into walking";
+    EXPECT_EQ(loaded->scene.viewMode, 1);
+    EXPECT_EQ(loaded->motion.viewer.viewerZ, z) << "the position carries into the new mode";
+    EXPECT_EQ(loaded->motion.viewer.forwardSpeed, 0) << "a driving speed does not carry into walking";
 }
 
 TEST_F(Reload, WatchSeesSavesInPlaceAndByRenameOnceTheyHoldStill) {
@@ -300,7 +325,7 @@ TEST_F(Reload, WatchSeesSavesInPlaceAndByRenameOnceTheyHoldStill) {
     testing::internal::CaptureStderr();
     EXPECT_TRUE(PollSceneWatch(t += WATCH_INTERVAL_MS));
     testing::internal::GetCapturedStderr();
-    EXPECT_EQ(clearGreen, 1.0);
+    EXPECT_EQ(loaded->scene.clearGreen, 1.0);
     EXPECT_LE(2 * WATCH_INTERVAL_MS, 500) << "a save is seen within half a second";
 
     // A texture the scene names, saved in place, reloads too.
@@ -309,7 +334,7 @@ TEST_F(Reload, WatchSeesSavesInPlaceAndByRenameOnceTheyHoldStill) {
     EXPECT_FALSE(PollSceneWatch(t += WATCH_INTERVAL_MS));
     EXPECT_TRUE(PollSceneWatch(t += WATCH_INTERVAL_MS));
     testing::internal::GetCapturedStderr();
-    EXPECT_EQ(texPolyTexFlag[0], 1);
+    EXPECT_EQ(loaded->scene.texPolyTexFlag[0], 1);
 
     // A broken save is tried once, not at every poll.
     ASSERT_TRUE(SaveTextFile("Hod.pro", "12x\n"));
@@ -320,7 +345,7 @@ TEST_F(Reload, WatchSeesSavesInPlaceAndByRenameOnceTheyHoldStill) {
     std::string errors = testing::internal::GetCapturedStderr();
     EXPECT_NE(errors.find("Hod.pro:1:1: error"), std::string::npos) << errors;
     EXPECT_FALSE(ReloadProblem().empty());
-    EXPECT_EQ(clearGreen, 1.0);
+    EXPECT_EQ(loaded->scene.clearGreen, 1.0);
 }
 
 }  // namespace

@@ -26,9 +26,9 @@ std::vector<SceneDiagnostic> collected;
 // Reads text with the diagnostics hook set and returns what it reported.
 std::vector<SceneDiagnostic> Diagnose(const std::string& text) {
     collected.clear();
-    sceneDiagnosticHook = [](const SceneDiagnostic& d) { collected.push_back(d); };
-    ReadSceneText(text);
-    sceneDiagnosticHook = nullptr;
+    SceneReadOptions options;
+    options.diagnostics = &collected;
+    ReadSceneText(text, options);
     return collected;
 }
 
@@ -46,7 +46,6 @@ const std::string SETTINGS =
     "2 5 1 70 70 6 20 3 1.2 5 7 0.07 0.3 0.4 0.4 0.7 0.01 0.2 0.5 1.5 0.8 50 2 60 4 0.17\n";
 
 TEST(SceneDiagnostics, CleanGeneratedSceneHasNone) {
-    ResetSceneModel();
     SceneShape shape;
     shape.texVertices = 50;
     shape.flatVertices = 40;
@@ -188,7 +187,6 @@ bool Contains(const std::string& text, const std::string& part) {
 
 TEST(AmblerCheck, CleanSceneWithItsTexturesExitsZero) {
     TempDir dir("check-clean");
-    ResetSceneModel();
     SceneShape shape;
     shape.texVertices = 30;
     shape.flatVertices = 12;

@@ -16,6 +16,7 @@
 
 #include "scene/scene.h"
 #include "scene/scene_fields.h"
+#include "scene/scene_file.h"
 #include "tests/support/replay_harness.h"
 #include "tests/support/temp_scene.h"
 #include "tests/support/tool_command.h"
@@ -116,25 +117,25 @@ std::string WorkedScene(const std::string& text) {
 // settings table.
 struct Scalar {
     SceneField field;
-    int* intValue;
-    double* decimalValue;
+    int Scene::*intValue;
+    double Scene::*decimalValue;
 };
 
 Scalar ScalarOf(SceneField field) {
     for (const SettingSlot& slot : sceneSettingSlots)
         if (slot.field == field) return {field, slot.intValue, slot.decimalValue};
     const Scalar others[] = {
-        {FIELD_texPolyVertexCount, &texPolyVertexCount, nullptr},
-        {FIELD_flatPolyVertexCount, &flatPolyVertexCount, nullptr},
-        {FIELD_avatarPolyVertexCount, &avatarPolyVertexCount, nullptr},
-        {FIELD_actorLastIndex, &actorLastIndex, nullptr},
-        {FIELD_partCapacity, &partCapacity, nullptr},
-        {FIELD_obstacleCount, &obstacleCount, nullptr},
-        {FIELD_clearRed, nullptr, &clearRed},
-        {FIELD_clearGreen, nullptr, &clearGreen},
-        {FIELD_clearBlue, nullptr, &clearBlue},
-        {FIELD_avatarHeadingOffset, nullptr, &avatarHeadingOffset},
-        {FIELD_avatarJointCount, &avatarJointCount, nullptr},
+        {FIELD_texPolyVertexCount, &Scene::texPolyVertexCount, nullptr},
+        {FIELD_flatPolyVertexCount, &Scene::flatPolyVertexCount, nullptr},
+        {FIELD_avatarPolyVertexCount, &Scene::avatarPolyVertexCount, nullptr},
+        {FIELD_actorLastIndex, &Scene::actorLastIndex, nullptr},
+        {FIELD_partCapacity, &Scene::partCapacity, nullptr},
+        {FIELD_obstacleCount, &Scene::obstacleCount, nullptr},
+        {FIELD_clearRed, nullptr, &Scene::clearRed},
+        {FIELD_clearGreen, nullptr, &Scene::clearGreen},
+        {FIELD_clearBlue, nullptr, &Scene::clearBlue},
+        {FIELD_avatarHeadingOffset, nullptr, &Scene::avatarHeadingOffset},
+        {FIELD_avatarJointCount, &Scene::avatarJointCount, nullptr},
     };
     for (const Scalar& s : others)
         if (s.field == field) return s;
@@ -142,15 +143,15 @@ Scalar ScalarOf(SceneField field) {
 }
 
 // The names of the texture files the loaded scene's flagged slots name.
-std::set<std::string> LoadedTextureNames() {
+std::set<std::string> LoadedTextureNames(const Scene& scene) {
     std::set<std::string> names;
-    for (int k = 0; k < texPolyVertexCount; ++k)
-        if (texPolyTexFlag[k] == 1) names.insert(texPolyTexName[k].text());
-    for (int k = 0; k < avatarPolyVertexCount; ++k)
-        if (avatarPolyTexFlag[k] == 1) names.insert(avatarPolyTexName[k].text());
-    for (int i = 0; i <= actorLastIndex; ++i)
-        for (int p = 0; p < actorPartVertexCount[i]; ++p)
-            if (partTexFlag(p, i) == 1) names.insert(partTexName(p, i).text());
+    for (int k = 0; k < scene.texPolyVertexCount; ++k)
+        if (scene.texPolyTexFlag[k] == 1) names.insert(SlotName(scene, scene.texPolyTexName[k]));
+    for (int k = 0; k < scene.avatarPolyVertexCount; ++k)
+        if (scene.avatarPolyTexFlag[k] == 1) names.insert(SlotName(scene, scene.avatarPolyTexName[k]));
+    for (int i = 0; i <= scene.actorLastIndex; ++i)
+        for (int p = 0; p < scene.actorPartVertexCount[i]; ++p)
+            if (scene.partTexFlag(p, i) == 1) names.insert(SlotName(scene, scene.partTexName(p, i)));
     return names;
 }
 
@@ -184,10 +185,10 @@ TEST(SceneFormatGuide, FieldTablesNameEveryFieldInTheReadersOrder) {
 // (the standard build forces 2 whatever the file holds).
 TEST(SceneFormatGuide, KindsAndDefaultsOfTheSettingsAreWhatAnEmptyFileLeaves) {
     std::vector<FieldRow> rows = FieldRows(SectionLines(Guide(), FIELD_SECTION));
-    int build = keepSideKeyMode;
-    keepSideKeyMode = 1;
-    ReadSceneText("");
-    keepSideKeyMode = build;
+    SceneReadOptions options;
+    options.keepSideKeyMode = true;
+    options.stdinText = "";
+    const Scene& scene = ReadSceneText("", options);
     int next = 0, checked = 0, scalars = 0;
     for (int f = 0; f < FIELD_AFTER_LAST; ++f) {
         Scalar scalar = ScalarOf((SceneField)f);
@@ -206,7 +207,7 @@ TEST(SceneFormatGuide, KindsAndDefaultsOfTheSettingsAreWhatAnEmptyFileLeaves) {
             double documented = std::strtod(row.byDefault.c_str(), &end);
             ASSERT_TRUE(end != row.byDefault.c_str() && *end == '\0')
                 << name << ": default \"" << row.byDefault << "\" is not a number";
-            double held = scalar.intValue ? *scalar.intValue : *scalar.decimalValue;
+            double held = scalar.intValue ? scene.*scalar.intValue : scene.*scalar.decimalValue;
             EXPECT_EQ(documented, held) << name;
         }
     }
@@ -222,13 +223,13 @@ TEST(SceneFormatGuide, WorkedSceneChecksCleanAndRuns) {
     TempDir dir("worked-scene");
     ASSERT_TRUE(SaveTextFile(dir.File("Hod.pro"), scene));
 
-    ReadSceneText(scene);
-    std::set<std::string> textures = LoadedTextureNames();
+    const Scene& read = ReadSceneText(scene);
+    std::set<std::string> textures = LoadedTextureNames(read);
     EXPECT_FALSE(textures.empty()) << "the worked scene shows no texture";
-    EXPECT_GE(actorLastIndex, 0) << "the worked scene has no actor";
-    EXPECT_GE(obstacleCount, 1) << "the worked scene has no obstacle points";
-    double clear[3] = {clearRed, clearGreen, clearBlue};
-    int actors = actorLastIndex + 1;
+    EXPECT_GE(read.actorLastIndex, 0) << "the worked scene has no actor";
+    EXPECT_GE(read.obstacleCount, 1) << "the worked scene has no obstacle points";
+    double clear[3] = {read.clearRed, read.clearGreen, read.clearBlue};
+    int actors = read.actorLastIndex + 1;
     for (const std::string& name : textures) {
         std::error_code error;
         std::filesystem::copy_file(BITMAP_DIR + "/" + name, dir.File(name), error);

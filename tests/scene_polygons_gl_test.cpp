@@ -12,6 +12,8 @@
 #include <cstdarg>
 #include <cstring>
 #include <cstdio>
+#include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -75,6 +77,26 @@ GLint __wrap_gluBuild2DMipmaps(GLenum target, GLint components, GLint width, GLi
 
 namespace {
 
+// The test's scene with its texture objects, the viewer, and the frame
+// being drawn, as the program holds them.
+std::unique_ptr<Scene> sceneHolder = std::make_unique<Scene>();
+Scene& scene = *sceneHolder;
+SceneTextures textures;
+ViewerState viewer;
+FrameDraw frame{scene, textures};
+
+void DrawTexturedPolygons() { DrawTexturedPolygons(frame, viewer); }
+void DrawFlatPolygons() { DrawFlatPolygons(scene); }
+void BindTextureIfChanged(unsigned name) { BindTextureIfChanged(frame, name); }
+bool IsNearViewer(int v) { return IsNearViewer(scene, viewer, v); }
+void CreateSceneTextures() { CreateSceneTextures(scene, textures); }
+
+// Slot (p, i) of the part lists' texture objects or images.
+template <typename T>
+T& PartSlot(std::vector<T>& slots, size_t p, size_t i) {
+    return slots[i * textures.partRows + p];
+}
+
 int Count(const std::string& call) { return (int)std::count(calls.begin(), calls.end(), call); }
 
 int CountPrefix(const std::string& prefix) {
@@ -93,29 +115,29 @@ struct Poly {
 
 void SetTexturedList(const std::vector<Poly>& polys) {
     int n = 4 * (int)polys.size();
-    texPolyVertexCount = n;
+    scene.texPolyVertexCount = n;
     size_t size = (size_t)n + 10;
-    for (Table<double>* t : {&texPolyColorR, &texPolyColorG, &texPolyColorB, &texPolyX, &texPolyY,
-                             &texPolyZ, &texPolyS, &texPolyT})
+    for (Table<double>* t : {&scene.texPolyColorR, &scene.texPolyColorG, &scene.texPolyColorB, &scene.texPolyX, &scene.texPolyY,
+                             &scene.texPolyZ, &scene.texPolyS, &scene.texPolyT})
         t->Allocate(size);
-    texPolyEnd.Allocate(size);
-    texPolyTexFlag.Allocate(size);
-    texPolyTexId.Allocate(size);
-    texPolyEnd[0] = 1;
+    scene.texPolyEnd.Allocate(size);
+    scene.texPolyTexFlag.Allocate(size);
+    textures.texPolyTexId.assign(size, 0);
+    scene.texPolyEnd[0] = 1;
     for (int p = 0; p < (int)polys.size(); p++) {
         int f = 4 * p + 1;
-        texPolyColorR[f] = p + 1;  // the polygon's number, to tell them apart
-        texPolyColorG[f] = 0.5;
-        texPolyColorB[f] = 0.25;
-        texPolyTexFlag[f - 1] = polys[p].flag;
-        texPolyTexId[f - 1] = polys[p].tex;
+        scene.texPolyColorR[f] = p + 1;  // the polygon's number, to tell them apart
+        scene.texPolyColorG[f] = 0.5;
+        scene.texPolyColorB[f] = 0.25;
+        scene.texPolyTexFlag[f - 1] = polys[p].flag;
+        textures.texPolyTexId[f - 1] = polys[p].tex;
         for (int i = 0; i < 4; i++) {
-            texPolyX[f + i] = polys[p].x + (i == 1 || i == 2 ? 1 : 0);
-            texPolyY[f + i] = i;
-            texPolyZ[f + i] = polys[p].z + (i >= 2 ? 1 : 0);
-            texPolyS[f + i] = i;
-            texPolyT[f + i] = -i;
-            texPolyEnd[f + i] = i == 3 ? polys[p].ends : 0;
+            scene.texPolyX[f + i] = polys[p].x + (i == 1 || i == 2 ? 1 : 0);
+            scene.texPolyY[f + i] = i;
+            scene.texPolyZ[f + i] = polys[p].z + (i >= 2 ? 1 : 0);
+            scene.texPolyS[f + i] = i;
+            scene.texPolyT[f + i] = -i;
+            scene.texPolyEnd[f + i] = i == 3 ? polys[p].ends : 0;
         }
     }
 }
@@ -161,9 +183,10 @@ std::vector<int> DrawnPolygons() {
 class PolygonDrawing : public testing::Test {
 protected:
     void SetUp() override {
-        ResetSceneModel();
+        ResetScene(scene);
+        textures = SceneTextures();
         calls.clear();
-        boundTexture = 0;
+        frame.boundTexture = 0;
         viewer.viewerX = viewer.viewerZ = 0;
     }
 };
@@ -181,7 +204,7 @@ TEST_F(PolygonDrawing, OneTextureBindsOncePerFrameAndEnablesOnce) {
     EXPECT_EQ(calls, expected);
     // The next frame starts with the cache reset and binds once again.
     calls.clear();
-    boundTexture = 0;
+    frame.boundTexture = 0;
     DrawTexturedPolygons();
     EXPECT_EQ(Count("Bind 7"), 1);
     EXPECT_EQ(Count("Enable TEX"), 1);
@@ -210,10 +233,10 @@ TEST_F(PolygonDrawing, BindTextureIfChangedSkipsTheBoundName) {
     BindTextureIfChanged(6);
     BindTextureIfChanged(5);
     EXPECT_EQ(calls, (std::vector<std::string>{"Bind 5", "Bind 6", "Bind 5"}));
-    EXPECT_EQ(boundTexture, 5u);
+    EXPECT_EQ(frame.boundTexture, 5u);
     // Name 0 is already "bound" at the start of a frame.
     calls.clear();
-    boundTexture = 0;
+    frame.boundTexture = 0;
     BindTextureIfChanged(0);
     EXPECT_TRUE(calls.empty());
 }
@@ -234,8 +257,8 @@ TEST_F(PolygonDrawing, FlagsOtherThanZeroAndOneDrawPlainAndTheListGoesOn) {
 TEST_F(PolygonDrawing, CountsBelowOneDrawNothing) {
     SetTexturedList({{1, 3, 0, 0}});
     for (int n : {0, -1, -100}) {
-        texPolyVertexCount = n;
-        flatPolyVertexCount = n;
+        scene.texPolyVertexCount = n;
+        scene.flatPolyVertexCount = n;
         DrawTexturedPolygons();
         DrawFlatPolygons();
     }
@@ -254,8 +277,8 @@ TEST_F(PolygonDrawing, ALastPolygonWithoutItsEndMarkEndsAtTheListsEnd) {
 // ---- Near-viewer culling.
 
 TEST_F(PolygonDrawing, CullingSkipsFarPolygonsOnlyAfterADrawnTexturedOne) {
-    cullEnabled = 1;
-    cullDistance = 100;
+    scene.cullEnabled = 1;
+    scene.cullDistance = 100;
     // far textured (first: drawn), far textured (skipped), near plain
     // (drawn), far textured (after plain: drawn), far plain (skipped), near
     // textured (drawn), far textured (skipped), last polygon far.
@@ -269,34 +292,34 @@ TEST_F(PolygonDrawing, CullingSkipsFarPolygonsOnlyAfterADrawnTexturedOne) {
     EXPECT_EQ(Count("Enable TEX"), 2);
     EXPECT_EQ(Count("Disable TEX"), 1);
 
-    cullEnabled = 2;  // only 1 turns culling on
+    scene.cullEnabled = 2;  // only 1 turns culling on
     calls.clear();
     DrawTexturedPolygons();
     EXPECT_EQ(DrawnPolygons().size(), polys.size());
 }
 
 TEST_F(PolygonDrawing, OneNearVertexDrawsTheWholePolygonButNotTheListsLastVertex) {
-    cullEnabled = 1;
-    cullDistance = 100;
+    scene.cullEnabled = 1;
+    scene.cullDistance = 100;
     // Polygon 1's third vertex is its only near one; the last polygon's only
     // near vertex is the list's last vertex.
     std::vector<Poly> polys = {{1, 3, 0, 0}, {1, 3, 98.5, 200}, {1, 3, 300, 0}};
     SetTexturedList(polys);
-    texPolyZ[7] = 99;  // polygon 1, vertex 3 of 4: x 99.5, z 99 -> near
-    texPolyX[12] = 0;  // polygon 2, last vertex of the list: near, never examined
-    texPolyZ[12] = 0;
+    scene.texPolyZ[7] = 99;  // polygon 1, vertex 3 of 4: x 99.5, z 99 -> near
+    scene.texPolyX[12] = 0;  // polygon 2, last vertex of the list: near, never examined
+    scene.texPolyZ[12] = 0;
     DrawTexturedPolygons();
     EXPECT_EQ(DrawnPolygons(), (std::vector<int>{0, 1}));
     EXPECT_EQ(CountPrefix("Vertex"), 8);  // polygon 1 whole
 }
 
 TEST_F(PolygonDrawing, NearnessIsStrictOnBothAxesAndIgnoresHeight) {
-    cullDistance = 10;
+    scene.cullDistance = 10;
     viewer.viewerX = 100;
     viewer.viewerZ = -50;
     SetTexturedList({{1, 3, 0, 0}});
     auto nearAt = [](double x, double y, double z) {
-        texPolyX[1] = x, texPolyY[1] = y, texPolyZ[1] = z;
+        scene.texPolyX[1] = x, scene.texPolyY[1] = y, scene.texPolyZ[1] = z;
         return IsNearViewer(1);
     };
     EXPECT_TRUE(nearAt(109.9, 1e9, -59.9));
@@ -311,16 +334,16 @@ TEST_F(PolygonDrawing, NearnessIsStrictOnBothAxesAndIgnoresHeight) {
 
 void SetFlatList(const std::vector<int>& ends) {
     int n = (int)ends.size();
-    flatPolyVertexCount = n;
-    for (Table<double>* t : {&flatPolyColorR, &flatPolyColorG, &flatPolyColorB, &flatPolyX,
-                             &flatPolyY, &flatPolyZ})
+    scene.flatPolyVertexCount = n;
+    for (Table<double>* t : {&scene.flatPolyColorR, &scene.flatPolyColorG, &scene.flatPolyColorB, &scene.flatPolyX,
+                             &scene.flatPolyY, &scene.flatPolyZ})
         t->Allocate((size_t)n + 10);
-    flatPolyEnd.Allocate((size_t)n + 10);
-    flatPolyEnd[0] = 1;
+    scene.flatPolyEnd.Allocate((size_t)n + 10);
+    scene.flatPolyEnd[0] = 1;
     for (int v = 1; v <= n; v++) {
-        flatPolyColorR[v] = v;
-        flatPolyX[v] = 10 * v;
-        flatPolyEnd[v] = ends[v - 1];
+        scene.flatPolyColorR[v] = v;
+        scene.flatPolyX[v] = 10 * v;
+        scene.flatPolyEnd[v] = ends[v - 1];
     }
 }
 
@@ -366,60 +389,54 @@ void WriteTestBitmap(const char* name, unsigned char r) {
     ASSERT_TRUE(WriteBitmap24(name, rgb, 2, 1));
 }
 
-void SetName(TexName& slot, const char* name) { slot.offset = InternTexName(name, strlen(name)); }
+void SetName(TexName& slot, const char* name) {
+    slot.offset = scene.texNames.Intern(name, strlen(name));
+}
 
 // Slots of the three lists: (flag, name) per slot; part slots of actor 0.
 void SetTextureSlots(const std::vector<std::pair<int, const char*>>& textured,
                      const std::vector<std::pair<int, const char*>>& avatar,
                      const std::vector<std::vector<std::pair<int, const char*>>>& actors) {
-    texPolyVertexCount = (int)textured.size();
-    avatarPolyVertexCount = (int)avatar.size();
-    actorLastIndex = (int)actors.size() - 1;
-    texPolyTexFlag.Allocate(textured.size() + 10);
-    texPolyTexName.Allocate(textured.size() + 10);
-    texPolyTexId.Allocate(textured.size() + 10);
-    texPolyImage.Allocate(textured.size() + 10);
-    avatarPolyTexFlag.Allocate(avatar.size() + 1);
-    avatarPolyTexName.Allocate(avatar.size() + 1);
-    avatarPolyTexId.Allocate(avatar.size() + 1);
-    avatarPolyImage.Allocate(avatar.size() + 1);
+    scene.texPolyVertexCount = (int)textured.size();
+    scene.avatarPolyVertexCount = (int)avatar.size();
+    scene.actorLastIndex = (int)actors.size() - 1;
+    scene.texPolyTexFlag.Allocate(textured.size() + 10);
+    scene.texPolyTexName.Allocate(textured.size() + 10);
+    scene.avatarPolyTexFlag.Allocate(avatar.size() + 1);
+    scene.avatarPolyTexName.Allocate(avatar.size() + 1);
     size_t rows = 1;
     for (const auto& a : actors) rows = std::max(rows, a.size() + 1);
     size_t cols = std::max<size_t>(actors.size(), 1);
-    partTexFlag.Allocate(rows, cols);
-    partTexName.Allocate(rows, cols);
-    partTexId.Allocate(rows, cols);
-    partImage.Allocate(rows, cols);
-    actorPartVertexCount.Allocate(cols);
+    scene.partTexFlag.Allocate(rows, cols);
+    scene.partTexName.Allocate(rows, cols);
+    scene.actorPartVertexCount.Allocate(cols);
     for (size_t k = 0; k < textured.size(); k++) {
-        texPolyTexFlag[k] = textured[k].first;
-        SetName(texPolyTexName[k], textured[k].second);
+        scene.texPolyTexFlag[k] = textured[k].first;
+        SetName(scene.texPolyTexName[k], textured[k].second);
     }
     for (size_t k = 0; k < avatar.size(); k++) {
-        avatarPolyTexFlag[k] = avatar[k].first;
-        SetName(avatarPolyTexName[k], avatar[k].second);
+        scene.avatarPolyTexFlag[k] = avatar[k].first;
+        SetName(scene.avatarPolyTexName[k], avatar[k].second);
     }
     for (size_t i = 0; i < actors.size(); i++) {
-        actorPartVertexCount[i] = (int)actors[i].size();
+        scene.actorPartVertexCount[i] = (int)actors[i].size();
         for (size_t p = 0; p < actors[i].size(); p++) {
-            partTexFlag(p, i) = actors[i][p].first;
-            SetName(partTexName(p, i), actors[i][p].second);
+            scene.partTexFlag(p, i) = actors[i][p].first;
+            SetName(scene.partTexName(p, i), actors[i][p].second);
         }
     }
 }
 
 // Frees the images the texture step made (the program keeps them for the
-// whole run; here each test makes its own).
+// whole run; here each test makes its own). No GL context holds objects.
 void FreeSceneImages() {
-    for (int k = 0; k < texPolyVertexCount; k++) FreeTextureImage(texPolyImage[k]);
-    for (int k = 0; k < avatarPolyVertexCount; k++) FreeTextureImage(avatarPolyImage[k]);
-    for (int i = 0; i <= actorLastIndex; i++)
-        for (int p = 0; p < actorPartVertexCount[i]; p++) FreeTextureImage(partImage(p, i));
-    texPolyImage.Allocate(1);
-    avatarPolyImage.Allocate(1);
-    partImage.Allocate(1, 1);
-    texPolyVertexCount = avatarPolyVertexCount = 0;
-    actorLastIndex = -1;
+    std::set<TextureImage*> images;
+    for (const auto* list : {&textures.texPolyImage, &textures.avatarPolyImage, &textures.partImage})
+        images.insert(list->begin(), list->end());
+    for (TextureImage* image : images) FreeTextureImage(image);
+    textures = SceneTextures();
+    scene.texPolyVertexCount = scene.avatarPolyVertexCount = 0;
+    scene.actorLastIndex = -1;
 }
 
 class TextureObjects : public PolygonDrawing {
@@ -437,7 +454,7 @@ protected:
 
 TEST_F(TextureObjects, OneObjectPerDistinctNameWithItsSettingsInOrder) {
     SetTextureSlots({{1, "Brick.bmp"}, {1, "wood.bmp"}, {1, "Brick.bmp"}, {1, "brick.bmp"}}, {}, {});
-    linearMagFilter = 1;
+    scene.linearMagFilter = 1;
     CreateSceneTextures();
     std::vector<std::string> oneObject = {"PixelStore UNPACK_ALIGNMENT 1", "Gen 1", "Bind 1",
                                           "Build 3 2x1 first 10,0,0", "Param MIN NEAREST",
@@ -445,13 +462,13 @@ TEST_F(TextureObjects, OneObjectPerDistinctNameWithItsSettingsInOrder) {
     ASSERT_GE(calls.size(), oneObject.size());
     EXPECT_EQ(std::vector<std::string>(calls.begin(), calls.begin() + 6), oneObject);
     EXPECT_EQ(CountPrefix("Build"), 3);
-    EXPECT_EQ(texPolyTexId[0], 1u);
-    EXPECT_EQ(texPolyTexId[1], 2u);
-    EXPECT_EQ(texPolyTexId[2], 1u);  // shares the first Brick.bmp
-    EXPECT_EQ(texPolyTexId[3], 3u);  // a different name in another case
-    EXPECT_NE(texPolyImage[0], nullptr);
-    EXPECT_EQ(texPolyImage[2], nullptr);
-    EXPECT_EQ(texPolyImage[3]->pixels[0], 20);
+    EXPECT_EQ(textures.texPolyTexId[0], 1u);
+    EXPECT_EQ(textures.texPolyTexId[1], 2u);
+    EXPECT_EQ(textures.texPolyTexId[2], 1u);  // shares the first Brick.bmp
+    EXPECT_EQ(textures.texPolyTexId[3], 3u);  // a different name in another case
+    EXPECT_NE(textures.texPolyImage[0], nullptr);
+    EXPECT_EQ(textures.texPolyImage[2], nullptr);
+    EXPECT_EQ(textures.texPolyImage[3]->pixels[0], 20);
 }
 
 TEST_F(TextureObjects, MagnificationFilterFollowsTheSetting) {
@@ -459,7 +476,7 @@ TEST_F(TextureObjects, MagnificationFilterFollowsTheSetting) {
         FreeSceneImages();
         calls.clear();
         SetTextureSlots({{1, "wood.bmp"}}, {}, {});
-        linearMagFilter = setting;
+        scene.linearMagFilter = setting;
         CreateSceneTextures();
         EXPECT_EQ(Count("Param MAG NEAREST"), 1) << setting;
         EXPECT_EQ(Count("Param MIN NEAREST"), 1) << setting;
@@ -474,16 +491,16 @@ TEST_F(TextureObjects, LaterListsSearchTheirOwnThenAvatarThenTexturedSlots) {
                     {{{1, "wood.bmp"}, {1, "brick.bmp"}}, {{1, "Brick.bmp"}, {1, "brick.bmp"}}});
     CreateSceneTextures();
     EXPECT_EQ(CountPrefix("Build"), 3);
-    unsigned brick = texPolyTexId[1], wood = texPolyTexId[2], lower = avatarPolyTexId[1];
-    EXPECT_EQ(texPolyTexId[0], 0u);  // flag 0 takes no part
-    EXPECT_EQ(avatarPolyTexId[0], brick);
-    EXPECT_EQ(avatarPolyImage[0], nullptr);
-    EXPECT_NE(avatarPolyImage[1], nullptr);
-    EXPECT_EQ(partTexId(0, 0), wood);
-    EXPECT_EQ(partTexId(1, 0), lower);
-    EXPECT_EQ(partTexId(0, 1), brick);
-    EXPECT_EQ(partTexId(1, 1), lower);
-    EXPECT_EQ(partImage(0, 0), nullptr);
+    unsigned brick = textures.texPolyTexId[1], wood = textures.texPolyTexId[2], lower = textures.avatarPolyTexId[1];
+    EXPECT_EQ(textures.texPolyTexId[0], 0u);  // flag 0 takes no part
+    EXPECT_EQ(textures.avatarPolyTexId[0], brick);
+    EXPECT_EQ(textures.avatarPolyImage[0], nullptr);
+    EXPECT_NE(textures.avatarPolyImage[1], nullptr);
+    EXPECT_EQ(PartSlot(textures.partTexId, 0, 0), wood);
+    EXPECT_EQ(PartSlot(textures.partTexId, 1, 0), lower);
+    EXPECT_EQ(PartSlot(textures.partTexId, 0, 1), brick);
+    EXPECT_EQ(PartSlot(textures.partTexId, 1, 1), lower);
+    EXPECT_EQ(PartSlot(textures.partImage, 0, 0), nullptr);
 }
 
 TEST_F(TextureObjects, AFailedFileShowsOneMessageAndItsSlotsDrawPlain) {
@@ -499,13 +516,13 @@ TEST_F(TextureObjects, AFailedFileShowsOneMessageAndItsSlotsDrawPlain) {
     EXPECT_EQ(shown.find("gone.bmp"), std::string::npos) << shown;
     EXPECT_EQ(CountPrefix("Gen"), 1);
     for (int k : {0, 2}) {
-        EXPECT_EQ(texPolyTexFlag[k], 0);
-        EXPECT_EQ(texPolyTexId[k], 0u);
+        EXPECT_EQ(scene.texPolyTexFlag[k], 0);
+        EXPECT_EQ(textures.texPolyTexId[k], 0u);
     }
-    EXPECT_EQ(texPolyTexFlag[3], 2);
-    EXPECT_EQ(avatarPolyTexFlag[0], 0);
-    EXPECT_EQ(partTexFlag(0, 0), 0);
-    EXPECT_EQ(texPolyTexFlag[1], 1);
+    EXPECT_EQ(scene.texPolyTexFlag[3], 2);
+    EXPECT_EQ(scene.avatarPolyTexFlag[0], 0);
+    EXPECT_EQ(scene.partTexFlag(0, 0), 0);
+    EXPECT_EQ(scene.texPolyTexFlag[1], 1);
 }
 
 // The design's plain scan, slot by slot, as a reference for the index.
@@ -572,11 +589,11 @@ TEST_F(TextureObjects, IndexGivesWhatThePlainScanGives) {
         nextTextureName = 1;
         CreateSceneTextures();
         EXPECT_EQ(CountPrefix("Build"), expected.loads);
-        for (size_t k = 0; k < t.size(); k++) EXPECT_EQ(texPolyTexId[k], expected.textured[k]);
-        for (size_t k = 0; k < a.size(); k++) EXPECT_EQ(avatarPolyTexId[k], expected.avatar[k]);
+        for (size_t k = 0; k < t.size(); k++) EXPECT_EQ(textures.texPolyTexId[k], expected.textured[k]);
+        for (size_t k = 0; k < a.size(); k++) EXPECT_EQ(textures.avatarPolyTexId[k], expected.avatar[k]);
         for (size_t i = 0; i < parts.size(); i++)
             for (size_t p = 0; p < parts[i].size(); p++)
-                EXPECT_EQ(partTexId(p, i), expected.parts[i][p]) << round << " " << i << " " << p;
+                EXPECT_EQ(PartSlot(textures.partTexId, p, i), expected.parts[i][p]) << round << " " << i << " " << p;
     }
 }
 

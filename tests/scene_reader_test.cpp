@@ -5,31 +5,48 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "scene/scene_reader.h"
 
 namespace {
 
-void Use(const std::string& text) { UseSceneText(text.data(), text.size()); }
+// The text under test, with the zero bytes the reader relies on after it,
+// and the reader over it.
+struct Reading {
+    std::string text;
+    std::unique_ptr<Scene> scene = std::make_unique<Scene>();
+    std::unique_ptr<SceneReader> reader;
+};
+Reading reading;
+
+void Use(const std::string& text) {
+    reading.text = text + std::string(TEXT_SLACK, '\0');
+    reading.scene = std::make_unique<Scene>();
+    reading.reader = std::make_unique<SceneReader>(*reading.scene, reading.text.data(), text.size());
+}
+
+SceneReader& R() { return *reading.reader; }
 
 // Reads one integer field into a target that starts at `start`.
 int Int(int start = 777) {
     int value = start;
-    ReadInt(value, FIELD_cullDistance);
+    ReadInt(R(), value, FIELD_cullDistance);
     return value;
 }
 
 double Dec(double start = 7.5) {
     double value = start;
-    ReadDecimal(value, FIELD_farPlane);
+    ReadDecimal(R(), value, FIELD_farPlane);
     return value;
 }
 
 std::string Name(const char* start = "old") {
-    TexName name{InternTexName(start, std::strlen(start))};
-    ReadTextureName(name, FIELD_texPolyTexName);
-    return name.text();
+    TexName name{reading.scene->texNames.Intern(start, std::strlen(start))};
+    ReadTextureName(R(), name, FIELD_texPolyTexName);
+    return SlotName(*reading.scene, name);
 }
 
 TEST(SceneReaderInt, FollowsTheCPrefixRules) {
@@ -43,7 +60,7 @@ TEST(SceneReaderInt, FollowsTheCPrefixRules) {
     EXPECT_EQ(Int(), -7);
     EXPECT_EQ(Int(), 0);
     EXPECT_EQ(Int(), 0);
-    EXPECT_EQ(readStatus, READ_OK);
+    EXPECT_EQ(R().status, READ_OK);
 }
 
 TEST(SceneReaderInt, LeavesTheByteThatEndsTheNumber) {
@@ -54,7 +71,7 @@ TEST(SceneReaderInt, LeavesTheByteThatEndsTheNumber) {
     EXPECT_EQ(Dec(), 0.5);  // ... and .5 is the next field
     EXPECT_EQ(Int(), 0);    // "0x" without a hex digit is the number 0 ...
     EXPECT_EQ(Int(-1), 0);  // ... and the x is malformed
-    EXPECT_EQ(readStatus, READ_MALFORMED);
+    EXPECT_EQ(R().status, READ_MALFORMED);
 }
 
 TEST(SceneReaderInt, TakesAtMostFifteenCharacters) {
@@ -63,7 +80,7 @@ TEST(SceneReaderInt, TakesAtMostFifteenCharacters) {
     EXPECT_EQ(Int(), 123);
     EXPECT_EQ(Int(), 0);  // "-00000000000000" is fifteen characters: octal -0 ...
     EXPECT_EQ(Int(), 9);  // ... then the 9
-    EXPECT_EQ(readStatus, READ_OK);
+    EXPECT_EQ(R().status, READ_OK);
 }
 
 TEST(SceneReaderInt, ValuesBeyondThirtyTwoBitsAreMalformed) {
@@ -71,11 +88,11 @@ TEST(SceneReaderInt, ValuesBeyondThirtyTwoBitsAreMalformed) {
     EXPECT_EQ(Int(), 2147483647);
     EXPECT_EQ(Int(), -2147483647 - 1);
     EXPECT_EQ(Int(), 0);
-    EXPECT_EQ(readStatus, READ_MALFORMED);
+    EXPECT_EQ(R().status, READ_MALFORMED);
     for (const char* text : {"-2147483649", "0xFFFFFFFF", "040000000000", "99999999999999"}) {
         Use(text);
         EXPECT_EQ(Int(), 0) << text;
-        EXPECT_EQ(readStatus, READ_MALFORMED) << text;
+        EXPECT_EQ(R().status, READ_MALFORMED) << text;
     }
 }
 
@@ -83,7 +100,7 @@ TEST(SceneReaderInt, MalformedTokensStoreZeroAndStopTheReader) {
     for (const char* text : {"x 5", "- 5", "+", ".5", "inf", "nan", "--1"}) {
         Use(text);
         EXPECT_EQ(Int(), 0) << text;
-        EXPECT_EQ(readStatus, READ_MALFORMED) << text;
+        EXPECT_EQ(R().status, READ_MALFORMED) << text;
         EXPECT_EQ(Int(), 777) << text << ": a later field changed";
     }
 }
@@ -100,7 +117,7 @@ TEST(SceneReaderDecimal, ReadsSignPointAndExponent) {
     EXPECT_TRUE(negativeZero == 0.0 && std::signbit(negativeZero));
     EXPECT_EQ(Dec(), 70.0);
     EXPECT_EQ(Dec(), 3.0);
-    EXPECT_EQ(readStatus, READ_OK);
+    EXPECT_EQ(R().status, READ_OK);
 }
 
 TEST(SceneReaderDecimal, StopsAtASecondPointOrAnIncompleteExponent) {
@@ -109,7 +126,7 @@ TEST(SceneReaderDecimal, StopsAtASecondPointOrAnIncompleteExponent) {
     EXPECT_EQ(Dec(), 0.25);
     EXPECT_EQ(Dec(), 2.0);  // the e is left ...
     EXPECT_EQ(Dec(), 7.5);  // ... and is malformed
-    EXPECT_EQ(readStatus, READ_MALFORMED);
+    EXPECT_EQ(R().status, READ_MALFORMED);
 }
 
 TEST(SceneReaderDecimal, TakesAtMostTwentyEightCharacters) {
@@ -118,19 +135,19 @@ TEST(SceneReaderDecimal, TakesAtMostTwentyEightCharacters) {
     EXPECT_EQ(Dec(), 901.0);
     EXPECT_EQ(Dec(), -12345678901234567890.123456);  // 28 characters ...
     EXPECT_EQ(Dec(), 78e5);                          // ... and the rest is the next field
-    EXPECT_EQ(readStatus, READ_OK);
+    EXPECT_EQ(R().status, READ_OK);
 }
 
 TEST(SceneReaderDecimal, LoneSignOrPointGivesZeroOtherTokensKeepTheValue) {
     for (const char* text : {"-", "+", ".", "-.", "+.x", "-inf"}) {
         Use(text);
         EXPECT_EQ(Dec(), 0.0) << text;
-        EXPECT_EQ(readStatus, READ_MALFORMED) << text;
+        EXPECT_EQ(R().status, READ_MALFORMED) << text;
     }
     for (const char* text : {"inf", "nan", "INF", "x1", "e5", "#"}) {
         Use(text);
         EXPECT_EQ(Dec(), 7.5) << text;
-        EXPECT_EQ(readStatus, READ_MALFORMED) << text;
+        EXPECT_EQ(R().status, READ_MALFORMED) << text;
     }
 }
 
@@ -166,9 +183,9 @@ TEST(SceneReaderName, DropsTheMarkerAndTakesTheRestOfTheLine) {
     EXPECT_EQ(Name(), "on next line.bmp");  // line ends are skipped first; CRLF is one end
     EXPECT_EQ(Name(), "");
     EXPECT_EQ(Name(), " lead.bmp ");
-    EXPECT_EQ(readStatus, READ_OK);
+    EXPECT_EQ(R().status, READ_OK);
     EXPECT_EQ(Name(), "old");
-    EXPECT_EQ(readStatus, READ_END_OF_FILE);
+    EXPECT_EQ(R().status, READ_END_OF_FILE);
 }
 
 TEST(SceneReaderName, LoneCarriageReturnBelongsToTheName) {
@@ -189,12 +206,12 @@ TEST(SceneReaderState, EndOfFileKeepsEveryField) {
     Use("  5 \r\n\t");
     EXPECT_EQ(Int(), 5);
     EXPECT_EQ(Int(), 777);
-    EXPECT_EQ(readStatus, READ_END_OF_FILE);
+    EXPECT_EQ(R().status, READ_END_OF_FILE);
     EXPECT_EQ(Dec(), 7.5);
     EXPECT_EQ(Name(), "old");
     Use("");
     EXPECT_EQ(Dec(), 7.5);
-    EXPECT_EQ(readStatus, READ_END_OF_FILE);
+    EXPECT_EQ(R().status, READ_END_OF_FILE);
 }
 
 TEST(SceneReaderState, NothingChangesAfterAFailure) {
@@ -203,57 +220,48 @@ TEST(SceneReaderState, NothingChangesAfterAFailure) {
     EXPECT_EQ(Int(), 777);
     EXPECT_EQ(Dec(), 7.5);
     EXPECT_EQ(Name(), "old");
-    EXPECT_EQ(readStatus, READ_MALFORMED);
+    EXPECT_EQ(R().status, READ_MALFORMED);
 }
 
 TEST(SceneReaderState, AZeroByteInTheFileIsMalformedNotTheEnd) {
     Use(std::string("5\0 6", 4));
     EXPECT_EQ(Int(), 5);
     EXPECT_EQ(Int(), 0);
-    EXPECT_EQ(readStatus, READ_MALFORMED);
+    EXPECT_EQ(R().status, READ_MALFORMED);
 }
 
-TEST(SceneReaderState, FailureHookSeesTheFirstFailureOnly) {
-    static int calls;
-    static int lastStatus;
-    static SceneField lastField;
-    static long offset;
-    calls = 0;
-    readFailureHook = [](int status, SceneField field, const char* at, long long, long long) {
-        ++calls;
-        lastStatus = status;
-        lastField = field;
-        offset = at - readText;
-    };
+TEST(SceneReaderState, OnlyTheFirstFailureIsReported) {
     Use("1 2\n  x 3");
+    std::vector<SceneDiagnostic> diagnostics;
+    R().diagnostics = &diagnostics;
     Int();
     Int();
     double d = 0;
-    ReadDecimal(d, FIELD_startEyeX);
-    ReadDecimal(d, FIELD_startEyeY);
-    readFailureHook = nullptr;
-    EXPECT_EQ(calls, 1);
-    EXPECT_EQ(lastStatus, READ_MALFORMED);
-    EXPECT_EQ(lastField, FIELD_startEyeX);
-    EXPECT_EQ(offset, 6);
+    ReadDecimal(R(), d, FIELD_startEyeX);
+    ReadDecimal(R(), d, FIELD_startEyeY);
+    ASSERT_EQ(diagnostics.size(), 1u);
+    EXPECT_EQ(diagnostics[0].kind, DIAG_MALFORMED);
+    EXPECT_EQ(diagnostics[0].field, FIELD_startEyeX);
+    EXPECT_EQ(diagnostics[0].line, 2);
+    EXPECT_EQ(diagnostics[0].column, 3);
 }
 
 TEST(SceneReaderPosition, CountsLinesAndColumnsInBytes) {
     Use("ab\r\ncd\n\nxyz");
     int line = 0, column = 0;
-    TextPosition(readText + 1, &line, &column);
+    TextPosition(R(), R().text + 1, &line, &column);
     EXPECT_EQ(line, 1);
     EXPECT_EQ(column, 2);
-    TextPosition(readText + 5, &line, &column);
+    TextPosition(R(), R().text + 5, &line, &column);
     EXPECT_EQ(line, 2);
     EXPECT_EQ(column, 2);
-    TextPosition(readText + 9, &line, &column);
+    TextPosition(R(), R().text + 9, &line, &column);
     EXPECT_EQ(line, 4);
     EXPECT_EQ(column, 2);
-    TextPosition(readText + 2, &line, &column);  // backwards: counted again from the start
+    TextPosition(R(), R().text + 2, &line, &column);  // backwards: counted again from the start
     EXPECT_EQ(line, 1);
     EXPECT_EQ(column, 3);
-    TextPosition(readEnd, &line, &column);
+    TextPosition(R(), R().end, &line, &column);
     EXPECT_EQ(line, 4);
     EXPECT_EQ(column, 4);
 }

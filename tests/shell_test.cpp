@@ -26,83 +26,83 @@ class ShellTest : public ::testing::Test {
 
 TEST_F(ShellTest, PacingRefusesFramesCloserThanFortyMilliseconds) {
     Start();
-    unsigned long before = framesRun;
+    unsigned long before = run.framesRun;
     FrameAt(T0 + 39);  // the loader's tick counts as the last frame
-    EXPECT_EQ(framesRun, before);
+    EXPECT_EQ(run.framesRun, before);
     FrameAt(T0 + 40);
-    EXPECT_EQ(framesRun, before + 1);
+    EXPECT_EQ(run.framesRun, before + 1);
     FrameAt(T0 + 79);
-    EXPECT_EQ(framesRun, before + 1);
+    EXPECT_EQ(run.framesRun, before + 1);
     SendAt(T0 + 79, WM_PAINT);  // every caller meets the same pacing
-    EXPECT_EQ(framesRun, before + 1);
+    EXPECT_EQ(run.framesRun, before + 1);
     FrameAt(T0 + 80);
-    EXPECT_EQ(framesRun, before + 2);
-    EXPECT_EQ(lastFrameTime, T0 + 80);
+    EXPECT_EQ(run.framesRun, before + 2);
+    EXPECT_EQ(run.lastFrameTime, T0 + 80);
 }
 
 TEST_F(ShellTest, TickWrapAroundKeepsFramesRunning) {
     const uint32_t nearWrap = 0xFFFFFFF0u;
     Start(1, nearWrap);
-    unsigned long before = framesRun;
+    unsigned long before = run.framesRun;
     FrameAt(nearWrap + 40u);  // wraps to 0x18
-    EXPECT_EQ(framesRun, before + 1);
+    EXPECT_EQ(run.framesRun, before + 1);
     FrameAt(nearWrap + 79u);
-    EXPECT_EQ(framesRun, before + 1);
+    EXPECT_EQ(run.framesRun, before + 1);
     FrameAt(nearWrap + 80u);
-    EXPECT_EQ(framesRun, before + 2);
+    EXPECT_EQ(run.framesRun, before + 2);
 }
 
 TEST_F(ShellTest, PauseDrawsOnlyForcedFrames) {
     Start();
     SendAt(T0 + 40, WM_KEYDOWN, VK_F2);
-    EXPECT_EQ(pauseState, 1);
-    unsigned long before = framesRun;
+    EXPECT_EQ(run.pauseState, 1);
+    unsigned long before = run.framesRun;
     SendAt(T0 + 200, WM_PAINT);
     FrameAt(T0 + 240);
-    EXPECT_EQ(framesRun, before) << "a paused window draws nothing on its own";
+    EXPECT_EQ(run.framesRun, before) << "a paused window draws nothing on its own";
 
     SendAt(T0 + 280, WM_SIZE, 0, MakeLParam(200, 150));
-    EXPECT_EQ(framesRun, before + 1) << "a resize while paused draws one frame";
-    EXPECT_EQ(pauseState, 1);
+    EXPECT_EQ(run.framesRun, before + 1) << "a resize while paused draws one frame";
+    EXPECT_EQ(run.pauseState, 1);
 
     SendAt(T0 + 320, WM_LBUTTONDOWN, 0, MakeLParam(5, 5));
     SendAt(T0 + 320, WM_LBUTTONUP, 0, MakeLParam(5, 5));
-    EXPECT_EQ(framesRun, before + 2) << "a button release while paused draws one frame";
-    EXPECT_EQ(pauseState, 1);
-    EXPECT_EQ(dragActive, 0);
+    EXPECT_EQ(run.framesRun, before + 2) << "a button release while paused draws one frame";
+    EXPECT_EQ(run.pauseState, 1);
+    EXPECT_EQ(run.mouse.dragActive, 0);
 
     SendAt(T0 + 340, WM_LBUTTONUP, 0, MakeLParam(5, 5));
-    EXPECT_EQ(framesRun, before + 2) << "forced frames still keep the pacing";
+    EXPECT_EQ(run.framesRun, before + 2) << "forced frames still keep the pacing";
 
     SendAt(T0 + 400, WM_KEYDOWN, VK_F2);
-    EXPECT_EQ(pauseState, 0);
-    EXPECT_EQ(framesRun, before + 3) << "resuming draws at once";
+    EXPECT_EQ(run.pauseState, 0);
+    EXPECT_EQ(run.framesRun, before + 3) << "resuming draws at once";
 }
 
 TEST_F(ShellTest, F2ActsOnEveryKeyDownIncludingRepeats) {
     Start();
     SendAt(T0 + 10, WM_KEYDOWN, VK_F2);
     SendAt(T0 + 20, WM_KEYDOWN, VK_F2);  // an auto-repeat toggles again
-    EXPECT_EQ(pauseState, 0);
+    EXPECT_EQ(run.pauseState, 0);
     SendAt(T0 + 30, WM_KEYDOWN, VK_F2);
-    EXPECT_EQ(pauseState, 1);
+    EXPECT_EQ(run.pauseState, 1);
     SendAt(T0 + 40, WM_KEYUP, VK_F2);
-    EXPECT_EQ(pauseState, 1);
+    EXPECT_EQ(run.pauseState, 1);
 }
 
 TEST_F(ShellTest, ResizeHalvesTheSizeItReceives) {
     Start();
     ResizeScene(201, 151);
-    EXPECT_EQ(clientCentreX, 100);
-    EXPECT_EQ(clientCentreY, 75);
+    EXPECT_EQ(run.clientCentreX, 100);
+    EXPECT_EQ(run.clientCentreY, 75);
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[2], 201);
     EXPECT_EQ(viewport[3], 151);
 
     ResizeScene(0, 0);  // minimised
-    EXPECT_EQ(clientCentreX, 0);
-    EXPECT_EQ(clientCentreY, 0);
+    EXPECT_EQ(run.clientCentreX, 0);
+    EXPECT_EQ(run.clientCentreY, 0);
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[2], 0);
     EXPECT_EQ(viewport[3], 1);
@@ -129,24 +129,24 @@ TEST_F(ShellTest, ReleasingOneOfTwoSideKeysKeepsTheSidestep) {
     Start(1);
     SendAt(T0 + 1, WM_KEYDOWN, VK_LEFT);
     SendAt(T0 + 2, WM_KEYDOWN, VK_RIGHT);
-    viewer.sidestepSpeed = 1.5;
+    loaded->motion.viewer.sidestepSpeed = 1.5;
     SendAt(T0 + 3, WM_KEYUP, VK_LEFT);
-    EXPECT_EQ(heldKeys.sideKeyHeld, 1);
-    EXPECT_EQ(viewer.sidestepSpeed, 1.5);
+    EXPECT_EQ(run.heldKeys.sideKeyHeld, 1);
+    EXPECT_EQ(loaded->motion.viewer.sidestepSpeed, 1.5);
     SendAt(T0 + 4, WM_KEYUP, VK_RIGHT);
-    EXPECT_EQ(heldKeys.sideKeyHeld, 0);
-    EXPECT_EQ(viewer.sidestepSpeed, 0);
+    EXPECT_EQ(run.heldKeys.sideKeyHeld, 0);
+    EXPECT_EQ(loaded->motion.viewer.sidestepSpeed, 0);
 }
 
 TEST_F(ShellTest, ReleasingUpStopsWalkingButNotDriving) {
     for (int mode : {1, 2, 3, 4}) {
         Start(mode);
         SendAt(T0 + 1, WM_KEYDOWN, VK_UP);
-        EXPECT_EQ(heldKeys.moveKeyHeld, 1);
-        viewer.forwardSpeed = 2.0;
+        EXPECT_EQ(run.heldKeys.moveKeyHeld, 1);
+        loaded->motion.viewer.forwardSpeed = 2.0;
         SendAt(T0 + 2, WM_KEYUP, VK_UP);
-        EXPECT_EQ(heldKeys.moveKeyHeld, 0);
-        EXPECT_EQ(viewer.forwardSpeed, (mode == 1 || mode == 3) ? 0.0 : 2.0)
+        EXPECT_EQ(run.heldKeys.moveKeyHeld, 0);
+        EXPECT_EQ(loaded->motion.viewer.forwardSpeed, (mode == 1 || mode == 3) ? 0.0 : 2.0)
             << "view mode " << mode;
         StopHeadlessApp();
     }
@@ -155,35 +155,35 @@ TEST_F(ShellTest, ReleasingUpStopsWalkingButNotDriving) {
 
 TEST_F(ShellTest, CtrlSwitchesTheAccelerationAndSpaceFreesTheJump) {
     Start(2);
-    EXPECT_EQ(viewer.currentAcceleration, driveAcceleration);
+    EXPECT_EQ(loaded->motion.viewer.currentAcceleration, loaded->scene.driveAcceleration);
     SendAt(T0 + 1, WM_KEYDOWN, VK_CONTROL);
-    EXPECT_EQ(heldKeys.ctrlHeld, 1);
-    EXPECT_EQ(viewer.currentAcceleration, boostAcceleration);
+    EXPECT_EQ(run.heldKeys.ctrlHeld, 1);
+    EXPECT_EQ(loaded->motion.viewer.currentAcceleration, loaded->scene.boostAcceleration);
     SendAt(T0 + 2, WM_KEYUP, VK_CONTROL);
-    EXPECT_EQ(viewer.currentAcceleration, driveAcceleration);
-    viewer.jumpSpent = 1;
+    EXPECT_EQ(loaded->motion.viewer.currentAcceleration, loaded->scene.driveAcceleration);
+    loaded->motion.viewer.jumpSpent = 1;
     SendAt(T0 + 3, WM_KEYDOWN, VK_SPACE);
-    EXPECT_EQ(heldKeys.spaceHeld, 1);
+    EXPECT_EQ(run.heldKeys.spaceHeld, 1);
     SendAt(T0 + 4, WM_KEYUP, VK_SPACE);
-    EXPECT_EQ(heldKeys.spaceHeld, 0);
-    EXPECT_EQ(viewer.jumpSpent, 0);
+    EXPECT_EQ(run.heldKeys.spaceHeld, 0);
+    EXPECT_EQ(loaded->motion.viewer.jumpSpent, 0);
 }
 
 TEST_F(ShellTest, SystemKeysBypassTheKeyTables) {
     Start(1);
     SendAt(T0 + 1, WM_SYSKEYDOWN, VK_UP);
     SendAt(T0 + 2, WM_SYSKEYDOWN, VK_CONTROL);
-    EXPECT_EQ(heldKeys.upHeld, 0);
-    EXPECT_EQ(heldKeys.ctrlHeld, 0);
+    EXPECT_EQ(run.heldKeys.upHeld, 0);
+    EXPECT_EQ(run.heldKeys.ctrlHeld, 0);
 }
 
 TEST_F(ShellTest, ShutdownCanRunTwiceAndStopsDrawing) {
     Start(1);
     SendAt(T0 + 1, WM_KEYDOWN, VK_ESCAPE);
-    EXPECT_EQ(glContext, nullptr);
-    EXPECT_EQ(windowDC, 0);
-    unsigned long before = framesRun;
+    EXPECT_EQ(run.glContext, nullptr);
+    EXPECT_EQ(run.windowDC, 0);
+    unsigned long before = run.framesRun;
     ShutdownSequence();  // a second Esc already queued
     FrameAt(T0 + 400);
-    EXPECT_EQ(framesRun, before) << "no frame draws with a released context";
+    EXPECT_EQ(run.framesRun, before) << "no frame draws with a released context";
 }

@@ -11,63 +11,65 @@
 
 namespace {
 
-uint32_t Intern(const std::string& name) { return InternTexName(name.data(), name.size()); }
+TexNamePool pool;  // the pool of one scene
+
+uint32_t Intern(const std::string& name) { return pool.Intern(name.data(), name.size()); }
 
 TEST(TexNames, OneEntryPerDistinctName) {
-    ResetTexNames();
+    pool.Reset();
     uint32_t a = Intern("a.bmp"), b = Intern("b.bmp");
     EXPECT_NE(a, b);
     EXPECT_EQ(Intern("a.bmp"), a);  // after another name, not only in a run
     EXPECT_EQ(Intern("b.bmp"), b);
     EXPECT_NE(Intern("a.bm"), a);   // a prefix is a name of its own
     EXPECT_NE(Intern("a.bmpx"), a);
-    EXPECT_STREQ(TexNameText(a), "a.bmp");
-    EXPECT_STREQ(TexNameText(b), "b.bmp");
+    EXPECT_STREQ(pool.Text(a), "a.bmp");
+    EXPECT_STREQ(pool.Text(b), "b.bmp");
     // The empty name, and what a zeroed slot holds, are offset 0.
     EXPECT_EQ(Intern(""), 0u);
     TexName fresh{};
-    EXPECT_STREQ(fresh.text(), "");
+    EXPECT_STREQ(pool.Text(fresh.offset), "");
 }
 
 TEST(TexNames, ZeroByteEndsTheName) {
-    ResetTexNames();
+    pool.Reset();
     uint32_t plain = Intern("wall.bmp");
     EXPECT_EQ(Intern(std::string("wall.bmp\0junk", 13)), plain);
     EXPECT_EQ(Intern(std::string("\0junk", 5)), 0u);
-    EXPECT_STREQ(TexNameText(Intern(std::string("x\0y", 3))), "x");
+    EXPECT_STREQ(pool.Text(Intern(std::string("x\0y", 3))), "x");
 }
 
 TEST(TexNames, ManyNamesSurviveGrowth) {
-    ResetTexNames();
+    pool.Reset();
     std::vector<uint32_t> offsets;
     for (int k = 0; k < 20000; ++k) offsets.push_back(Intern("texture" + std::to_string(k) + ".bmp"));
     for (int k = 0; k < 20000; k += 7) {
-        EXPECT_EQ(TexNameText(offsets[k]), "texture" + std::to_string(k) + ".bmp");
+        EXPECT_EQ(pool.Text(offsets[k]), "texture" + std::to_string(k) + ".bmp");
         EXPECT_EQ(Intern("texture" + std::to_string(k) + ".bmp"), offsets[k]);
     }
-    EXPECT_EQ(texNamePool.names, 20000u);
-    ResetTexNames();
-    EXPECT_STREQ(TexNameText(0), "");
-    EXPECT_EQ(texNamePool.names, 0u);
+    EXPECT_EQ(pool.names, 20000u);
+    pool.Reset();
+    EXPECT_STREQ(pool.Text(0), "");
+    EXPECT_EQ(pool.names, 0u);
 }
 
 TEST(TexNames, PoolIsChargedToTheSceneBudget) {
-    ResetTexNames();
-    size_t before = sceneMemoryInUse;
+    pool.Reset();
+    size_t before = sceneMemory.inUse;
     Intern("one.bmp");
-    EXPECT_GT(sceneMemoryInUse, before);
-    size_t budget = sceneMemoryBudget;
-    sceneMemoryBudget = sceneMemoryInUse + 1000;
+    EXPECT_GT(sceneMemory.inUse, before);
+    size_t budget = sceneMemory.budget;
+    sceneMemory.budget = sceneMemory.inUse + 1000;
     bool refused = false;
     try {
         for (int k = 0; k < 100000; ++k) Intern(std::string(150, 'a') + std::to_string(k));
     } catch (const SceneOutOfMemory&) {
         refused = true;
     }
-    sceneMemoryBudget = budget;
+    sceneMemory.budget = budget;
     EXPECT_TRUE(refused);
-    ResetTexNames();
-    EXPECT_EQ(sceneMemoryInUse, before);
+    pool.Reset();
+    EXPECT_EQ(sceneMemory.inUse, before);
 }
 
 }  // namespace

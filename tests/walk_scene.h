@@ -39,9 +39,8 @@ inline void SetSettingByName(SceneDescription& scene, const std::string& name, d
 }
 
 inline std::string WalkSceneText(const WalkScene& walk) {
-    ResetSceneModel();  // the program's defaults
     SceneDescription scene;
-    CopySettingsFromModel(scene);
+    CopyDefaultSettings(scene);  // the program's defaults
     for (const auto& [name, value] : WalkSceneBase()) SetSettingByName(scene, name, value);
     for (const auto& [name, value] : walk.set) SetSettingByName(scene, name, value);
     for (const auto& [x, z] : walk.obstacles) scene.obstacles.push_back({x, z});

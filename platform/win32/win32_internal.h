@@ -14,6 +14,7 @@
 #endif
 #include <windows.h>
 
+#include <cstdlib>
 #include <deque>
 
 struct Win32State {
@@ -79,3 +80,6 @@ intptr_t WinSend(unsigned message, uintptr_t wParam, intptr_t lParam);
 void WinRestoreSystemState();
 // Writes a message on stderr and, with a window system, in a box.
 void WinReportError(const char* text);
+// The name to open for a file name from a scene: as given, or, when it is
+// not UTF-8, read in the system's own code page and written into buffer.
+const char* WinFileName(const char* name, char* buffer, size_t size);

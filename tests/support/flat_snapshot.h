@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,8 +12,6 @@
 #include "scene/scene_diagnostics.h"
 #include "scene/scene_file.h"
 #include "scene/scene_reader.h"
-#include "scene/scene_records.h"
-#include "scene/stdin_sizes.h"
 
 struct FlatSnapshot {
     int status = 0;
@@ -22,34 +21,29 @@ struct FlatSnapshot {
     bool kept = false;                       // the second thread's half was kept
 };
 
-inline std::vector<SceneDiagnostic> flatSnapshotDiagnostics;
-
 // Reads text with plain lists of at least splitVertices read by two threads.
 inline FlatSnapshot ReadFlatSnapshot(const char* text, size_t length, int splitVertices) {
-    ResetSceneModel();
-    sceneStdinText = "";
-    flatSnapshotDiagnostics.clear();
-    sceneDiagnosticHook = [](const SceneDiagnostic& d) { flatSnapshotDiagnostics.push_back(d); };
-    int before = flatSplitVertices;
-    flatSplitVertices = splitVertices;
-    ReadSceneFromMemory(text, length);
-    flatSplitVertices = before;
-    sceneDiagnosticHook = nullptr;
-    sceneStdinText = nullptr;
+    std::vector<SceneDiagnostic> diagnostics;
+    SceneReadOptions options;
+    options.diagnostics = &diagnostics;
+    options.flatSplitVertices = splitVertices;
+    auto scene = std::make_unique<Scene>();
+    SceneReadResult read = ReadSceneFromMemory(*scene, text, length, options);
+    const Scene& sc = *scene;
 
     FlatSnapshot s;
-    s.status = readStatus;
-    s.count = flatPolyVertexCount;
-    s.kept = flatSplitKept;
+    s.status = read.status;
+    s.count = sc.flatPolyVertexCount;
+    s.kept = read.flatSplitKept;
     auto add = [&s](const void* data, size_t bytes) {
         const unsigned char* b = static_cast<const unsigned char*>(data);
         s.tables.insert(s.tables.end(), b, b + bytes);
     };
-    for (const Table<double>* t : {&flatPolyColorR, &flatPolyColorG, &flatPolyColorB, &flatPolyX,
-                                   &flatPolyY, &flatPolyZ})
+    for (const Table<double>* t : {&sc.flatPolyColorR, &sc.flatPolyColorG, &sc.flatPolyColorB,
+                                   &sc.flatPolyX, &sc.flatPolyY, &sc.flatPolyZ})
         add(t->data, t->size * sizeof(double));
-    add(flatPolyEnd.data, flatPolyEnd.size * sizeof(int));
-    for (const SceneDiagnostic& d : flatSnapshotDiagnostics) {
+    add(sc.flatPolyEnd.data, sc.flatPolyEnd.size * sizeof(int));
+    for (const SceneDiagnostic& d : diagnostics) {
         SceneDiagnostic copy;
         std::memset(&copy, 0, sizeof copy);  // padding compares equal too
         copy.kind = d.kind;

@@ -14,21 +14,12 @@
 
 static std::string startDir, sceneDir;
 
-// The shell's globals as a fresh process has them.
-static void ResetShellGlobals() {
-    pauseState = 0;
-    frameTick = lastFrameTime = 0;
-    framesRun = 0;
-    mainWindow = 0;
-    windowDC = 0;
-    glContext = nullptr;
-    clientCentreX = clientCentreY = 0;
-    savedDisplayMode = requestedDisplayMode = PlatDisplayMode();
-    displayModeSwitched = 0;
-    heldKeys = HeldKeys{};
-    mouseX = mouseY = lastMouseX = lastMouseY = 0;
-    cursorPoint = {0, 0};
-    dragActive = dragAnchorX = dragAnchorY = 0;
+// The program's state as a fresh process has it; the tests' program reads
+// no standard input.
+static void ResetProgramState() {
+    run = RunState();
+    run.stdinText = "";
+    loaded.reset();
 }
 
 static void DrainQueue() {
@@ -37,15 +28,16 @@ static void DrainQueue() {
         if (Plat_GetMessage(&msg)) Plat_DispatchMessage(&msg);
 }
 
-void StartHeadlessApp(const std::string& sceneText, int width, int height, uint32_t t0) {
+void StartHeadlessApp(const std::string& sceneText, int width, int height, uint32_t t0,
+                      const char* stdinText) {
     char cwd[4096];
     ASSERT_TRUE(getcwd(cwd, sizeof cwd));
     startDir = cwd;
     sceneDir = MakeTempDir();
     WriteTextFile(sceneDir + "/Hod.pro", sceneText);
     ASSERT_EQ(chdir(sceneDir.c_str()), 0);
-    ResetSceneModel();
-    ResetShellGlobals();
+    ResetProgramState();
+    run.stdinText = stdinText;
     ASSERT_TRUE(Plat_Init(PLAT_HEADLESS, width, height));
     Plat_SetVirtualTick(t0);
     ASSERT_TRUE(StartApplication(PLAT_SHOW_NORMAL));
@@ -58,8 +50,8 @@ void StopHeadlessApp() {
     while (Plat_PeekMessage() && Plat_GetMessage(&msg)) {
     }
     Plat_Quit();
-    ResetShellGlobals();
-    ResetSceneModel();
+    if (loaded) ReleaseSceneTextures(loaded->textures);
+    ResetProgramState();
     if (!startDir.empty() && chdir(startDir.c_str()) != 0) ADD_FAILURE() << "cannot go back";
     std::error_code ignored;
     if (!sceneDir.empty()) std::filesystem::remove_all(sceneDir, ignored);
@@ -67,7 +59,7 @@ void StopHeadlessApp() {
 
 void SendAt(uint32_t tick, unsigned message, uintptr_t wParam, intptr_t lParam) {
     Plat_SetVirtualTick(tick);
-    MainWindowProc(mainWindow, message, wParam, lParam);
+    MainWindowProc(run.mainWindow, message, wParam, lParam);
     DrainQueue();
 }
 

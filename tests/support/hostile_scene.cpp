@@ -154,87 +154,67 @@ static GLenum FirstGLError() {
     return first;
 }
 
-bool TablesHoldTheirCounts() {
+bool TablesHoldTheirCounts(const Scene& s) {
     bool ok = true;
     auto need = [&ok](bool holds, const std::string& what) {
         if (!holds) ADD_FAILURE() << what;
         ok = ok && holds;
     };
-    size_t n = (size_t)texPolyVertexCount;
-    need(texPolyVertexCount <= TEX_POLY_CAPACITY, "textured count beyond its capacity");
-    if (texPolyVertexCount >= 1)
-        need(texPolyEnd.size > n && texPolyColorR.size > n && texPolyX.size > n &&
-                 texPolyS.size > n && texPolyTexFlag.size >= n && texPolyTexName.size >= n &&
-                 texPolyTexId.size >= n && texPolyImage.size >= n,
+    size_t n = (size_t)s.texPolyVertexCount;
+    need(s.texPolyVertexCount <= TEX_POLY_CAPACITY, "textured count beyond its capacity");
+    if (s.texPolyVertexCount >= 1)
+        need(s.texPolyEnd.size > n && s.texPolyColorR.size > n && s.texPolyX.size > n &&
+                 s.texPolyS.size > n && s.texPolyTexFlag.size >= n && s.texPolyTexName.size >= n,
              "textured tables smaller than the count " + std::to_string(n));
-    n = (size_t)flatPolyVertexCount;
-    if (flatPolyVertexCount >= 1)
-        need(flatPolyEnd.size > n && flatPolyColorR.size > n && flatPolyX.size > n,
+    n = (size_t)s.flatPolyVertexCount;
+    if (s.flatPolyVertexCount >= 1)
+        need(s.flatPolyEnd.size > n && s.flatPolyColorR.size > n && s.flatPolyX.size > n,
              "plain tables smaller than the count " + std::to_string(n));
-    n = (size_t)avatarPolyVertexCount;
-    need(avatarPolyVertexCount <= AVATAR_POLY_CAPACITY, "avatar count beyond its capacity");
-    if (avatarPolyVertexCount >= 1)
-        need(avatarPolyEnd.size > n && avatarPolyJoint.size > n && avatarPolyX.size > n &&
-                 avatarPolyTexFlag.size >= n && avatarPolyTexId.size >= n,
+    n = (size_t)s.avatarPolyVertexCount;
+    need(s.avatarPolyVertexCount <= AVATAR_POLY_CAPACITY, "avatar count beyond its capacity");
+    if (s.avatarPolyVertexCount >= 1)
+        need(s.avatarPolyEnd.size > n && s.avatarPolyJoint.size > n && s.avatarPolyX.size > n &&
+                 s.avatarPolyTexFlag.size >= n,
              "avatar tables smaller than the count " + std::to_string(n));
-    need(avatarJointCount < JOINT_CAPACITY, "avatar joint count beyond its capacity");
-    need(actorLastIndex < ACTOR_CAPACITY, "actor last index beyond its capacity");
-    int actors = actorLastIndex + 1;
+    need(s.avatarJointCount < JOINT_CAPACITY, "avatar joint count beyond its capacity");
+    need(s.actorLastIndex < ACTOR_CAPACITY, "actor last index beyond its capacity");
+    int actors = s.actorLastIndex + 1;
     if (actors >= 1)
-        need(actorPartVertexCount.size >= (size_t)actors &&
-                 actorWaypointCount.size >= (size_t)actors,
+        need(s.actorPartVertexCount.size >= (size_t)actors &&
+                 s.actorWaypointCount.size >= (size_t)actors,
              "per-actor count tables smaller than the actors");
     for (int i = 0; ok && i < actors; ++i) {
         std::string actor = "actor " + std::to_string(i) + ": ";
-        need(actorJointCount[i] < JOINT_CAPACITY, actor + "joint count beyond its capacity");
-        int parts = actorPartVertexCount[i];
+        need(s.actorJointCount[i] < JOINT_CAPACITY, actor + "joint count beyond its capacity");
+        int parts = s.actorPartVertexCount[i];
         if (parts >= 1)
-            need(partEnd.cols > (size_t)i && partEnd.rows > (size_t)parts &&
-                     partTexFlag.rows >= (size_t)parts,
+            need(s.partEnd.cols > (size_t)i && s.partEnd.rows > (size_t)parts &&
+                     s.partTexFlag.rows >= (size_t)parts,
                  actor + "part grids smaller than " + std::to_string(parts) + " vertices");
-        int waypoints = actorWaypointCount[i];
+        int waypoints = s.actorWaypointCount[i];
         if (waypoints >= 1)
-            need(actorWaypointX.cols > (size_t)i && actorWaypointX.rows > (size_t)waypoints,
+            need(s.actorWaypointX.cols > (size_t)i && s.actorWaypointX.rows > (size_t)waypoints,
                  actor + "waypoint grids smaller than " + std::to_string(waypoints));
     }
-    if (obstacleCount >= 1)
-        need(obstacleX.size > (size_t)obstacleCount && obstacleZ.size > (size_t)obstacleCount,
+    if (s.obstacleCount >= 1)
+        need(s.obstacleX.size > (size_t)s.obstacleCount && s.obstacleZ.size > (size_t)s.obstacleCount,
              "obstacle tables smaller than the count");
     return ok;
-}
-
-void FreeLoadedImages() {
-    for (size_t k = 0; k < texPolyImage.size; ++k) {
-        FreeTextureImage(texPolyImage[k]);
-        texPolyImage[k] = nullptr;
-    }
-    for (size_t k = 0; k < avatarPolyImage.size; ++k) {
-        FreeTextureImage(avatarPolyImage[k]);
-        avatarPolyImage[k] = nullptr;
-    }
-    for (size_t k = 0; k < partImage.rows * partImage.cols; ++k) {
-        FreeTextureImage(partImage.data[k]);
-        partImage.data[k] = nullptr;
-    }
 }
 
 // ---- Loading and drawing.
 
 bool LoadIntoRunningApp(const std::string& text, const char* stdinText) {
-    FreeLoadedImages();
-    ResetSceneModel();
+    if (loaded) ReleaseSceneTextures(loaded->textures);
     if (!SaveTextFile("Hod.pro", text)) {
         ADD_FAILURE() << "cannot write Hod.pro";
         return false;
     }
-    sceneStdinText = stdinText;
+    run.stdinText = stdinText;
     LoadScene();
-    sceneStdinText = nullptr;
-    SetRenderState();
-    CreateSceneTextures();
-    SetClosingSentinels();
-    FinishRenderState();
-    bool ok = TablesHoldTheirCounts();
+    run.stdinText = "";
+    PrepareSceneForDrawing(*loaded);
+    bool ok = TablesHoldTheirCounts(loaded->scene);
     GLenum error = FirstGLError();
     if (error != GL_NO_ERROR) ADD_FAILURE() << "GL error 0x" << std::hex << error << " after loading";
     return ok && error == GL_NO_ERROR;
@@ -271,7 +251,7 @@ static const std::vector<ScriptStep> KEY_SCRIPT[] = {
 static const unsigned HELD_KEYS[] = {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_CONTROL, VK_SPACE};
 
 bool DrawFramesHoldingKeys(int frames) {
-    uint32_t tick = lastFrameTime;
+    uint32_t tick = run.lastFrameTime;
     bool ok = true;
     for (int frame = 0; frame < frames && ok; ++frame) {
         tick += MIN_FRAME_INTERVAL;
@@ -279,27 +259,25 @@ bool DrawFramesHoldingKeys(int frames) {
             intptr_t position = step.message == WM_MOUSEMOVE ? MakeLParam(step.x, step.y) : 0;
             SendAt(tick, step.message, step.key, position);
         }
-        unsigned long before = framesRun;
+        unsigned long before = run.framesRun;
         FrameAt(tick);
         GLenum error = FirstGLError();
-        if (framesRun != before + 1) ADD_FAILURE() << "frame " << frame << " did not run";
+        if (run.framesRun != before + 1) ADD_FAILURE() << "frame " << frame << " did not run";
         if (error != GL_NO_ERROR)
             ADD_FAILURE() << "GL error 0x" << std::hex << error << " in frame " << std::dec << frame;
-        ok = framesRun == before + 1 && error == GL_NO_ERROR;
+        ok = run.framesRun == before + 1 && error == GL_NO_ERROR;
     }
     for (unsigned key : HELD_KEYS) SendAt(tick, WM_KEYUP, key);
     return ok;
 }
 
 bool ReadIntoModel(const std::string& text, const char* stdinText) {
-    FreeLoadedImages();
-    ReadSceneText(text, stdinText);
-    return TablesHoldTheirCounts();
+    return TablesHoldTheirCounts(ReadSceneText(text, stdinText));
 }
 
 std::string LoadedSceneText(const std::string& text, const char* stdinText) {
     if (!ReadIntoModel(text, stdinText)) return "";
     SceneDescription scene;
-    DescribeLoadedScene(scene);
+    DescribeLoadedScene(scene, ReadSceneText(text, stdinText));
     return FormatScene(scene);
 }

@@ -59,16 +59,15 @@ bool LoadEveryViewMode(const SceneParts& parts, const char* stdinText, int frame
 // recorded) when a frame did not run or GL reported an error.
 bool DrawFramesHoldingKeys(int frames);
 
-// Reads text into the model (no derived values, no GL). False when a table
+struct Scene;
+
+// Reads text into a scene (no derived values, no GL). False when a table
 // is too small for its count.
 bool ReadIntoModel(const std::string& text, const char* stdinText);
-// The model that text reads into, written back as scene text ("" when a
+// The scene that text reads into, written back as scene text ("" when a
 // table is too small for its count).
 std::string LoadedSceneText(const std::string& text, const char* stdinText);
 
-// Every count of the model lies inside the tables it indexes, as the frame
+// Every count of the scene lies inside the tables it indexes, as the frame
 // code relies on. Records a failure for each table that does not.
-bool TablesHoldTheirCounts();
-// Frees the images the texture step made (the program keeps them for the
-// whole run; the tests load many scenes in one process).
-void FreeLoadedImages();
+bool TablesHoldTheirCounts(const Scene& scene);

@@ -7,12 +7,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 #include "scene/scene.h"
 #include "app/app.h"
 #include "scene/scene_file.h"
-#include "scene/stdin_sizes.h"
 
 TempDir::TempDir(const std::string& tag) {
     std::string pattern =
@@ -54,23 +54,47 @@ void RemoveTree(const std::string& path) {
     std::filesystem::remove_all(path, ignored);
 }
 
-static void RunOnSceneText(const std::string& text, const char* stdinText, bool derived) {
+// The scene the helpers below read last, and how that read went: kept until
+// the next, as a test checks it after the call.
+static std::unique_ptr<LoadedScene> lastScene;
+static SceneReadResult lastRead;
+
+static LoadedScene& ReadInto(const std::string& text, const SceneReadOptions& options) {
     TempDir dir("scene");
     SaveTextFile(dir.File("Hod.pro"), text);
     ChdirGuard inside(dir.path);
-    ResetSceneModel();
-    sceneStdinText = stdinText;
-    if (derived)
-        LoadScene();
-    else
-        ReadSceneFile("Hod.pro", false);
-    sceneStdinText = nullptr;
+    if (!lastScene) lastScene = std::make_unique<LoadedScene>();
+    lastRead = lastScene->read = ReadSceneFile(lastScene->scene, "Hod.pro", false, options);
+    return *lastScene;
 }
 
-void LoadSceneText(const std::string& text, const char* stdinText) {
-    RunOnSceneText(text, stdinText, true);
+static SceneReadOptions WithStdin(const char* stdinText) {
+    SceneReadOptions options;
+    options.stdinText = stdinText;
+    return options;
 }
 
-void ReadSceneText(const std::string& text, const char* stdinText) {
-    RunOnSceneText(text, stdinText, false);
+LoadedScene& LoadSceneText(const std::string& text, const SceneReadOptions& options) {
+    LoadedScene& level = ReadInto(text, options);
+    StartLoadedScene(level);
+    return level;
+}
+
+LoadedScene& LoadSceneText(const std::string& text, const char* stdinText) {
+    return LoadSceneText(text, WithStdin(stdinText));
+}
+
+Scene& ReadSceneText(const std::string& text, const SceneReadOptions& options) {
+    return ReadInto(text, options).scene;
+}
+
+Scene& ReadSceneText(const std::string& text, const char* stdinText) {
+    return ReadSceneText(text, WithStdin(stdinText));
+}
+
+const SceneReadResult& LastSceneRead() { return lastRead; }
+
+LoadedScene& LastLoadedScene() {
+    if (!lastScene) lastScene = std::make_unique<LoadedScene>();
+    return *lastScene;
 }

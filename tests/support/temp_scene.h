@@ -30,8 +30,20 @@ std::string ReadWholeFile(const std::string& path);
 bool FileExists(const std::string& path);
 void RemoveTree(const std::string& path);
 
-// Resets the scene model, then runs LoadScene on text saved as "Hod.pro" in
-// a temporary folder, with stdinText in place of standard input.
-void LoadSceneText(const std::string& text, const char* stdinText = "");
-// The same without the derived values (ReadSceneFile).
-void ReadSceneText(const std::string& text, const char* stdinText = "");
+struct LoadedScene;
+struct Scene;
+struct SceneReadOptions;
+struct SceneReadResult;
+
+// Reads text saved as "Hod.pro" in a temporary folder through the real
+// reader, with stdinText in place of standard input, and starts it as the
+// program does (derived values, everything that moves, the obstacle
+// index). The scene is the helpers' own and lives until their next call.
+LoadedScene& LoadSceneText(const std::string& text, const char* stdinText = "");
+LoadedScene& LoadSceneText(const std::string& text, const SceneReadOptions& options);
+// The same without starting it: the scene as the reader left it.
+Scene& ReadSceneText(const std::string& text, const char* stdinText = "");
+Scene& ReadSceneText(const std::string& text, const SceneReadOptions& options);
+// How the last of those reads went, and what it read.
+const SceneReadResult& LastSceneRead();
+LoadedScene& LastLoadedScene();

@@ -8,19 +8,10 @@
 
 #include "scene/scene_diagnostics.h"
 
-// W: CollectDiagnostic while the scene is read; R: the printing.
-extern std::vector<SceneDiagnostic> checkDiagnostics;
+struct Scene;
 
-// The loader's diagnostic hook: keeps every diagnostic.
-void CollectDiagnostic(const SceneDiagnostic& diagnostic);
-// Prints the kept diagnostics as FILE:LINE:COLUMN lines (at most a few of
-// each kind) and adds them to the counts.
-void PrintDiagnostics(FILE* out, const std::string& file, int* errors, int* warnings);
-
-// Keeps the settings as the model holds them now (the defaults).
-void RememberDefaultSettings();
-// The summary of the loaded scene: lists, figures, obstacles and changed settings.
-void PrintSceneSummary(FILE* out, const std::string& file, long long fileBytes);
+// The summary of a read scene: lists, figures, obstacles and changed settings.
+void PrintSceneSummary(FILE* out, const Scene& scene, const std::string& file, long long fileBytes);
 
 // What the check found about one texture file.
 struct TextureCheck {
@@ -35,4 +26,4 @@ TextureCheck CheckTextureFile(const std::string& path);
 int DecodeCommand(const char* bitmapPath, const char* pngPath);
 // Lists every distinct texture file the scene loads (slots with flag 1)
 // with its check; each unusable file is one warning.
-void PrintTextures(FILE* out, const std::string& sceneDir, int* warnings);
+void PrintTextures(FILE* out, const Scene& scene, const std::string& sceneDir, int* warnings);

@@ -6,20 +6,9 @@
 #include "scene/scene.h"
 #include "tools/check/check.h"
 
-static double defaultSettings[SCENE_SETTING_COUNT];  // W: RememberDefaultSettings
-static double defaultClear[3], defaultAvatarHeadingOffset;
-
-static double SettingValue(int k) {
+static double SettingValue(const Scene& s, int k) {
     const SettingSlot& slot = sceneSettingSlots[k];
-    return slot.intValue ? *slot.intValue : *slot.decimalValue;
-}
-
-void RememberDefaultSettings() {
-    for (int k = 0; k < SCENE_SETTING_COUNT; ++k) defaultSettings[k] = SettingValue(k);
-    defaultClear[0] = clearRed;
-    defaultClear[1] = clearGreen;
-    defaultClear[2] = clearBlue;
-    defaultAvatarHeadingOffset = avatarHeadingOffset;
+    return slot.intValue ? s.*slot.intValue : s.*slot.decimalValue;
 }
 
 // Shortest text that reads back as the same double.
@@ -51,51 +40,52 @@ static void PrintChangedSetting(FILE* out, const char* name, double value, doubl
                      Number(byDefault).c_str());
 }
 
-static void PrintSettings(FILE* out) {
+static void PrintSettings(FILE* out, const Scene& s) {
+    static const Scene defaults;  // never written: the values before any load
     std::fprintf(out, "Settings that differ from their defaults:\n");
     for (int k = 0; k < SCENE_SETTING_COUNT; ++k)
-        PrintChangedSetting(out, sceneFieldInfo[sceneSettingSlots[k].field].name, SettingValue(k),
-                            defaultSettings[k]);
-    PrintChangedSetting(out, "clearRed", clearRed, defaultClear[0]);
-    PrintChangedSetting(out, "clearGreen", clearGreen, defaultClear[1]);
-    PrintChangedSetting(out, "clearBlue", clearBlue, defaultClear[2]);
-    PrintChangedSetting(out, "avatarHeadingOffset", avatarHeadingOffset,
-                        defaultAvatarHeadingOffset);
+        PrintChangedSetting(out, sceneFieldInfo[sceneSettingSlots[k].field].name,
+                            SettingValue(s, k), SettingValue(defaults, k));
+    PrintChangedSetting(out, "clearRed", s.clearRed, defaults.clearRed);
+    PrintChangedSetting(out, "clearGreen", s.clearGreen, defaults.clearGreen);
+    PrintChangedSetting(out, "clearBlue", s.clearBlue, defaults.clearBlue);
+    PrintChangedSetting(out, "avatarHeadingOffset", s.avatarHeadingOffset,
+                        defaults.avatarHeadingOffset);
 }
 
-static void PrintActors(FILE* out) {
-    std::fprintf(out, "Actors: %d", actorLastIndex + 1 > 0 ? actorLastIndex + 1 : 0);
-    if (actorLastIndex >= 0) std::fprintf(out, " (part capacity %d)", partCapacity);
+static void PrintActors(FILE* out, const Scene& s) {
+    std::fprintf(out, "Actors: %d", s.actorLastIndex + 1 > 0 ? s.actorLastIndex + 1 : 0);
+    if (s.actorLastIndex >= 0) std::fprintf(out, " (part capacity %d)", s.partCapacity);
     std::fprintf(out, "\n");
-    for (int i = 0; i <= actorLastIndex; ++i) {
-        int parts = actorPartVertexCount[i];
+    for (int i = 0; i <= s.actorLastIndex; ++i) {
+        int parts = s.actorPartVertexCount[i];
         int polygons =
-            parts >= 1 && (size_t)parts < partEnd.rows ? PolygonCount(partEnd.Column(i), parts) : 0;
+            parts >= 1 && (size_t)parts < s.partEnd.rows ? PolygonCount(s.partEnd.Column(i), parts) : 0;
         std::fprintf(out, "  actor %d: %s in %s, %s, %s, start (%s, %s, %s), heading %s\n", i,
                      Count(parts, "part vertex").c_str(), Count(polygons, "polygon").c_str(),
-                     Count(actorJointCount[i] + 1, "joint").c_str(),
-                     Count(actorWaypointCount[i], "waypoint").c_str(),
-                     Number(actorStartX[i]).c_str(), Number(actorStartY[i]).c_str(),
-                     Number(actorStartZ[i]).c_str(), Number(actorStartHeading[i]).c_str());
+                     Count(s.actorJointCount[i] + 1, "joint").c_str(),
+                     Count(s.actorWaypointCount[i], "waypoint").c_str(),
+                     Number(s.actorStartX[i]).c_str(), Number(s.actorStartY[i]).c_str(),
+                     Number(s.actorStartZ[i]).c_str(), Number(s.actorStartHeading[i]).c_str());
     }
 }
 
-void PrintSceneSummary(FILE* out, const std::string& file, long long fileBytes) {
+void PrintSceneSummary(FILE* out, const Scene& s, const std::string& file, long long fileBytes) {
     std::fprintf(out, "Scene file: %s (%lld bytes)\n", file.c_str(), fileBytes);
-    int n = texPolyVertexCount;
+    int n = s.texPolyVertexCount;
     std::fprintf(out, "Textured list: %s in %s\n", Count(n, "vertex").c_str(),
-                 Count(n >= 1 ? PolygonCount(texPolyEnd.data, n) : 0, "polygon").c_str());
-    n = flatPolyVertexCount;
+                 Count(n >= 1 ? PolygonCount(s.texPolyEnd.data, n) : 0, "polygon").c_str());
+    n = s.flatPolyVertexCount;
     std::fprintf(out, "Plain list: %s in %s\n", Count(n, "vertex").c_str(),
-                 Count(n >= 1 ? PolygonCount(flatPolyEnd.data, n) : 0, "polygon").c_str());
-    n = avatarPolyVertexCount;
+                 Count(n >= 1 ? PolygonCount(s.flatPolyEnd.data, n) : 0, "polygon").c_str());
+    n = s.avatarPolyVertexCount;
     if (n != 0)
         std::fprintf(out, "Avatar: %s in %s, %s\n", Count(n, "vertex").c_str(),
-                     Count(n >= 1 ? PolygonCount(avatarPolyEnd.data, n) : 0, "polygon").c_str(),
-                     Count(avatarJointCount + 1, "joint").c_str());
+                     Count(n >= 1 ? PolygonCount(s.avatarPolyEnd.data, n) : 0, "polygon").c_str(),
+                     Count(s.avatarJointCount + 1, "joint").c_str());
     else
         std::fprintf(out, "Avatar: none\n");
-    PrintActors(out);
-    std::fprintf(out, "Obstacle points: %d\n", obstacleCount > 0 ? obstacleCount : 0);
-    PrintSettings(out);
+    PrintActors(out, s);
+    std::fprintf(out, "Obstacle points: %d\n", s.obstacleCount > 0 ? s.obstacleCount : 0);
+    PrintSettings(out, s);
 }

@@ -1,12 +1,11 @@
 // check_textures.cpp -- every texture file the scene loads: whether it is
 // there and whether the program can decode it. Names are relative to the scene's folder, which is the program's
 // working folder.
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstring>
 #include <string>
 
+#include "platform/system.h"
 #include "scene/bitmap.h"
 #include "scene/scene.h"
 #include "scene/texture_fit.h"
@@ -15,13 +14,8 @@
 
 TextureCheck CheckTextureFile(const std::string& path) {
     TextureCheck check;
-    struct stat info;
-    const char* name = path.c_str();
-#ifdef _WIN32
-    char converted[1024];
-    name = WinFileName(name, converted, sizeof converted);  // as the program opens it
-#endif
-    check.exists = stat(name, &info) == 0 && S_ISREG(info.st_mode);
+    SysFileInfo info;  // looked up as the program opens it
+    check.exists = Sys_FileInfo(path.c_str(), &info) && info.kind == SYS_KIND_REGULAR;
     if (!check.exists) {
         check.problem = "missing";
         return check;
@@ -49,25 +43,25 @@ TextureCheck CheckTextureFile(const std::string& path) {
 
 // The names of the slots the texture step loads (flag exactly 1), each once,
 // in the order that step visits them: textured, avatar, then part slots.
-static std::vector<std::string> LoadedTextureNames() {
+static std::vector<std::string> LoadedTextureNames(const Scene& s) {
     std::vector<std::string> names;
     // The pool keeps each distinct name once, so a name is new exactly when
     // its offset is.
-    std::vector<bool> seen(texNamePool.used);
+    std::vector<bool> seen(s.texNames.used);
     auto add = [&](int flag, const TexName& name) {
         if (flag != 1 || seen[name.offset]) return;
         seen[name.offset] = true;
-        names.push_back(name.text());
+        names.push_back(SlotName(s, name));
     };
-    for (int k = 0; k < texPolyVertexCount; ++k) add(texPolyTexFlag[k], texPolyTexName[k]);
-    for (int k = 0; k < avatarPolyVertexCount; ++k) add(avatarPolyTexFlag[k], avatarPolyTexName[k]);
-    for (int i = 0; i <= actorLastIndex; ++i)
-        for (int p = 0; p < actorPartVertexCount[i]; ++p) add(partTexFlag(p, i), partTexName(p, i));
+    for (int k = 0; k < s.texPolyVertexCount; ++k) add(s.texPolyTexFlag[k], s.texPolyTexName[k]);
+    for (int k = 0; k < s.avatarPolyVertexCount; ++k) add(s.avatarPolyTexFlag[k], s.avatarPolyTexName[k]);
+    for (int i = 0; i <= s.actorLastIndex; ++i)
+        for (int p = 0; p < s.actorPartVertexCount[i]; ++p) add(s.partTexFlag(p, i), s.partTexName(p, i));
     return names;
 }
 
-void PrintTextures(FILE* out, const std::string& sceneDir, int* warnings) {
-    std::vector<std::string> names = LoadedTextureNames();
+void PrintTextures(FILE* out, const Scene& scene, const std::string& sceneDir, int* warnings) {
+    std::vector<std::string> names = LoadedTextureNames(scene);
     std::fprintf(out, "Texture files: %zu\n", names.size());
     for (const std::string& name : names) {
         std::string path = !name.empty() && name[0] == '/' ? name : sceneDir + "/" + name;

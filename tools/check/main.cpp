@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "app/command_line.h"
@@ -17,8 +18,8 @@
 #include "app/signals.h"
 #include "scene/memory_budget.h"
 #include "scene/scene.h"
+#include "scene/scene_diagnostics.h"
 #include "scene/scene_file.h"
-#include "scene/stdin_sizes.h"
 #include "tools/check/check.h"
 
 static const char USAGE[] =
@@ -50,10 +51,10 @@ static int Reported(int status) {
 
 // What is wrong with a scene file the reader could not use, and what the
 // program would do with it in the working folder.
-static std::string UnusableSceneFile(const std::string& file) {
+static std::string UnusableSceneFile(SceneFileOutcome outcome, const std::string& file) {
     const std::string emptyScene = " (the program would show a message and run an empty scene)";
     struct stat link;
-    switch (sceneFileOutcome) {
+    switch (outcome) {
         case SCENE_MISSING:
             if (lstat(file.c_str(), &link) == 0 && S_ISLNK(link.st_mode))
                 return "a link to a missing file (the program would not create a file through "
@@ -101,23 +102,23 @@ int main(int argc, char** argv) {
     }
     std::string file, dir;
     ResolveTarget(argc == 2 ? argv[1] : ".", &file, &dir);
-    ResetSceneModel();
-    RememberDefaultSettings();
-    keepSideKeyMode = 1;  // report the file's own value
-    sceneStdinText = "";
-    sceneDiagnosticHook = CollectDiagnostic;
-    bool opened = ReadSceneFile(file.c_str(), false);
-    sceneDiagnosticHook = nullptr;
-    if (!opened) {
-        std::printf("%s: error: %s\n", file.c_str(), UnusableSceneFile(file).c_str());
+    std::vector<SceneDiagnostic> diagnostics;
+    SceneReadOptions options;
+    options.keepSideKeyMode = true;  // report the file's own value
+    options.diagnostics = &diagnostics;
+    auto scene = std::make_unique<Scene>();
+    SceneReadResult read = ReadSceneFile(*scene, file.c_str(), false, options);
+    if (read.outcome != SCENE_READ) {
+        std::printf("%s: error: %s\n", file.c_str(), UnusableSceneFile(read.outcome, file).c_str());
         return Reported(2);
     }
     struct stat info;
     long long size = stat(file.c_str(), &info) == 0 ? (long long)info.st_size : 0;
     int errors = 0, warnings = 0;
-    PrintSceneSummary(stdout, file, size);
-    PrintTextures(stdout, dir, &warnings);
-    PrintDiagnostics(stdout, file, &errors, &warnings);
+    PrintSceneSummary(stdout, *scene, file, size);
+    PrintTextures(stdout, *scene, dir, &warnings);
+    std::fputs(FormatSceneDiagnostics(diagnostics, *scene, file, &errors, &warnings).c_str(),
+               stdout);
     std::printf("%d error%s, %d warning%s\n", errors, errors == 1 ? "" : "s", warnings,
                 warnings == 1 ? "" : "s");
     return Reported(errors ? 2 : warnings ? 1 : 0);

@@ -5,12 +5,13 @@
 #include "tools/import/import_run.h"
 
 #include <cstdio>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <stdexcept>
 
+#include "scene/scene.h"
 #include "scene/scene_file.h"
-#include "scene/stdin_sizes.h"
 #include "tools/import/reader_process.h"
 #include "tools/import/scene_folder.h"
 #include "tools/lib/bitmap_writer.h"
@@ -80,10 +81,10 @@ bool WriteFigureTextures(const SceneDescription& scene, const std::string& dir, 
 // The written file read back by the program's own reader: the lists must
 // come back whole.
 bool ReadsBack(const std::string& path, const SceneDescription& scene, std::string* error) {
-    sceneStdinText = "";  // the tool's own standard input is not the scene's
-    ReadSceneFile(path.c_str(), false);
+    auto loaded = std::make_unique<Scene>();  // the tool's own standard input is not the scene's
+    ReadSceneFile(*loaded, path.c_str(), false, SceneReadOptions());
     SceneDescription read;
-    DescribeLoadedScene(read);
+    DescribeLoadedScene(read, *loaded);
     bool same = read.texVertices.size() == scene.texVertices.size() &&
                 read.flatVertices.size() == scene.flatVertices.size() &&
                 read.obstacles.size() == scene.obstacles.size() &&

@@ -12,12 +12,12 @@
 // system would, with the cursor where the event says.
 static void Deliver(const ReplayEvent& ev) {
     switch (ev.kind) {
-        case EV_DOWN: MainWindowProc(mainWindow, WM_KEYDOWN, ev.key, 0); break;
-        case EV_UP: MainWindowProc(mainWindow, WM_KEYUP, ev.key, 0); break;
+        case EV_DOWN: MainWindowProc(run.mainWindow, WM_KEYDOWN, ev.key, 0); break;
+        case EV_UP: MainWindowProc(run.mainWindow, WM_KEYUP, ev.key, 0); break;
         case EV_SIZE: {
             int w = ev.x, h = ev.y;
             Plat_CapClientSize(&w, &h);  // no window grows past what the GL draws
-            MainWindowProc(mainWindow, WM_SIZE, 0, MakeLParam(w, h));
+            MainWindowProc(run.mainWindow, WM_SIZE, 0, MakeLParam(w, h));
             break;
         }
         case EV_MOVE:
@@ -25,7 +25,7 @@ static void Deliver(const ReplayEvent& ev) {
         case EV_LBUP: {
             static const unsigned MESSAGE[] = {0, 0, WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP};
             Plat_SetHeadlessCursor(ev.x, ev.y);
-            MainWindowProc(mainWindow, MESSAGE[ev.kind], 0, MakeLParam(ev.x, ev.y));
+            MainWindowProc(run.mainWindow, MESSAGE[ev.kind], 0, MakeLParam(ev.x, ev.y));
             break;
         }
     }
@@ -60,7 +60,7 @@ int RunReplay(const ReplayOptions& o, bool captureFrames, const ReplayStepHook& 
         *error = "cannot enter the scene folder " + o.sceneDir;
         return 2;
     }
-    keepSideKeyMode = o.keepSideKeyMode ? 1 : 0;
+    run.keepSideKeyMode = o.keepSideKeyMode ? 1 : 0;
     if (!Plat_Init(PLAT_HEADLESS, o.width, o.height)) {
         *error = "no GL display for the headless window";
         return 2;
@@ -81,9 +81,9 @@ int RunReplay(const ReplayOptions& o, bool captureFrames, const ReplayStepHook& 
             status = 128 + sig;
             break;
         }
-        unsigned long before = framesRun;
+        unsigned long before = run.framesRun;
         bool running = RunStep(o, step, &next);
-        if (!afterStep(step, framesRun != before) || !running) break;
+        if (!afterStep(step, run.framesRun != before) || !running) break;
     }
     Plat_Quit();
     return status;

@@ -15,69 +15,69 @@ static double RecoverDivisor(const double swing[3], const double step[3]) {
     return swing[axis] / step[axis];
 }
 
-static SceneVertex TexturedVertex(int v) {
+static SceneVertex TexturedVertex(const Scene& s, int v) {
     SceneVertex out;
-    out.red = texPolyColorR[v];
-    out.green = texPolyColorG[v];
-    out.blue = texPolyColorB[v];
-    out.x = texPolyX[v];
-    out.y = texPolyY[v];
-    out.z = texPolyZ[v];
-    out.end = texPolyEnd[v];
-    out.s = texPolyS[v];
-    out.t = texPolyT[v];
-    out.texFlag = texPolyTexFlag[v - 1];
-    out.texName = texPolyTexName[v - 1].text();
+    out.red = s.texPolyColorR[v];
+    out.green = s.texPolyColorG[v];
+    out.blue = s.texPolyColorB[v];
+    out.x = s.texPolyX[v];
+    out.y = s.texPolyY[v];
+    out.z = s.texPolyZ[v];
+    out.end = s.texPolyEnd[v];
+    out.s = s.texPolyS[v];
+    out.t = s.texPolyT[v];
+    out.texFlag = s.texPolyTexFlag[v - 1];
+    out.texName = SlotName(s, s.texPolyTexName[v - 1]);
     return out;
 }
 
-static SceneVertex AvatarVertex(int v) {
+static SceneVertex AvatarVertex(const Scene& s, int v) {
     SceneVertex out;
-    out.red = avatarPolyColorR[v];
-    out.green = avatarPolyColorG[v];
-    out.blue = avatarPolyColorB[v];
-    out.joint = avatarPolyJoint[v];
-    out.x = avatarPolyX[v];
-    out.y = avatarPolyY[v];
-    out.z = avatarPolyZ[v];
-    out.end = avatarPolyEnd[v];
-    out.s = avatarPolyS[v];
-    out.t = avatarPolyT[v];
-    out.texFlag = avatarPolyTexFlag[v - 1];
-    out.texName = avatarPolyTexName[v - 1].text();
+    out.red = s.avatarPolyColorR[v];
+    out.green = s.avatarPolyColorG[v];
+    out.blue = s.avatarPolyColorB[v];
+    out.joint = s.avatarPolyJoint[v];
+    out.x = s.avatarPolyX[v];
+    out.y = s.avatarPolyY[v];
+    out.z = s.avatarPolyZ[v];
+    out.end = s.avatarPolyEnd[v];
+    out.s = s.avatarPolyS[v];
+    out.t = s.avatarPolyT[v];
+    out.texFlag = s.avatarPolyTexFlag[v - 1];
+    out.texName = SlotName(s, s.avatarPolyTexName[v - 1]);
     return out;
 }
 
-static SceneVertex PartVertex(int p, int i) {
+static SceneVertex PartVertex(const Scene& s, int p, int i) {
     SceneVertex out;
-    out.red = partColorR(p, i);
-    out.green = partColorG(p, i);
-    out.blue = partColorB(p, i);
-    out.joint = partJoint(p, i);
-    out.x = partX(p, i);
-    out.y = partY(p, i);
-    out.z = partZ(p, i);
-    out.end = partEnd(p, i);
-    out.s = partS(p, i);
-    out.t = partT(p, i);
-    out.texFlag = partTexFlag(p - 1, i);
-    out.texName = partTexName(p - 1, i).text();
+    out.red = s.partColorR(p, i);
+    out.green = s.partColorG(p, i);
+    out.blue = s.partColorB(p, i);
+    out.joint = s.partJoint(p, i);
+    out.x = s.partX(p, i);
+    out.y = s.partY(p, i);
+    out.z = s.partZ(p, i);
+    out.end = s.partEnd(p, i);
+    out.s = s.partS(p, i);
+    out.t = s.partT(p, i);
+    out.texFlag = s.partTexFlag(p - 1, i);
+    out.texName = SlotName(s, s.partTexName(p - 1, i));
     return out;
 }
 
-static void DescribeAvatarJoints(SceneDescription& scene) {
-    scene.avatarJoints.assign(avatarJointCount < 0 ? 0 : avatarJointCount + 1, SceneJoint());
-    for (int g = 0; g <= avatarJointCount; ++g) {
+static void DescribeAvatarJoints(SceneDescription& scene, const Scene& s) {
+    scene.avatarJoints.assign(s.avatarJointCount < 0 ? 0 : s.avatarJointCount + 1, SceneJoint());
+    for (int g = 0; g <= s.avatarJointCount; ++g) {
         for (int k = 0; k < POSE_COUNT; ++k) {
             ScenePose& pose = scene.avatarJoints[g].poses[k];
-            double pivot[3] = {avatarJointPivotX[g][k], avatarJointPivotY[g][k],
-                               avatarJointPivotZ[g][k]};
-            double swing[3] = {avatarJointSwingZ[g][k], avatarJointSwingY[g][k],
-                               avatarJointSwingX[g][k]};
-            double tilt[3] = {avatarJointTiltZ[g][k], avatarJointTiltY[g][k],
-                              avatarJointTiltX[g][k]};
-            double step[3] = {avatarJointStepZ[g][k], avatarJointStepY[g][k],
-                              avatarJointStepX[g][k]};
+            double pivot[3] = {s.avatarJointPivotX[g][k], s.avatarJointPivotY[g][k],
+                               s.avatarJointPivotZ[g][k]};
+            double swing[3] = {s.avatarJointSwingZ[g][k], s.avatarJointSwingY[g][k],
+                               s.avatarJointSwingX[g][k]};
+            double tilt[3] = {s.avatarJointTiltZ[g][k], s.avatarJointTiltY[g][k],
+                              s.avatarJointTiltX[g][k]};
+            double step[3] = {s.avatarJointStepZ[g][k], s.avatarJointStepY[g][k],
+                              s.avatarJointStepX[g][k]};
             for (int a = 0; a < 3; ++a) {
                 pose.pivot[a] = pivot[a];
                 pose.swing[a] = swing[a];
@@ -88,18 +88,18 @@ static void DescribeAvatarJoints(SceneDescription& scene) {
     }
 }
 
-static void DescribeActorJoints(SceneActor& actor, int i) {
-    int last = actorJointCount[i];
+static void DescribeActorJoints(SceneActor& actor, const Scene& s, int i) {
+    int last = s.actorJointCount[i];
     actor.joints.assign(last < 0 ? 0 : last + 1, SceneJoint());
     for (int j = 0; j <= last; ++j) {
         for (int k = 0; k < POSE_COUNT; ++k) {
             ScenePose& pose = actor.joints[j].poses[k];
-            double pivot[3] = {actorJointPivotX[j][k][i], actorJointPivotY[j][k][i],
-                               actorJointPivotZ[j][k][i]};
-            double swing[3] = {actorJointSwingZ[j][k][i], actorJointSwingY[j][k][i],
-                               actorJointSwingX[j][k][i]};
-            double step[3] = {actorJointStepZ[j][k][i], actorJointStepY[j][k][i],
-                              actorJointStepX[j][k][i]};
+            double pivot[3] = {s.actorJointPivotX[j][k][i], s.actorJointPivotY[j][k][i],
+                               s.actorJointPivotZ[j][k][i]};
+            double swing[3] = {s.actorJointSwingZ[j][k][i], s.actorJointSwingY[j][k][i],
+                               s.actorJointSwingX[j][k][i]};
+            double step[3] = {s.actorJointStepZ[j][k][i], s.actorJointStepY[j][k][i],
+                              s.actorJointStepX[j][k][i]};
             for (int a = 0; a < 3; ++a) {
                 pose.pivot[a] = pivot[a];
                 pose.swing[a] = swing[a];
@@ -109,44 +109,44 @@ static void DescribeActorJoints(SceneActor& actor, int i) {
     }
 }
 
-static SceneActor DescribeActor(int i) {
+static SceneActor DescribeActor(const Scene& s, int i) {
     SceneActor a;
-    a.avoidsObstacles = actorAvoidsObstacles[i];
-    a.usesWaypoints = actorUsesWaypoints[i];
-    a.cullEnabled = actorCullEnabled[i];
-    a.cullDistance = actorCullDistance[i];
-    a.rangeLimited = actorRangeLimited[i];
-    a.activeRange = actorActiveRange[i];
-    for (int w = 1; w <= actorWaypointCount[i]; ++w)
-        a.waypoints.push_back({actorWaypointX(w, i), actorWaypointZ(w, i)});
-    double start[3] = {actorStartX[i], actorStartY[i], actorStartZ[i]};
-    double front[3] = {actorFrontX[i], actorFrontY[i], actorFrontZ[i]};
+    a.avoidsObstacles = s.actorAvoidsObstacles[i];
+    a.usesWaypoints = s.actorUsesWaypoints[i];
+    a.cullEnabled = s.actorCullEnabled[i];
+    a.cullDistance = s.actorCullDistance[i];
+    a.rangeLimited = s.actorRangeLimited[i];
+    a.activeRange = s.actorActiveRange[i];
+    for (int w = 1; w <= s.actorWaypointCount[i]; ++w)
+        a.waypoints.push_back({s.actorWaypointX(w, i), s.actorWaypointZ(w, i)});
+    double start[3] = {s.actorStartX[i], s.actorStartY[i], s.actorStartZ[i]};
+    double front[3] = {s.actorFrontX[i], s.actorFrontY[i], s.actorFrontZ[i]};
     for (int k = 0; k < 3; ++k) {
         a.start[k] = start[k];
         a.front[k] = front[k];
     }
-    a.startHeading = actorStartHeading[i];
-    a.modelHeadingOffset = actorModelHeadingOffset[i];
-    for (int p = 1; p <= actorPartVertexCount[i]; ++p) a.parts.push_back(PartVertex(p, i));
-    a.maxSpeed = actorMaxSpeed[i];
-    a.collisionRadius = actorCollisionRadius[i];
-    DescribeActorJoints(a, i);
+    a.startHeading = s.actorStartHeading[i];
+    a.modelHeadingOffset = s.actorModelHeadingOffset[i];
+    for (int p = 1; p <= s.actorPartVertexCount[i]; ++p) a.parts.push_back(PartVertex(s, p, i));
+    a.maxSpeed = s.actorMaxSpeed[i];
+    a.collisionRadius = s.actorCollisionRadius[i];
+    DescribeActorJoints(a, s, i);
     return a;
 }
 
-void DescribeLoadedScene(SceneDescription& scene) {
+void DescribeLoadedScene(SceneDescription& scene, const Scene& s) {
     scene = SceneDescription();
-    CopySettingsFromModel(scene);
-    for (int v = 1; v <= texPolyVertexCount; ++v) scene.texVertices.push_back(TexturedVertex(v));
-    for (int v = 1; v <= flatPolyVertexCount; ++v) {
-        scene.flatVertices.push_back({flatPolyColorR[v], flatPolyColorG[v], flatPolyColorB[v],
-                                      flatPolyX[v], flatPolyY[v], flatPolyZ[v], flatPolyEnd[v]});
+    CopySettingsFromScene(scene, s);
+    for (int v = 1; v <= s.texPolyVertexCount; ++v) scene.texVertices.push_back(TexturedVertex(s, v));
+    for (int v = 1; v <= s.flatPolyVertexCount; ++v) {
+        scene.flatVertices.push_back({s.flatPolyColorR[v], s.flatPolyColorG[v], s.flatPolyColorB[v],
+                                      s.flatPolyX[v], s.flatPolyY[v], s.flatPolyZ[v], s.flatPolyEnd[v]});
     }
-    for (int v = 1; v <= avatarPolyVertexCount; ++v)
-        scene.avatarVertices.push_back(AvatarVertex(v));
-    if (avatarPolyVertexCount > 0) DescribeAvatarJoints(scene);
-    for (int w = 1; w <= obstacleCount; ++w)
-        scene.obstacles.push_back({obstacleX[w], obstacleZ[w]});
-    for (int i = 0; i <= actorLastIndex; ++i) scene.actors.push_back(DescribeActor(i));
-    scene.partCapacity = actorLastIndex >= 0 ? partCapacity : 0;
+    for (int v = 1; v <= s.avatarPolyVertexCount; ++v)
+        scene.avatarVertices.push_back(AvatarVertex(s, v));
+    if (s.avatarPolyVertexCount > 0) DescribeAvatarJoints(scene, s);
+    for (int w = 1; w <= s.obstacleCount; ++w)
+        scene.obstacles.push_back({s.obstacleX[w], s.obstacleZ[w]});
+    for (int i = 0; i <= s.actorLastIndex; ++i) scene.actors.push_back(DescribeActor(s, i));
+    scene.partCapacity = s.actorLastIndex >= 0 ? s.partCapacity : 0;
 }

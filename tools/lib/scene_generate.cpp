@@ -117,7 +117,7 @@ static void FillActor(SceneActor& a, int i, const SceneShape& shape, SceneRandom
 
 void GenerateScene(SceneDescription& scene, const SceneShape& shape) {
     scene = SceneDescription();
-    CopySettingsFromModel(scene);
+    CopyDefaultSettings(scene);
     SceneRandom r{shape.seed ? shape.seed : 1};
     FillPolygons(scene.texVertices, shape.texVertices, 0, shape.textureNames, r);
     FillFlatPolygons(scene.flatVertices, shape.flatVertices, r);

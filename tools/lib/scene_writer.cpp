@@ -213,13 +213,18 @@ void SetSetting(SceneDescription& scene, SceneField field, double value) {
     scene.settings[SettingIndex(field)] = value;
 }
 
-void CopySettingsFromModel(SceneDescription& scene) {
+void CopySettingsFromScene(SceneDescription& scene, const Scene& from) {
     for (int k = 0; k < SCENE_SETTING_COUNT; ++k) {
         const SettingSlot& slot = sceneSettingSlots[k];
-        scene.settings[k] = slot.intValue ? *slot.intValue : *slot.decimalValue;
+        scene.settings[k] = slot.intValue ? from.*slot.intValue : from.*slot.decimalValue;
     }
-    scene.clear[0] = clearRed;
-    scene.clear[1] = clearGreen;
-    scene.clear[2] = clearBlue;
-    scene.avatarHeadingOffset = avatarHeadingOffset;
+    scene.clear[0] = from.clearRed;
+    scene.clear[1] = from.clearGreen;
+    scene.clear[2] = from.clearBlue;
+    scene.avatarHeadingOffset = from.avatarHeadingOffset;
+}
+
+void CopyDefaultSettings(SceneDescription& scene) {
+    static const Scene defaults;  // never written: the values before any load
+    CopySettingsFromScene(scene, defaults);
 }

@@ -76,8 +76,9 @@ struct SceneWriteOptions {
 };
 
 // Sets the description's settings, clear colour and avatar heading offset
-// to the values the scene model holds now (after ResetSceneModel: defaults).
-void CopySettingsFromModel(SceneDescription& scene);
+// to the values a scene holds, or to the defaults of a file that gives none.
+void CopySettingsFromScene(SceneDescription& scene, const Scene& from);
+void CopyDefaultSettings(SceneDescription& scene);
 // Value of one setting (displayModeIndex to engineShake), and its change.
 double GetSetting(const SceneDescription& scene, SceneField field);
 void SetSetting(SceneDescription& scene, SceneField field, double value);
@@ -88,9 +89,9 @@ std::string FormatScene(const SceneDescription& scene, const SceneWriteOptions& 
 bool WriteSceneFile(const std::string& path, const SceneDescription& scene,
                     const SceneWriteOptions& options = {});
 
-// The scene as the model holds it after ReadSceneFile (before the derived
-// values change some settings): every list, actor, joint and setting.
-void DescribeLoadedScene(SceneDescription& scene);
+// The scene as a read left it (before the derived values change some
+// settings): every list, actor, joint and setting.
+void DescribeLoadedScene(SceneDescription& scene, const Scene& from);
 
 // Sizes of a generated scene.
 struct SceneShape {
@@ -109,7 +110,7 @@ struct SceneShape {
 
 // A deterministic scene of the given shape, with polygons of 3 to 6
 // vertices, textured and plain polygons, joints on every figure polygon and
-// settings from the model's current values.
+// the default settings.
 void GenerateScene(SceneDescription& scene, const SceneShape& shape);
 // The texture file name used for texture number k of a generated scene.
 std::string GeneratedTextureName(int k);

@@ -4,17 +4,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/paths.h"
 #include "app/signals.h"
 #include "tools/lib/png_image.h"
 
-#ifdef _WIN32
-constexpr const char* PATH_SEPARATORS = "/\\";  // Windows takes either
-#else
-constexpr const char* PATH_SEPARATORS = "/";
-#endif
-
 int OpenTempBeside(const std::string& target, std::string* temp) {
-    size_t slash = target.find_last_of(PATH_SEPARATORS);
+    size_t slash = LastSeparator(target);
     std::string dir = slash == std::string::npos ? "" : target.substr(0, slash + 1);
     std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
     *temp = dir + "." + name + ".XXXXXX";

@@ -1,4 +1,4 @@
-// trace.cpp -- the replay trace record, read straight from the globals.
+// trace.cpp -- the replay trace record, read from the program's state.
 #include "tools/lib/trace.h"
 
 #include <cmath>
@@ -38,7 +38,7 @@ static void Field(std::string& out, const char* name, int v) {
     out += std::to_string(v);
 }
 
-static void ViewerFields(std::string& o) {
+static void ViewerFields(std::string& o, const ViewerState& viewer, const FollowCamera& camera) {
     Field(o, "viewerX", viewer.viewerX);
     Field(o, "viewerEyeY", viewer.viewerEyeY);
     Field(o, "viewerZ", viewer.viewerZ);
@@ -66,37 +66,45 @@ static void ViewerFields(std::string& o) {
     Field(o, "jumpSpent", viewer.jumpSpent);
     Field(o, "followHeading", viewer.followHeading);
     Field(o, "avatarPose", viewer.avatarPose);
-    Field(o, "observerX", observerX);
-    Field(o, "observerY", observerY); Field(o, "observerZ", observerZ);
-    Field(o, "boomLength", boomLength); Field(o, "boomRestLength", boomRestLength);
+    Field(o, "observerX", camera.observerX);
+    Field(o, "observerY", camera.observerY);
+    Field(o, "observerZ", camera.observerZ);
+    Field(o, "boomLength", camera.boomLength);
+    Field(o, "boomRestLength", camera.boomRestLength);
     Field(o, "bodyPitch", viewer.bodyPitch);
     Field(o, "bodyPitchPeak", viewer.bodyPitchPeak);
     Field(o, "bodyRoll", viewer.bodyRoll);
-    Field(o, "engineShake", engineShake);
+    Field(o, "engineShake", viewer.engineShake);
     Field(o, "braking", viewer.braking);
     Field(o, "fastDriving", viewer.fastDriving);
     Field(o, "driftTurn", viewer.driftTurn);
-    Field(o, "pauseState", pauseState);
+    Field(o, "pauseState", run.pauseState);
 }
 
-static void ActorFields(std::string& o, int i) {
+static void ActorFields(std::string& o, const ActorMotion& a) {
     o += "{\"actorX\": ";
-    Double(o, actorX[i]);
-    Field(o, "actorZ", actorZ[i]); Field(o, "actorWalkedX", actorWalkedX[i]);
-    Field(o, "actorWalkedZ", actorWalkedZ[i]); Field(o, "actorHeading", actorHeading[i]);
-    Field(o, "actorSpeed", actorSpeed[i]); Field(o, "actorTimer", actorTimer[i]);
-    Field(o, "actorPose", actorPose[i]); Field(o, "actorState", actorState[i]);
-    Field(o, "actorBlocked", actorBlocked[i]); Field(o, "actorProbeAngle", actorProbeAngle[i]);
+    Double(o, a.actorX);
+    Field(o, "actorZ", a.actorZ);
+    Field(o, "actorWalkedX", a.actorWalkedX);
+    Field(o, "actorWalkedZ", a.actorWalkedZ);
+    Field(o, "actorHeading", a.actorHeading);
+    Field(o, "actorSpeed", a.actorSpeed);
+    Field(o, "actorTimer", a.actorTimer);
+    Field(o, "actorPose", a.actorPose);
+    Field(o, "actorState", a.actorState);
+    Field(o, "actorBlocked", a.actorBlocked);
+    Field(o, "actorProbeAngle", a.actorProbeAngle);
     o += "}";
 }
 
 std::string TraceLine(long step, bool ran) {
     std::string o = "{\"step\": " + std::to_string(step) + ", \"ran\": " + (ran ? "true" : "false");
-    ViewerFields(o);
+    const LoadedScene& level = *loaded;
+    ViewerFields(o, level.motion.viewer, level.motion.camera);
     o += ", \"actors\": [";
-    for (int i = 0; i <= actorLastIndex && i < ACTOR_CAPACITY; i++) {
+    for (int i = 0; i <= level.scene.actorLastIndex && i < ACTOR_CAPACITY; i++) {
         if (i) o += ", ";
-        ActorFields(o, i);
+        ActorFields(o, level.motion.actors[i]);
     }
     o += "], \"modelview\": [";
     double m[16];

@@ -174,8 +174,6 @@ static bool FinishTrace(FILE* trace, const std::string& path, int failedBefore) 
 // never came, 2 for a bad command line, scene folder or window, 128 + the
 // signal that cut the run short.
 int main(int argc, char** argv) {
-    int checkStatus;
-    if (RunAsReloadCheck(argc, argv, &checkStatus)) return checkStatus;  // Windows: an f5's check
     InstallToolQuitSignals(REPLAY_GRACE_MS);
     Arguments a;
     std::string error;

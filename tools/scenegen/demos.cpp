@@ -24,8 +24,7 @@ void Set(SceneDescription& scene, SceneField field, double value) { SetSetting(s
 // index names no mode, so even a maximised start keeps the desktop's
 // resolution), linear magnification, and the sky as background.
 void CommonSettings(SceneDescription& scene) {
-    ResetSceneModel();
-    CopySettingsFromModel(scene);
+    CopyDefaultSettings(scene);
     Set(scene, FIELD_displayModeIndex, 7);
     Set(scene, FIELD_fieldOfView, 60);
     Set(scene, FIELD_windowMaximised, 0);

@@ -1,7 +1,7 @@
-// posix_compat.h -- read before every file of the Windows build outside the
-// platform layer: the few POSIX names the readers use that the Windows C
-// library lacks, and the GL header without windows.h (whose macros would
-// clash with the program's own names).
+// posix_compat.h -- read before every file of the Windows build: the GL
+// header without windows.h (whose macros would clash with the program's own
+// names), and the few POSIX names the tools use that the Windows C library
+// lacks.
 #pragma once
 
 #ifndef WINGDIAPI
@@ -35,7 +35,3 @@
 #define S_ISSOCK(mode) 0
 #endif
 
-#include <stddef.h>
-// The name to open for a file name from a scene: as given, or, when it is
-// not UTF-8, read in the system's own code page and written into buffer.
-const char* WinFileName(const char* name, char* buffer, size_t size);

@@ -1,17 +1,11 @@
-// signals_windows.cpp -- the quit signals of a Windows console: Ctrl+C,
+// win32_signals.cpp -- the quit signals of a Windows console: Ctrl+C,
 // Ctrl+Break and the console's close (or the session's end), taken through
 // a console control handler. The system runs the handler on a thread of its
-// own, so the shared half sees them as the Linux build sees its signals.
-#ifdef _WIN32
-#undef APIENTRY
-#undef WINGDIAPI
-#undef CALLBACK
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-
+// own, so the program sees them as the Linux build sees its signals.
 #include <atomic>
 
-#include "app/signals_os.h"
+#include "platform/system.h"
+#include "platform/win32/win32_internal.h"
 
 // The console events carry the numbers of the Linux signals they stand for,
 // so a tool cut short exits with the status it has there: Ctrl+C is SIGINT
@@ -21,6 +15,7 @@ constexpr int QUIT_INTERRUPT = 2, QUIT_TERMINATE = 15, QUIT_HANGUP = 1;
 
 static HANDLE anotherQuit;               // set by every event after the first
 static std::atomic<bool> quitReceived{false};
+static SysQuitHandler quitHandler;       // W: Sys_WatchQuitSignals, before any event
 
 static int SignalFor(DWORD event) {
     switch (event) {
@@ -38,19 +33,22 @@ static BOOL WINAPI OnConsoleControl(DWORD event) {
         SetEvent(anotherQuit);
         return TRUE;
     }
-    EndForQuitSignal(SignalFor(event));
+    quitHandler(SignalFor(event));
+    return TRUE;  // never reached: the handler ends the process
 }
 
 // A Windows message box belongs to the program's own process, so the
 // forced end takes it along: there are no children to end.
-void KillChildren() {}
+void Sys_EndChildProcesses() {}
 
-bool AnotherQuitSignalWithin(int ms) {
+bool Sys_AnotherQuitSignalWithin(int ms) {
     return anotherQuit && WaitForSingleObject(anotherQuit, (DWORD)ms) == WAIT_OBJECT_0;
 }
 
-void WatchQuitSignals() {
+void Sys_WatchQuitSignals(SysQuitHandler onQuit) {
+    quitHandler = onQuit;
     if (!anotherQuit) anotherQuit = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 }
-#endif
+
+void Sys_ExitNow(int status) { _exit(status); }

@@ -1,17 +1,13 @@
-// check_diagnostics.cpp -- the reader's diagnostics as FILE:LINE:COLUMN lines
-// that name the field and its record.
+// diagnostic_text.cpp -- the reader's diagnostics as FILE:LINE:COLUMN lines
+// that name the field and its record, as ambler-check prints them and a
+// failed reload reports them.
+#include <cstdio>
 #include <string>
 
 #include "scene/scene.h"
-#include "tools/check/check.h"
-
-std::vector<SceneDiagnostic> checkDiagnostics;
+#include "scene/scene_diagnostics.h"
 
 constexpr int SHOWN_PER_KIND = 20;  // more of one kind add nothing for the author
-
-void CollectDiagnostic(const SceneDiagnostic& diagnostic) {
-    checkDiagnostics.push_back(diagnostic);
-}
 
 // "texPolyX (textured vertex 17)": the field and the record it belongs to.
 static std::string FieldAndRecord(const SceneDiagnostic& d) {
@@ -47,9 +43,10 @@ static std::string FieldAndRecord(const SceneDiagnostic& d) {
     return text;
 }
 
-static std::string CountMessage(const SceneDiagnostic& d, const std::string& where) {
+static std::string CountMessage(const SceneDiagnostic& d, const Scene& scene,
+                                const std::string& where) {
     char text[256];
-    if (d.field == FIELD_actorPartVertexCount && partCapacity < 1 && d.value > d.limit)
+    if (d.field == FIELD_actorPartVertexCount && scene.partCapacity < 1 && d.value > d.limit)
         std::snprintf(text, sizeof text,
                       "part count %lld in %s is out of range: partCapacity is below 1, so the "
                       "part tables keep their first size and at most %lld fit here",
@@ -63,7 +60,7 @@ static std::string CountMessage(const SceneDiagnostic& d, const std::string& whe
     return std::string(text) + "; the count keeps its default and reading stops here";
 }
 
-static std::string Message(const SceneDiagnostic& d) {
+static std::string Message(const SceneDiagnostic& d, const Scene& scene) {
     std::string where = FieldAndRecord(d);
     std::string token = std::string("\"") + d.token + "\"";
     switch (d.kind) {
@@ -73,7 +70,7 @@ static std::string Message(const SceneDiagnostic& d) {
         case DIAG_END_OF_FILE:
             return "the file ends early, in " + where +
                    "; it and every later field keep their defaults";
-        case DIAG_COUNT_RANGE: return CountMessage(d, where);
+        case DIAG_COUNT_RANGE: return CountMessage(d, scene, where);
         case DIAG_NAME_MISSING:
             return "texture name in " + where + " looks missing: the next line (" + token +
                    ") was taken as the name, and every later field is shifted";
@@ -96,20 +93,25 @@ static std::string Message(const SceneDiagnostic& d) {
     return "";
 }
 
-void PrintDiagnostics(FILE* out, const std::string& file, int* errors, int* warnings) {
+std::string FormatSceneDiagnostics(const std::vector<SceneDiagnostic>& diagnostics,
+                                   const Scene& scene, const std::string& file, int* errors,
+                                   int* warnings) {
+    std::string out;
     int shown[DIAG_KIND_COUNT] = {};
     int hidden[DIAG_KIND_COUNT] = {};
-    for (const SceneDiagnostic& d : checkDiagnostics) {
+    for (const SceneDiagnostic& d : diagnostics) {
         ++*(d.error ? errors : warnings);
         if (shown[d.kind] == SHOWN_PER_KIND) {
             ++hidden[d.kind];
             continue;
         }
         ++shown[d.kind];
-        std::fprintf(out, "%s:%d:%d: %s: %s\n", file.c_str(), d.line, d.column,
-                     d.error ? "error" : "warning", Message(d).c_str());
+        char position[64];
+        std::snprintf(position, sizeof position, ":%d:%d: ", d.line, d.column);
+        out += file + position + (d.error ? "error: " : "warning: ") + Message(d, scene) + "\n";
     }
     for (int kind = 0; kind < DIAG_KIND_COUNT; ++kind)
         if (hidden[kind])
-            std::fprintf(out, "%s: %d more like the above not shown\n", file.c_str(), hidden[kind]);
+            out += file + ": " + std::to_string(hidden[kind]) + " more like the above not shown\n";
+    return out;
 }

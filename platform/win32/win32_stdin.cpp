@@ -1,9 +1,13 @@
-// posix_poll.cpp -- poll on one descriptor through the handle beneath it,
-// for the bounded read of the table sizes on standard input.
+// win32_stdin.cpp -- standard input for the loader's table sizes, waited
+// for through the handle beneath it: a pipe is watched for its data, a file
+// is always ready, and a console (or NUL), whose reads wait for typing,
+// counts as a terminal and gives nothing.
 #include <fcntl.h>
 #include <io.h>
 
-#include "platform/win32/posix/poll.h"
+#include <cstdio>
+
+#include "platform/system.h"
 #include "platform/win32/win32_internal.h"
 
 // A pipe says nothing when data comes: it is asked this often. Four pairs of
@@ -56,42 +60,41 @@ static bool ForwardThroughPeekablePipe(int fd) {
     return true;
 }
 
-int poll(struct pollfd* fds, unsigned long count, int timeoutMs) {
-    if (count != 1 || !(fds[0].events & POLLIN)) return -1;
-    fds[0].revents = 0;
-    HANDLE input = (HANDLE)_get_osfhandle(fds[0].fd);
-    if (input == INVALID_HANDLE_VALUE) {
-        fds[0].revents = POLLERR;
-        return 1;
-    }
+bool Sys_StdinReadable() { return !_isatty(_fileno(stdin)); }
+
+// True when standard input can be read without blocking (data, its end, or
+// an error the read will report); false when waitMs passed first.
+static bool WaitForStdin(int waitMs) {
+    int fd = _fileno(stdin);
+    HANDLE input = (HANDLE)_get_osfhandle(fd);
+    if (input == INVALID_HANDLE_VALUE) return true;
     DWORD type = GetFileType(input);
-    if (type == FILE_TYPE_DISK) {
-        fds[0].revents = POLLIN;
-        return 1;
-    }
+    if (type == FILE_TYPE_DISK) return true;
     DWORD start = GetTickCount();
     for (;;) {
         if (type == FILE_TYPE_PIPE) {
             DWORD available = 0;
             if (!PeekNamedPipe(input, nullptr, 0, nullptr, &available, nullptr)) {
-                if (GetLastError() == ERROR_NOT_SUPPORTED && ForwardThroughPeekablePipe(fds[0].fd)) {
-                    input = (HANDLE)_get_osfhandle(fds[0].fd);
+                if (GetLastError() == ERROR_NOT_SUPPORTED && ForwardThroughPeekablePipe(fd)) {
+                    input = (HANDLE)_get_osfhandle(fd);
                     continue;
                 }
                 // The writer is gone (or the handle is no pipe after all):
                 // the read that follows sees the end.
-                fds[0].revents = POLLHUP;
-                return 1;
+                return true;
             }
-            if (available > 0) {
-                fds[0].revents = POLLIN;
-                return 1;
-            }
+            if (available > 0) return true;
         }
         DWORD waited = GetTickCount() - start;
-        if (timeoutMs >= 0 && waited >= (DWORD)timeoutMs) return 0;
+        if (waitMs >= 0 && waited >= (DWORD)waitMs) return false;
         DWORD pause = PIPE_POLL_MS;
-        if (timeoutMs >= 0 && (DWORD)timeoutMs - waited < pause) pause = (DWORD)timeoutMs - waited;
+        if (waitMs >= 0 && (DWORD)waitMs - waited < pause) pause = (DWORD)waitMs - waited;
         Sleep(pause);
     }
+}
+
+long Sys_ReadStdin(void* buffer, size_t size, int waitMs) {
+    if (!WaitForStdin(waitMs)) return 0;
+    int got = _read(_fileno(stdin), buffer, (unsigned)size);
+    return got > 0 ? got : 0;
 }

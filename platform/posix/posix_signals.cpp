@@ -1,6 +1,7 @@
-// signals_posix.cpp -- the quit signals SIGINT, SIGTERM and SIGHUP, blocked
-// in every thread and taken by one thread with sigwait.
-#ifndef _WIN32
+// posix_signals.cpp -- the quit signals SIGINT, SIGTERM and SIGHUP, blocked
+// in every thread and taken by one thread with sigwait, so that no code of
+// the program or its libraries ever runs in a signal handler or sees a call
+// interrupted.
 #include <dirent.h>
 #include <fcntl.h>
 #include <pthread.h>
@@ -12,14 +13,15 @@
 #include <cstring>
 #include <ctime>
 
-#include "app/signals_os.h"
+#include "platform/system.h"
 
-static sigset_t quitSet;
+static sigset_t quitSet;           // W: Sys_WatchQuitSignals, before any thread
+static SysQuitHandler quitHandler;  // W: Sys_WatchQuitSignals, before any thread
 
 // The only children the program has are the processes the window system
 // forks to show a message box, which would otherwise stay on the screen
 // after the program.
-void KillChildren() {
+void Sys_EndChildProcesses() {
     DIR* proc = opendir("/proc");
     if (!proc) return;
     pid_t self = getpid();
@@ -42,7 +44,7 @@ void KillChildren() {
     closedir(proc);
 }
 
-bool AnotherQuitSignalWithin(int ms) {
+bool Sys_AnotherQuitSignalWithin(int ms) {
     timespec wait = {ms / 1000, (long)(ms % 1000) * 1000000L};
     return sigtimedwait(&quitSet, nullptr, &wait) > 0;
 }
@@ -51,10 +53,12 @@ static void* WaitForQuitSignal(void*) {
     int sig = 0;
     while (sigwait(&quitSet, &sig) != 0) {
     }
-    EndForQuitSignal(sig);
+    quitHandler(sig);
+    return nullptr;
 }
 
-void WatchQuitSignals() {
+void Sys_WatchQuitSignals(SysQuitHandler onQuit) {
+    quitHandler = onQuit;
     sigemptyset(&quitSet);
     sigaddset(&quitSet, SIGINT);
     sigaddset(&quitSet, SIGTERM);
@@ -66,4 +70,5 @@ void WatchQuitSignals() {
     else
         pthread_sigmask(SIG_UNBLOCK, &quitSet, nullptr);  // the defaults at least end it
 }
-#endif
+
+void Sys_ExitNow(int status) { _exit(status); }

@@ -1,4 +1,4 @@
-// posix_names.cpp -- file names for the C runtime's narrow calls, which the
+// win32_names.cpp -- file names for the C runtime's narrow calls, which the
 // programs' manifest makes take UTF-8.
 #include <string.h>
 
