@@ -11,6 +11,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: import_in_process MODEL OUT_DIR\n");
         return EXIT_BAD_INPUT;
     }
+    UseLargePagesForHeap(argv);  // as ambler-import, or the two would not compare
     ImportOptions options;
     options.model = argv[1];
     options.outDir = argv[2];

@@ -46,3 +46,8 @@ int BuildSceneFolder(ModelSource& source, const ImportOptions& options, const st
                      const ProgressFn& progress, ImportResult* result);
 // Removes the folder of an import under way; the quit signals' last words.
 void RemoveImportOnForcedQuit();
+// Restarts the program (argv as main had it) with the C library's heap in
+// large pages where the kernel gives them only on request; returns when it
+// has them already, when they are no gain here, or when the restart fails.
+// Call it first thing in main, before anything is opened or started.
+void UseLargePagesForHeap(char** argv);

@@ -213,6 +213,7 @@ void PrintReport(const ImportOptions& o, const ImportResult& result, double seco
 }  // namespace
 
 int main(int argc, char** argv) {
+    UseLargePagesForHeap(argv);
     auto began = std::chrono::steady_clock::now();
     ImportOptions options;
     std::string error;
