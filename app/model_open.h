@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "app/author.h"
+
 // The cache is kept below this many bytes: past it the scenes opened
 // longest ago go first.
 constexpr unsigned long long MODEL_CACHE_LIMIT = 2ULL << 30;

@@ -75,10 +75,8 @@ TEST(ImportShading, AnUntexturedModelShowsItsFormAndNoneKeepsThePlainColours) {
         // The same polygons in the same order: the shaded colour is the
         // plain one darkened, never brightened nor changed in hue.
         SceneDescription shadedScene, plainScene;
-        ReadSceneText(ReadWholeFile(temp.File("shaded/Hod.pro")));
-        DescribeLoadedScene(shadedScene);
-        ReadSceneText(ReadWholeFile(temp.File("plain/Hod.pro")));
-        DescribeLoadedScene(plainScene);
+        DescribeLoadedScene(shadedScene, ReadSceneText(ReadWholeFile(temp.File("shaded/Hod.pro"))));
+        DescribeLoadedScene(plainScene, ReadSceneText(ReadWholeFile(temp.File("plain/Hod.pro"))));
         ASSERT_EQ(shadedScene.flatVertices.size(), plainScene.flatVertices.size());
         for (size_t k = 0; k < plainScene.flatVertices.size(); k++) {
             const SceneFlatVertex &a = shadedScene.flatVertices[k], &b = plainScene.flatVertices[k];
@@ -99,8 +97,7 @@ TEST(ImportShading, ATexturedModelKeepsItsPicturesUnderTheShading) {
     EXPECT_EQ(ReportNumber(shadedReport, "textures written"), 1);
     EXPECT_EQ(ReportNumber(shadedReport, "triangles kept"), ReportNumber(plainReport, "triangles kept"));
     SceneDescription scene;
-    ReadSceneText(ReadWholeFile(temp.File("shaded/Hod.pro")));
-    DescribeLoadedScene(scene);
+    DescribeLoadedScene(scene, ReadSceneText(ReadWholeFile(temp.File("shaded/Hod.pro"))));
     ASSERT_FALSE(scene.texVertices.empty());
     std::set<double> levels;
     for (const SceneVertex& v : scene.texVertices) {

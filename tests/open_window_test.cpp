@@ -190,14 +190,12 @@ namespace {
 
 // A walk scene of nothing but its clear colour.
 std::string ClearScene(double r, double g, double b) {
-    ResetSceneModel();
     SceneDescription scene;
-    CopySettingsFromModel(scene);
+    CopyDefaultSettings(scene);
     for (const auto& [name, value] : WalkSceneBase()) SetSettingByName(scene, name, value);
     scene.clear[0] = r;
     scene.clear[1] = g;
     scene.clear[2] = b;
-    ResetSceneModel();
     return FormatScene(scene);
 }
 
