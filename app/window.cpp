@@ -5,6 +5,7 @@
 #include "render/render.h"
 #include "scene/scene.h"
 #include "scene/scene_file.h"
+#include "scene/textures.h"
 
 // Screen size per displayModeIndex; any other index keeps the current size.
 static const int DISPLAY_MODE_SIZES[6][2] = {
@@ -44,6 +45,9 @@ static void CreateWindowContents() {
 // only when a switch was made.
 void ShutdownSequence() {
     if (run.glContext) {
+        // The scene's images and texture objects go while their context is
+        // still current; the scene itself outlives the window.
+        if (loaded) ReleaseSceneTextures(loaded->textures);
         Plat_MakeCurrent(0, nullptr);
         Plat_DeleteGLContext(run.glContext);
         run.glContext = nullptr;

@@ -3,6 +3,8 @@
 // holds them.
 #include "tests/support/xwd_image.h"
 
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
 
@@ -82,20 +84,25 @@ bool DecodeXwd(const std::vector<unsigned char>& data, RgbImage* image, std::str
     return true;
 }
 
-bool CaptureScreen(RgbImage* image, std::string* error) {
+// One xwd of the root window; false when it did not finish.
+static bool RunXwd(std::vector<unsigned char>* data) {
     FILE* p = popen("xwd -root -silent 2>/dev/null", "r");
-    if (!p) {
-        *error = "cannot run xwd";
-        return false;
-    }
-    std::vector<unsigned char> data;
+    if (!p) return false;
     unsigned char buffer[65536];
     size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, p)) > 0) data.insert(data.end(), buffer, buffer + n);
-    int status = pclose(p);
-    if (status != 0 || data.empty()) {
-        *error = "xwd failed";
-        return false;
+    while ((n = fread(buffer, 1, sizeof buffer, p)) > 0) data->insert(data->end(), buffer, buffer + n);
+    return pclose(p) == 0 && !data->empty();
+}
+
+bool CaptureScreen(RgbImage* image, std::string* error) {
+    // xwd ends on an X error when a window is mapped or reframed during its
+    // read of the screen; another read comes after the change.
+    std::vector<unsigned char> data;
+    for (int attempt = 0; attempt < 5; attempt++) {
+        data.clear();
+        if (RunXwd(&data)) return DecodeXwd(data, image, error);
+        usleep(100 * 1000);
     }
-    return DecodeXwd(data, image, error);
+    *error = "xwd failed five times";
+    return false;
 }

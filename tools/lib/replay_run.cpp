@@ -85,6 +85,9 @@ int RunReplay(const ReplayOptions& o, bool captureFrames, const ReplayStepHook& 
         bool running = RunStep(o, step, &next);
         if (!afterStep(step, run.framesRun != before) || !running) break;
     }
+    // A replay that ends with its window still open shuts down as a closed
+    // window does (it runs once: a window already closed has no context).
+    ShutdownSequence();
     Plat_Quit();
     return status;
 }
