@@ -82,7 +82,9 @@ TEST(ImportShading, AnUntexturedModelShowsItsFormAndNoneKeepsThePlainColours) {
             const SceneFlatVertex &a = shadedScene.flatVertices[k], &b = plainScene.flatVertices[k];
             ASSERT_LE(a.red, b.red + 0.001);
             ASSERT_GE(a.red, b.red * 0.4 - 0.001);
-            if (b.red > 0.05) ASSERT_NEAR(a.green / a.red, b.green / b.red, 0.05 + 0.01 / a.red) << k;
+            if (b.red > 0.05) {
+                ASSERT_NEAR(a.green / a.red, b.green / b.red, 0.05 + 0.01 / a.red) << k;
+            }
         }
     }
 }
