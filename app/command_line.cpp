@@ -1,6 +1,7 @@
 // command_line.cpp -- parsing of the scene argument and the options.
 #include "app/command_line.h"
 
+#include "app/model_open.h"
 #include "app/paths.h"
 #include "platform/system.h"
 #include "scene/scene_file.h"
@@ -10,10 +11,11 @@
 #endif
 
 const char AMBLER_USAGE[] =
-    "usage: ambler [--watch] [DIR | DIR/Hod.pro]\n"
+    "usage: ambler [--watch] [DIR | DIR/Hod.pro | MODEL]\n"
     "       ambler --help | --version\n"
-    "Walks the scene in DIR (default: the working folder). With --watch, a\n"
-    "save of Hod.pro or of a texture it names reloads the scene. Keys: F1 help,\n"
+    "Walks the scene in DIR (default: the working folder), or a model of any\n"
+    "format ambler-import reads, imported once into a cache. With --watch, a\n"
+    "save of Hod.pro, the model or a texture reloads the scene. Keys: F1 help,\n"
     "F5 reload (Shift+F5 from the start position), F12 screenshot.\n";
 
 std::string SceneFolderOf(const std::string& argument, std::string* folder) {
@@ -53,7 +55,8 @@ std::string ParseAmblerCommandLine(int argc, char** argv, AmblerCommandLine* lin
             return "more than one scene given";
         } else {
             sceneGiven = true;
-            folderError = SceneFolderOf(arg, &line->sceneDir);
+            if (LooksLikeModel(arg)) line->model = arg;
+            else folderError = SceneFolderOf(arg, &line->sceneDir);
         }
     }
     // --help and --version answer even beside a bad folder.
