@@ -68,8 +68,8 @@ std::vector<std::string> NoticeLines(uint32_t now) {
     const AuthorState& author = run.author;
     std::vector<std::string> lines;
     if (author.sceneFileCreated)
-        lines.push_back("No Hod.pro here: an empty one was made. Try make run, or ambler-import "
-                        "to convert a model.");
+        lines.push_back("No Hod.pro here: an empty one was made. Drop a scene folder or a model "
+                        "here, or try make run.");
     if (!ReloadProblem().empty()) lines.push_back(ReloadProblem());
     if (!author.screenshotNotice.empty() && now - author.screenshotNoticeTick < SCREENSHOT_NOTICE_MS)
         lines.push_back(author.screenshotNotice);

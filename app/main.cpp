@@ -6,6 +6,7 @@
 #include "app/app.h"
 #include "app/author.h"
 #include "app/command_line.h"
+#include "app/model_open.h"
 #include "app/signals.h"
 #include "platform/system.h"
 #include "scene/scene.h"
@@ -30,6 +31,8 @@ int main(int argc, char** argv) {
     }
     if (line.help) return std::fputs(AMBLER_USAGE, stdout), 0;
     if (line.version) return std::printf("%s\n", VersionLine("ambler").c_str()), 0;
+    // A model that cannot be imported fails as ambler-import does.
+    if (!line.model.empty() && !OpenModel(line.model, &line.sceneDir)) return USAGE_EXIT_STATUS;
     if (!line.sceneDir.empty() && !Sys_ChangeFolder(line.sceneDir.c_str())) {
         std::fprintf(stderr, "ambler: cannot enter %s\n%s", line.sceneDir.c_str(), AMBLER_USAGE);
         return USAGE_EXIT_STATUS;

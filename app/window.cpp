@@ -97,6 +97,9 @@ intptr_t MainWindowProc(PlatWindow window, unsigned message, uintptr_t wParam, i
         case WM_LBUTTONUP:
             HandleLeftButtonUp();
             return 0;
+        case WM_DROPFILES:
+            OpenDroppedPath(Plat_DroppedPath(wParam));
+            return 0;
         default:
             return Plat_DefWindowProc(window, message, wParam, lParam);
     }

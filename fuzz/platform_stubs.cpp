@@ -38,6 +38,9 @@ void glPixelStorei(GLenum, GLint) {}
 void glGenTextures(GLsizei n, GLuint* names) {
     for (GLsizei i = 0; i < n; i++) names[i] = nextTextureName++;
 }
+void glDeleteTextures(GLsizei, const GLuint*) {}
+// Says nothing, as a GL without a current context does.
+void glGetIntegerv(GLenum, GLint*) {}
 void gluLookAt(GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble,
                GLdouble) {}
 void gluPerspective(GLdouble, GLdouble, GLdouble, GLdouble) {}

@@ -17,9 +17,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "scene/file_read.h"
+#include "scene/memory_budget.h"
 #include "scene/scene.h"
 #include "scene/scene_file.h"
 #include "scene/scene_reader.h"
@@ -86,21 +88,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The text alone: no longer than what the reads gave, zero bytes after it.
     StartFile(data, prefix, scene, sceneLength);
-    FileReadResult result = OpenSceneText(path.c_str(), false);
+    FileBytes bytes;
+    FileReadOptions options = {sceneMemory.budget, true, true};
+    FileReadResult result = ReadWholeFile(path.c_str(), options, &bytes);
     EndFile();
-    size_t length = (size_t)(readEnd - readText);
-    if (result != FILE_READ_OK || length > bytesReturned) std::abort();
-    for (int k = 0; k < TEXT_SLACK; ++k)
-        if (readEnd[k] != 0) std::abort();
-    CloseSceneText();
+    if (result != FILE_READ_OK || bytes.length > bytesReturned) std::abort();
+    for (size_t k = 0; k < FILE_PADDING; ++k)
+        if (bytes.data[bytes.length + k] != 0) std::abort();
+    ReleaseFileBytes(&bytes);
 
-    // The whole load on the same changes.
+    // The whole load on the same changes, into a scene of its own.
     StartFile(data, prefix, scene, sceneLength);
-    ResetSceneModel();
-    sceneStdinText = "";
-    bool read = ReadSceneFile(path.c_str(), false);
-    sceneStdinText = nullptr;
+    auto loaded = std::make_unique<Scene>();
+    SceneReadResult read = ReadSceneFile(*loaded, path.c_str(), false, SceneReadOptions());
     EndFile();
-    if (!read && sceneFileOutcome != SCENE_OUT_OF_MEMORY) std::abort();
+    if (read.outcome != SCENE_READ && read.outcome != SCENE_OUT_OF_MEMORY) std::abort();
     return 0;
 }

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "app/app.h"
@@ -25,37 +26,34 @@ constexpr int FUZZ_FRAMES = 3;  // enough for a key's effect and a frame after i
 
 // The key-held flags as the key handler would leave them for a mask of
 // FUZZ_KEY_* bits.
-static void HoldKeys(unsigned mask) {
-    heldKeys.upHeld = (mask & FUZZ_KEY_UP) != 0;
-    heldKeys.downHeld = (mask & FUZZ_KEY_DOWN) != 0;
-    heldKeys.leftHeld = (mask & FUZZ_KEY_LEFT) != 0;
-    heldKeys.rightHeld = (mask & FUZZ_KEY_RIGHT) != 0;
-    heldKeys.ctrlHeld = (mask & FUZZ_KEY_CTRL) != 0;
-    heldKeys.spaceHeld = (mask & FUZZ_KEY_SPACE) != 0;
-    heldKeys.moveKeyHeld = heldKeys.upHeld || heldKeys.downHeld;
-    heldKeys.sideKeyHeld = heldKeys.leftHeld || heldKeys.rightHeld;
-}
-
-// One frame as the frame function runs it once pacing lets it through.
-static void RunFrame() {
-    boundTexture = 0;
-    StepMotion();
-    DrawFrameStages(heldKeys);
-    FinishFrame();
+static HeldKeys KeysOf(unsigned mask) {
+    HeldKeys keys;
+    keys.upHeld = (mask & FUZZ_KEY_UP) != 0;
+    keys.downHeld = (mask & FUZZ_KEY_DOWN) != 0;
+    keys.leftHeld = (mask & FUZZ_KEY_LEFT) != 0;
+    keys.rightHeld = (mask & FUZZ_KEY_RIGHT) != 0;
+    keys.ctrlHeld = (mask & FUZZ_KEY_CTRL) != 0;
+    keys.spaceHeld = (mask & FUZZ_KEY_SPACE) != 0;
+    keys.moveKeyHeld = keys.upHeld || keys.downHeld;
+    keys.sideKeyHeld = keys.leftHeld || keys.rightHeld;
+    return keys;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzSceneInput input = SplitFuzzSceneInput(data, size);
-    ResetSceneModel();
-    sceneStdinText = input.stdinText.c_str();
-    ReadSceneFromMemory(input.scene, input.sceneLength);
-    sceneStdinText = nullptr;
-    StartLoadedScene();
-    SetClosingSentinels();
+    // A scene of its own for every input, as every load makes a new one.
+    auto level = std::make_unique<LoadedScene>();
+    SceneReadOptions options;
+    options.stdinText = input.stdinText.c_str();
+    level->read = ReadSceneFromMemory(level->scene, input.scene, input.sceneLength, options);
+    StartLoadedScene(*level);
+    SetClosingSentinels(level->scene);
+    // Frames as the frame function runs them once pacing lets them through.
     for (int frame = 0; frame < FUZZ_FRAMES; frame++) {
-        HoldKeys(frame + 1 < FUZZ_FRAMES ? input.keys : 0);
-        RunFrame();
+        HeldKeys keys = KeysOf(frame + 1 < FUZZ_FRAMES ? input.keys : 0);
+        StepMotion(*level, keys);
+        DrawFrameStages(*level, keys);
+        FinishFrame();
     }
-    HoldKeys(0);
     return 0;
 }

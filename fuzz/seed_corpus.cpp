@@ -62,7 +62,6 @@ int main(int argc, char** argv) {
     std::string dir = argv[1];
     int written = 0;
     for (const SeedShape& seed : SEEDS) {
-        ResetSceneModel();  // the generator copies the model's settings: the defaults
         SceneDescription scene;
         GenerateScene(scene, seed.shape);
         SetSetting(scene, FIELD_viewMode, seed.viewMode);

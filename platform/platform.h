@@ -26,6 +26,7 @@ enum : unsigned {
     WM_MOUSEMOVE = 0x0200,
     WM_LBUTTONDOWN = 0x0201,
     WM_LBUTTONUP = 0x0202,
+    WM_DROPFILES = 0x0233,  // wParam: the drop, for Plat_DroppedPath
 };
 
 // Virtual-key codes carried in wParam of the key messages.
@@ -132,6 +133,11 @@ int Plat_GetRefreshRate();
 // ---- Display mode of the primary screen.
 bool Plat_GetDisplayMode(PlatDisplayMode* mode);
 void Plat_ChangeDisplayMode(const PlatDisplayMode* mode);
+
+// ---- Files dropped onto the window: each drop arrives as WM_DROPFILES.
+// The first path of the drop in wParam, in UTF-8, valid until the next
+// call; null when it has none. Each drop is asked for once.
+const char* Plat_DroppedPath(uintptr_t drop);
 
 // ---- Messages to the user: a box with the caption, copied to stderr. The
 // headless backend only writes stderr.

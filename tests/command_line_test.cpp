@@ -81,6 +81,14 @@ TEST(CommandLine, OptionsAndTheirErrors) {
     EXPECT_NE(error, "");
     Parse({dir.File("nowhere")}, &error);
     EXPECT_NE(error, "");
+    // Any other file is a model for the importer; a missing one is nothing.
+    ASSERT_TRUE(SaveTextFile(dir.File("house.glb"), "glTF"));
+    line = Parse({dir.File("house.glb")}, &error);
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(line.model, dir.File("house.glb"));
+    EXPECT_EQ(line.sceneDir, "");
+    line = Parse({dir.File("Hod.pro")}, &error);
+    EXPECT_EQ(line.model, "") << "a Hod.pro is a scene, never a model";
     line = Parse({dir.File("nowhere"), "--help"}, &error);
     EXPECT_EQ(error, "") << "--help answers whatever else is given";
     EXPECT_TRUE(line.help);

@@ -142,6 +142,7 @@ bool Plat_GetDisplayMode(PlatDisplayMode* mode) {
 void Plat_ChangeDisplayMode(const PlatDisplayMode*) {}
 
 // There is nobody to show a message to.
+const char* Plat_DroppedPath(uintptr_t) { return nullptr; }
 void Plat_MessageBox(const char*, const char*) {}
 
 void Plat_SetVirtualTick(uint32_t tick) { nullPlat.tick = tick; }
