@@ -11,12 +11,15 @@
 #endif
 
 const char AMBLER_USAGE[] =
-    "usage: ambler [--watch] [DIR | DIR/Hod.pro | MODEL]\n"
+    "usage: ambler [--watch] [--pacing smooth|design] [DIR | DIR/Hod.pro | MODEL]\n"
     "       ambler --help | --version\n"
     "Walks the scene in DIR (default: the working folder), or a model of any\n"
     "format ambler-import reads, imported once into a cache. With --watch, a\n"
     "save of Hod.pro, the model or a texture reloads the scene. Keys: F1 help,\n"
-    "F5 reload (Shift+F5 from the start position), F12 screenshot.\n";
+    "F5 reload (Shift+F5 from the start position), F12 screenshot.\n"
+    "The scene moves in steps of 40 ms. --pacing smooth (the default) draws at\n"
+    "the screen's refresh rate, blending between the last two steps;\n"
+    "--pacing design draws only at the steps, 25 frames a second.\n";
 
 std::string SceneFolderOf(const std::string& argument, std::string* folder) {
     if (argument.empty()) return "empty scene argument";
@@ -49,6 +52,12 @@ std::string ParseAmblerCommandLine(int argc, char** argv, AmblerCommandLine* lin
             line->version = true;
         } else if (arg == "--watch") {
             line->watch = true;
+        } else if (arg == "--pacing") {
+            std::string value = i + 1 < argc ? argv[++i] : "";
+            if (value != "smooth" && value != "design")
+                return "--pacing needs smooth or design" +
+                       (value.empty() ? std::string() : ", not '" + value + "'");
+            line->designPacing = value == "design";
         } else if (arg.size() > 1 && arg[0] == '-') {
             return "unknown option " + arg;
         } else if (sceneGiven) {

@@ -13,6 +13,7 @@ struct AmblerCommandLine {
     std::string sceneDir;  // "" = the working directory
     std::string model;     // a model to import and open instead (app/model_open.h)
     bool watch = false;
+    bool designPacing = false;  // --pacing design: frames only at the steps
     bool help = false;
     bool version = false;
 };

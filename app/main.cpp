@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
     SysFileInfo scene;
     NoteSceneFileMissing(!Sys_FileInfo(SCENE_FILE_NAME, &scene));
     if (line.watch) EnableSceneWatch();
+    run.smooth.pacing = line.designPacing ? PACING_DESIGN : PACING_SMOOTH;
     if (!Plat_Init(PLAT_DESKTOP, 0, 0)) return 1;
     int code = 0;
     if (StartApplication(PLAT_SHOW_NORMAL)) code = RunMessageLoop();

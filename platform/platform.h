@@ -97,6 +97,9 @@ intptr_t Plat_DefWindowProc(PlatWindow window, unsigned message, uintptr_t wPara
 
 // ---- Time: milliseconds since an arbitrary start, wrapping at 2^32.
 uint32_t Plat_GetTickCount();
+// Milliseconds from tick to now with their fraction, where the clock has one
+// (negative when tick is ahead); ticks more than 2^31 ms apart wrap.
+double Plat_MillisecondsSince(uint32_t tick);
 
 // ---- Window placement.
 // Clips a client size to the largest the GL can draw into (its maximum
@@ -121,6 +124,11 @@ PlatGLContext Plat_CreateGLContext(PlatDC dc);
 void Plat_MakeCurrent(PlatDC dc, PlatGLContext context);  // (0, null) releases
 void Plat_DeleteGLContext(PlatGLContext context);
 void Plat_SwapBuffers(PlatDC dc);
+// Asks the driver to make each swap wait for 'interval' display refreshes
+// (0: none); false where it cannot.
+bool Plat_SetSwapInterval(int interval);
+// The refresh rate of the window's display in Hz, 0 when unknown.
+int Plat_GetRefreshRate();
 
 // ---- Display mode of the primary screen.
 bool Plat_GetDisplayMode(PlatDisplayMode* mode);
