@@ -16,6 +16,7 @@
 #include "motion/input.h"
 #include "motion/motion.h"
 #include "platform/platform.h"
+#include "render/frame_picture.h"
 #include "scene/scene.h"
 #include "scene/scene_file.h"
 #include "scene/textures.h"
@@ -40,6 +41,38 @@ struct MouseState {
     int lastMouseX = 0, lastMouseY = 0;  // reference of the next turn and tilt steps
     int dragActive = 0;                  // 1 from a left press to its release
     int dragAnchorX = 0, dragAnchorY = 0;
+};
+
+// ---- Smooth display: frames drawn at the screen's rate between the steps,
+// each blended from the last two steps' pictures. The steps themselves run
+// exactly as with it off.
+enum Pacing : int {
+    PACING_DESIGN = 0,  // a frame is drawn at each step and nowhere else
+    PACING_SMOOTH = 1,  // steps only move; the screen's refreshes draw
+};
+
+struct SmoothDisplay {
+    int pacing = PACING_DESIGN;     // a Pacing; the program turns smooth display on
+    FramePicture previous, current; // the last two steps' pictures (previous may be invalid)
+    FramePicture drawn;             // the blend a frame draws (kept to reuse its storage)
+    uint32_t currentTick = 0;       // frame tick of the step that made current
+    unsigned long serial = 0;       // pictures kept so far
+    const void* pictureScene = nullptr;  // the loaded scene the pictures are of
+    bool moving = false;            // previous and current draw differently
+    bool breakPending = true;       // the next picture must not be blended with the last
+    bool redrawPending = true;      // something besides the steps changed what a frame shows
+    double mouseYaw = 0;            // every mouse turn so far, degrees
+    // What the last presented frame showed.
+    unsigned long shownSerial = 0;
+    double shownAlpha = 0;
+    double shownMouseYaw = 0, shownTilt = 0;
+    size_t shownOverlayLines = 0;
+    // Pacing of the window's frames.
+    double refreshPeriod = 1000.0 / 60;  // ms between the display's refreshes
+    uint32_t refreshBase = 0;            // the next refresh is due refreshDue ms after this tick
+    double refreshDue = 0;
+    double presentCost = 0;              // ms a presented frame took to draw lately
+    double drawStartedMs = 0;            // when the frame being drawn began, ms after currentTick
 };
 
 // What lives for the whole run; every field starts as a fresh process has it.
@@ -72,6 +105,9 @@ struct RunState {
     // one reads "" in its place, so that a reload never waits on it.
     const char* stdinText = nullptr;
 
+    // ---- Smooth display between the steps.
+    SmoothDisplay smooth;
+
     // ---- The author's additions (F1, F5, F12, --watch, notices).
     AuthorState author;
     // Runs between the drawing stages and the swap (help, notices,
@@ -100,9 +136,6 @@ extern std::unique_ptr<LoadedScene> loaded;
 bool StartApplication(int showCommand);
 // The message loop; returns the quit code.
 int RunMessageLoop();
-// One turn of it, for a host that calls back instead of letting a loop
-// block (the browser); false at the quit message, with its code.
-bool RunLoopTurn(int* code);
 // The window procedure.
 intptr_t MainWindowProc(PlatWindow window, unsigned message, uintptr_t wParam, intptr_t lParam);
 // One frame: pause check, pacing, motion step, drawing, swap.
@@ -110,12 +143,45 @@ void DisplayFrame();
 // The motion and camera step of the scene's view mode.
 void StepMotion(LoadedScene& level, const HeldKeys& keys);
 // Every drawing stage after the clear, in order, with the actor and
-// camera steps between them.
-void DrawFrameStages(LoadedScene& level, const HeldKeys& keys);
+// camera steps between them. picture (if given) receives what the frame
+// draws; with draw false nothing is sent to GL but the steps run alike.
+void DrawFrameStages(LoadedScene& level, const HeldKeys& keys, FramePicture* picture = nullptr,
+                     bool draw = true);
 // glFlush and the buffer swap, after the drawing stages.
 void FinishFrame();
 // One frame while paused (resize, button release): pauseState 1 -> 3 -> 1.
 void ForceFrame();
+
+// ---- Smooth display (smooth_display.cpp).
+// The next picture shows a jump (load, reload, restart, resize, the end of
+// a pause): frames do not blend across it.
+void BreakSmoothDisplay();
+// Something outside the steps changed the window's contents: the next
+// refresh draws even if no step moved anything.
+void RequestSmoothRedraw();
+// Keeps the picture of the step that just ran (its frame tick).
+void KeepStepPicture(uint32_t tick);
+// The picture slot the step about to run fills.
+FramePicture& NextStepPicture();
+// A frame as the screen shows it msSinceStep after the last step.
+struct PresentedFrame {
+    double alpha = 0;        // blend fraction used (1: the last step's picture)
+    double modelview[16];    // the scene's matrix as drawn
+    const FramePicture* picture = nullptr;  // what was drawn (actors with their blended places)
+};
+// Draws and swaps that frame unless it would show what the last presented
+// frame showed; true when drawn. keepDrawState: leave GL's texture and
+// current state as found (for a caller whose steps also draw).
+bool PresentSmoothFrame(double msSinceStep, PresentedFrame* report, bool keepDrawState);
+// The window's loop: presents a frame when a refresh is due and a step is
+// not (steps come first).
+void PresentWhenDue();
+// Milliseconds from now until the loop should wake for a frame (negative:
+// none wanted before the next step).
+double SmoothFrameWakeIn();
+// With smooth display on: the swap interval and the display's refresh
+// period, once the context exists.
+void StartSmoothDisplay();
 // Releases the context and the DC, posts quit, restores the display mode.
 void ShutdownSequence();
 

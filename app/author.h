@@ -32,6 +32,14 @@ struct WatchState {
     bool polledOnce = false;
 };
 
+// The model open now, if any: kept by a drop that fails, let go by a
+// scene folder that opens.
+struct OpenedModel {
+    std::string model;   // absolute; "" when the scene is not a model's
+    std::string folder;  // its scene folder in the cache
+    std::string key;     // what it was made from, as it was then
+};
+
 struct AuthorState {
     bool helpVisible = false;          // W: F1
     bool shiftHeld = false;            // W: Shift down and up
@@ -41,6 +49,7 @@ struct AuthorState {
     uint32_t screenshotNoticeTick = 0;
     std::string reloadProblem;         // W: ReloadScene; "" after a good one
     WatchState watch;
+    OpenedModel openModel;             // W: OpenModel, RefreshOpenModel, a drop
 };
 
 // ---- Keys the design leaves free; the key handlers pass on what they ignore.
@@ -57,6 +66,15 @@ bool ReloadScene(bool fromStart);
 // The summary of the last failed reload; "" after a good one.
 const std::string& ReloadProblem();
 void ForgetReloadProblem();
+// A problem to show as a failed reload's is shown (a drop that cannot open).
+void SetReloadProblem(const std::string& problem);
+
+// ---- Drop to open (drop_open.cpp).
+// Opens a dropped folder, Hod.pro or model as the scene from its start, as
+// Shift+F5 would in its folder. Anything that cannot open leaves the
+// running scene and its folder, and is reported as a failed reload is.
+// True when the new scene runs.
+bool OpenDroppedPath(const char* path);
 
 // ---- Watching the scene's files (--watch).
 constexpr int WATCH_INTERVAL_MS = 50;  // a save settles within two polls, leaving most of half a second for the reload

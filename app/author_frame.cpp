@@ -12,7 +12,10 @@ constexpr uint32_t SCREENSHOT_NOTICE_MS = 3000;  // long enough to read the name
 
 void NoteSceneFileMissing(bool missing) { run.author.sceneFileCreated = missing; }
 bool HelpVisible() { return run.author.helpVisible; }
-void RequestScreenshot() { run.author.screenshotRequested = true; }
+void RequestScreenshot() {
+    run.author.screenshotRequested = true;
+    RequestSmoothRedraw();  // the picture is read from the next frame drawn
+}
 
 void HandleAuthorKeyDown(unsigned key) {
     AuthorState& author = run.author;
@@ -56,6 +59,8 @@ std::vector<std::string> HelpLines(const Scene& scene) {
     lines.push_back("F3: full screen   Esc: quit");
     lines.push_back("F5: reload   Shift+F5: restart");
     lines.push_back("F12: screenshot   F1: close help");
+    lines.push_back(run.smooth.pacing == PACING_SMOOTH ? "Smooth; --pacing design: 25 fps"
+                                                       : "25 fps (--pacing design)");
     return lines;
 }
 
@@ -63,8 +68,8 @@ std::vector<std::string> NoticeLines(uint32_t now) {
     const AuthorState& author = run.author;
     std::vector<std::string> lines;
     if (author.sceneFileCreated)
-        lines.push_back("No Hod.pro here: an empty one was made. Try make run, or ambler-import "
-                        "to convert a model.");
+        lines.push_back("No Hod.pro here: an empty one was made. Drop a scene folder or a model "
+                        "here, or try make run.");
     if (!ReloadProblem().empty()) lines.push_back(ReloadProblem());
     if (!author.screenshotNotice.empty() && now - author.screenshotNoticeTick < SCREENSHOT_NOTICE_MS)
         lines.push_back(author.screenshotNotice);

@@ -1,6 +1,7 @@
 // command_line.cpp -- parsing of the scene argument and the options.
 #include "app/command_line.h"
 
+#include "app/model_open.h"
 #include "app/paths.h"
 #include "platform/system.h"
 #include "scene/scene_file.h"
@@ -10,11 +11,15 @@
 #endif
 
 const char AMBLER_USAGE[] =
-    "usage: ambler [--watch] [DIR | DIR/Hod.pro]\n"
+    "usage: ambler [--watch] [--pacing smooth|design] [DIR | DIR/Hod.pro | MODEL]\n"
     "       ambler --help | --version\n"
-    "Walks the scene in DIR (default: the working folder). With --watch, a\n"
-    "save of Hod.pro or of a texture it names reloads the scene. Keys: F1 help,\n"
-    "F5 reload (Shift+F5 from the start position), F12 screenshot.\n";
+    "Walks the scene in DIR (default: the working folder), or a model of any\n"
+    "format ambler-import reads, imported once into a cache. With --watch, a\n"
+    "save of Hod.pro, the model or a texture reloads the scene. Keys: F1 help,\n"
+    "F5 reload (Shift+F5 from the start position), F12 screenshot.\n"
+    "The scene moves in steps of 40 ms. --pacing smooth (the default) draws at\n"
+    "the screen's refresh rate, blending between the last two steps;\n"
+    "--pacing design draws only at the steps, 25 frames a second.\n";
 
 std::string SceneFolderOf(const std::string& argument, std::string* folder) {
     if (argument.empty()) return "empty scene argument";
@@ -47,13 +52,20 @@ std::string ParseAmblerCommandLine(int argc, char** argv, AmblerCommandLine* lin
             line->version = true;
         } else if (arg == "--watch") {
             line->watch = true;
+        } else if (arg == "--pacing") {
+            std::string value = i + 1 < argc ? argv[++i] : "";
+            if (value != "smooth" && value != "design")
+                return "--pacing needs smooth or design" +
+                       (value.empty() ? std::string() : ", not '" + value + "'");
+            line->designPacing = value == "design";
         } else if (arg.size() > 1 && arg[0] == '-') {
             return "unknown option " + arg;
         } else if (sceneGiven) {
             return "more than one scene given";
         } else {
             sceneGiven = true;
-            folderError = SceneFolderOf(arg, &line->sceneDir);
+            if (LooksLikeModel(arg)) line->model = arg;
+            else folderError = SceneFolderOf(arg, &line->sceneDir);
         }
     }
     // --help and --version answer even beside a bad folder.

@@ -11,7 +11,9 @@ constexpr int USAGE_EXIT_STATUS = 2;
 // What ambler was asked to do.
 struct AmblerCommandLine {
     std::string sceneDir;  // "" = the working directory
+    std::string model;     // a model to import and open instead (app/model_open.h)
     bool watch = false;
+    bool designPacing = false;  // --pacing design: frames only at the steps
     bool help = false;
     bool version = false;
 };

@@ -13,6 +13,7 @@ static void TogglePause() {
     } else if (run.pauseState == PAUSE_PAUSED) {
         run.pauseState = PAUSE_RUNNING;
         Plat_ShowCursor(false);
+        BreakSmoothDisplay();  // the world stood still meanwhile: no blend across the pause
         DisplayFrame();
     }
 }

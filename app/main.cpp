@@ -6,6 +6,7 @@
 #include "app/app.h"
 #include "app/author.h"
 #include "app/command_line.h"
+#include "app/model_open.h"
 #include "app/signals.h"
 #include "platform/system.h"
 #include "scene/scene.h"
@@ -30,6 +31,8 @@ int main(int argc, char** argv) {
     }
     if (line.help) return std::fputs(AMBLER_USAGE, stdout), 0;
     if (line.version) return std::printf("%s\n", VersionLine("ambler").c_str()), 0;
+    // A model that cannot be imported fails as ambler-import does.
+    if (!line.model.empty() && !OpenModel(line.model, &line.sceneDir)) return USAGE_EXIT_STATUS;
     if (!line.sceneDir.empty() && !Sys_ChangeFolder(line.sceneDir.c_str())) {
         std::fprintf(stderr, "ambler: cannot enter %s\n%s", line.sceneDir.c_str(), AMBLER_USAGE);
         return USAGE_EXIT_STATUS;
@@ -37,6 +40,7 @@ int main(int argc, char** argv) {
     SysFileInfo scene;
     NoteSceneFileMissing(!Sys_FileInfo(SCENE_FILE_NAME, &scene));
     if (line.watch) EnableSceneWatch();
+    run.smooth.pacing = line.designPacing ? PACING_DESIGN : PACING_SMOOTH;
     if (!Plat_Init(PLAT_DESKTOP, 0, 0)) return 1;
     int code = 0;
     if (StartApplication(PLAT_SHOW_NORMAL)) code = RunMessageLoop();

@@ -87,6 +87,7 @@ void MouseLook(intptr_t lParam) {
     Plat_GetCursorPos(&cursor);
     Plat_ScreenToClient(run.mainWindow, &cursor);
     TurnAndTilt(scene, cursor, run.mouse, viewer);
+    run.smooth.mouseYaw += viewer.turnDelta;  // the heading turned by it just now
     if (scene.viewMode == VIEW_WALK) {
         EndViewerMouseLook(scene, run.heldKeys, viewer);
     } else if (scene.viewMode == VIEW_FOLLOW_WALKER) {

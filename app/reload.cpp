@@ -13,6 +13,7 @@
 
 #include "app/app.h"
 #include "app/author.h"
+#include "app/model_open.h"
 #include "motion/motion.h"
 #include "platform/system.h"
 #include "render/render.h"
@@ -28,6 +29,10 @@ constexpr int SUMMARY_LENGTH = 120;  // longer summaries are cut: the window sho
 
 const std::string& ReloadProblem() { return run.author.reloadProblem; }
 void ForgetReloadProblem() { run.author.reloadProblem.clear(); }
+void SetReloadProblem(const std::string& problem) {
+    run.author.reloadProblem =
+        problem.size() > SUMMARY_LENGTH ? problem.substr(0, SUMMARY_LENGTH - 3) + "..." : problem;
+}
 
 // The name diagnostics give the file: absolute, so that an editor can jump
 // to it from any terminal.
@@ -125,6 +130,10 @@ static void KeepOldScene(const std::string& problem) {
 
 bool ReloadScene(bool fromStart) {
     std::string report;
+    if (!RefreshOpenModel(&run.author.reloadProblem)) {
+        std::fprintf(stderr, "ambler: %s\n", run.author.reloadProblem.c_str());
+        return false;
+    }
     auto level = std::make_unique<LoadedScene>();
     NewSceneRead read = ReadNewScene(*level, &report);
     if (read == NEW_SCENE_UNREADABLE) {

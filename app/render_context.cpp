@@ -65,5 +65,6 @@ void ResizeScene(int width, int height) {
     if (loaded)
         LoadWindowCameras(loaded->scene, loaded->motion.viewer, loaded->motion.camera, width,
                           height);
+    BreakSmoothDisplay();  // a new projection and camera: nothing to blend from
     ForceFrame();
 }

@@ -8,6 +8,7 @@
 
 #include "app/app.h"
 #include "app/author.h"
+#include "app/model_open.h"
 #include "platform/system.h"
 #include "scene/scene.h"
 
@@ -38,6 +39,7 @@ static std::vector<std::string> WatchedNames(const Scene& s) {
     for (int i = 0; i <= s.actorLastIndex && (size_t)i < s.partTexName.cols; i++)
         for (int p = 0; p < s.actorPartVertexCount[i] && (size_t)p < s.partTexName.rows; p++)
             add(s.partTexFlag(p, i), s.partTexName(p, i));
+    for (const std::string& source : OpenModelSources()) names.push_back(source);
     return names;
 }
 

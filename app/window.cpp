@@ -1,5 +1,7 @@
 // window.cpp -- start-up, the window procedure, the message loop, the
 // display-mode switch and the shutdown sequence.
+#include <cmath>
+
 #include "app/app.h"
 #include "app/author.h"
 #include "render/render.h"
@@ -30,6 +32,7 @@ static void SwitchDisplayMode(const Scene& scene) {
 // closing render state, the display mode and the mouse references.
 static void CreateWindowContents() {
     CreateRenderContext();
+    StartSmoothDisplay();
     LoadScene();
     run.stdinText = "";  // standard input was read at start; a reload must never wait on it
     run.windowMaximised = loaded->scene.windowMaximised;
@@ -76,6 +79,7 @@ intptr_t MainWindowProc(PlatWindow window, unsigned message, uintptr_t wParam, i
             ResizeScene(LowWord(lParam), HighWord(lParam));
             return 0;
         case WM_PAINT:
+            RequestSmoothRedraw();
             DisplayFrame();
             return 0;
         case WM_KEYDOWN:
@@ -92,6 +96,9 @@ intptr_t MainWindowProc(PlatWindow window, unsigned message, uintptr_t wParam, i
             return 0;
         case WM_LBUTTONUP:
             HandleLeftButtonUp();
+            return 0;
+        case WM_DROPFILES:
+            OpenDroppedPath(Plat_DroppedPath(wParam));
             return 0;
         default:
             return Plat_DefWindowProc(window, message, wParam, lParam);
@@ -110,13 +117,28 @@ bool StartApplication(int showCommand) {
     return true;
 }
 
+// The tick of the next step (none while paused), or of the next refresh
+// when smooth display has a frame to draw before it.
+static uint32_t NextWake(bool paused) {
+    uint32_t step = run.lastFrameTime + MIN_FRAME_INTERVAL;
+    double frame = SmoothFrameWakeIn();
+    if (frame < 0) return step;
+    uint32_t refresh = Plat_GetTickCount() + (uint32_t)std::ceil(frame);
+    return paused || (int32_t)(refresh - step) < 0 ? refresh : step;
+}
+
 // Sleeps until the next frame is due or a message arrives; while paused (or
-// after the shutdown) only a message can change anything.
+// after the shutdown) only a message can change anything, unless smooth
+// display still has a frame to show.
 static void WaitForNextFrame() {
     bool paused = run.pauseState == PAUSE_PAUSED;
+    if (paused && run.glContext && SmoothFrameWakeIn() >= 0) {
+        Plat_WaitMessageUntil(NextWake(true));
+        return;
+    }
     if (paused && run.glContext && SceneWatchEnabled()) Plat_WaitMessage(WATCH_INTERVAL_MS);
     else if (paused || !run.glContext) Plat_WaitMessage(-1);
-    else Plat_WaitMessageUntil(run.lastFrameTime + MIN_FRAME_INTERVAL);
+    else Plat_WaitMessageUntil(NextWake(false));
 }
 
 // One turn of the loop: every waiting message, then the frame function, then
@@ -130,6 +152,7 @@ bool RunLoopTurn(int* code) {
     }
     if (run.glContext) PollSceneWatch(Plat_GetTickCount());
     DisplayFrame();
+    PresentWhenDue();
     WaitForNextFrame();
     return true;
 }

@@ -81,6 +81,19 @@ void Plat_SwapBuffers(PlatDC dc) {
     SDL_GL_SwapWindow(plat.window);
 }
 
+bool Plat_SetSwapInterval(int interval) {
+    if (!plat.context || PlatHeadless()) return false;
+    return SDL_GL_SetSwapInterval(interval) == 0;
+}
+
+int Plat_GetRefreshRate() {
+    if (!plat.window || PlatHeadless()) return 0;
+    SDL_DisplayMode mode;
+    int display = SDL_GetWindowDisplayIndex(plat.window);
+    if (display < 0 || SDL_GetCurrentDisplayMode(display, &mode) != 0) return 0;
+    return mode.refresh_rate;
+}
+
 void Plat_CaptureFrames(bool enable) { plat.captureFrames = enable; }
 
 bool Plat_LastFrame(const unsigned char** rgb, int* width, int* height) {

@@ -108,6 +108,12 @@ uint32_t Plat_GetTickCount() {
     return (uint32_t)(MonotonicMicroseconds() / 1000u);  // wraps at 2^32 like any tick counter
 }
 
+double Plat_MillisecondsSince(uint32_t tick) {
+    if (PlatHeadless()) return (double)(int32_t)(plat.virtualTick - tick);
+    uint64_t now = MonotonicMicroseconds();
+    return (double)(int32_t)((uint32_t)(now / 1000u) - tick) + (double)(now % 1000u) / 1000.0;
+}
+
 void Plat_WaitMessageUntil(uint32_t tick) {
     if (PlatHeadless() || !plat.initialised) return;
     for (;;) {

@@ -26,6 +26,7 @@ enum : unsigned {
     WM_MOUSEMOVE = 0x0200,
     WM_LBUTTONDOWN = 0x0201,
     WM_LBUTTONUP = 0x0202,
+    WM_DROPFILES = 0x0233,  // wParam: the drop, for Plat_DroppedPath
 };
 
 // Virtual-key codes carried in wParam of the key messages.
@@ -96,6 +97,9 @@ intptr_t Plat_DefWindowProc(PlatWindow window, unsigned message, uintptr_t wPara
 
 // ---- Time: milliseconds since an arbitrary start, wrapping at 2^32.
 uint32_t Plat_GetTickCount();
+// Milliseconds from tick to now with their fraction, where the clock has one
+// (negative when tick is ahead); ticks more than 2^31 ms apart wrap.
+double Plat_MillisecondsSince(uint32_t tick);
 
 // ---- Window placement.
 // Clips a client size to the largest the GL can draw into (its maximum
@@ -120,10 +124,20 @@ PlatGLContext Plat_CreateGLContext(PlatDC dc);
 void Plat_MakeCurrent(PlatDC dc, PlatGLContext context);  // (0, null) releases
 void Plat_DeleteGLContext(PlatGLContext context);
 void Plat_SwapBuffers(PlatDC dc);
+// Asks the driver to make each swap wait for 'interval' display refreshes
+// (0: none); false where it cannot.
+bool Plat_SetSwapInterval(int interval);
+// The refresh rate of the window's display in Hz, 0 when unknown.
+int Plat_GetRefreshRate();
 
 // ---- Display mode of the primary screen.
 bool Plat_GetDisplayMode(PlatDisplayMode* mode);
 void Plat_ChangeDisplayMode(const PlatDisplayMode* mode);
+
+// ---- Files dropped onto the window: each drop arrives as WM_DROPFILES.
+// The first path of the drop in wParam, in UTF-8, valid until the next
+// call; null when it has none. Each drop is asked for once.
+const char* Plat_DroppedPath(uintptr_t drop);
 
 // ---- Messages to the user: a box with the caption, copied to stderr. The
 // headless backend only writes stderr.

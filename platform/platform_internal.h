@@ -4,6 +4,7 @@
 #include <SDL2/SDL.h>
 
 #include <deque>
+#include <string>
 
 #include "platform/platform.h"
 
@@ -14,6 +15,7 @@ struct PlatState {
     SDL_GLContext context = nullptr;
     PlatWindowProc proc = nullptr;
     std::deque<PlatMessage> queue;
+    std::deque<std::string> drops;  // paths dropped and not yet asked for, oldest first
     bool quitPosted = false;
     int quitCode = 0;
     bool shownOnce = false;

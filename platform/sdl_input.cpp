@@ -116,6 +116,14 @@ void PlatTranslateEvent(const SDL_Event& event) {
         case SDL_WINDOWEVENT:
             TranslateWindowEvent(event.window);
             break;
+        case SDL_DROPFILE:
+            // The path is kept here: messages carry numbers only.
+            if (event.drop.file) {
+                plat.drops.push_back(event.drop.file);
+                SDL_free(event.drop.file);
+                Plat_PostMessage(WM_DROPFILES, plat.drops.size(), 0);
+            }
+            break;
         case SDL_QUIT:  // the session or a signal (SIGINT, SIGTERM) asks to end
             Plat_PostMessage(WM_CLOSE, 0, 0);
             break;

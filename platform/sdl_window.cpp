@@ -20,6 +20,8 @@ static void KeepGLLibrariesLoaded() {
     for (const char* name : LIBRARIES) dlopen(name, RTLD_NOW | RTLD_GLOBAL | RTLD_NODELETE);
 }
 
+static void PushTestDrop();
+
 bool Plat_Init(PlatBackend backend, int headlessWidth, int headlessHeight) {
     KeepGLLibrariesLoaded();
     plat.backend = backend;
@@ -80,6 +82,7 @@ PlatWindow Plat_CreateWindow(PlatWindowProc proc, int x, int y, int width, int h
     plat.proc = proc;
     if (plat.virtualPointer) SDL_SetWindowHitTest(plat.window, DragWhilePaused, nullptr);
     PlatSend(WM_CREATE, 0, 0);
+    if (!PlatHeadless()) PushTestDrop();
     return 1;
 }
 
@@ -216,6 +219,28 @@ void Plat_ScreenToClient(PlatWindow, PlatPoint* point) {
 }
 
 // ---- Messages to the user.
+
+const char* Plat_DroppedPath(uintptr_t) {
+    // Drops are taken in the order they came, one per message.
+    static std::string taken;
+    if (plat.drops.empty()) return nullptr;
+    taken = plat.drops.front();
+    plat.drops.pop_front();
+    return taken.c_str();
+}
+
+// A drop from the tests: the window system's drag and drop cannot be
+// driven from outside (xdotool has no drop), so AMBLER_TEST_DROP puts one
+// into SDL's own queue, where a real drop arrives.
+static void PushTestDrop() {
+    const char* path = getenv("AMBLER_TEST_DROP");
+    if (!path || !*path) return;
+    SDL_Event event{};
+    event.type = SDL_DROPFILE;
+    event.drop.file = SDL_strdup(path);
+    event.drop.windowID = SDL_GetWindowID(plat.window);
+    SDL_PushEvent(&event);
+}
 
 void Plat_MessageBox(const char* text, const char* caption) {
     size_t n = strlen(text);

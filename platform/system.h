@@ -67,6 +67,17 @@ const char* Sys_WorkingFolder(char* buffer, size_t size);
 // path and names differ only beyond their letters' case.
 bool Sys_WindowsPaths();
 
+// ---- Other programs (the model importer).
+// The running program's own file, in the system's spelling; null when it
+// cannot be named.
+const char* Sys_ProgramPath(char* buffer, size_t size);
+// Runs the program argv[0] with argv (null-terminated) and waits for it:
+// its standard input and output are the null device, its standard error
+// is ours, so that its messages reach the user. False when it could not
+// start (*error says why); else *exitStatus is its status, or minus the
+// signal that ended it.
+bool Sys_RunProgram(const char* const* argv, int* exitStatus, int* error);
+
 // ---- Memory pages. Large scene blocks and file buffers are reserved as
 // address space first and backed by memory as they fill, in pages of
 // SYS_LARGE_PAGE where the system offers them.

@@ -19,12 +19,15 @@ bool ActorInDrawingRange(const Scene& scene, const ViewerState& viewer, int i,
     return ax - vx < d && vx - ax < d && az - vz < d && vz - az < d;
 }
 
+void DrawActor(FrameDraw& f, const ViewerState& viewer, int i, const ActorMotion& actor) {
+    if (ActorInDrawingRange(f.scene, viewer, i, actor)) DrawActorFigure(f, i, actor);
+}
+
 // Places the figure at its point and heading, draws it, and restores the
 // matrix saved before: undoing by inverse calls would leave their rounding
 // in the camera, and it adds up over the frames.
-void DrawActor(FrameDraw& f, const ViewerState& viewer, int i, const ActorMotion& actor) {
+void DrawActorFigure(FrameDraw& f, int i, const ActorMotion& actor) {
     const Scene& scene = f.scene;
-    if (!ActorInDrawingRange(scene, viewer, i, actor)) return;
     float x = (float)(scene.actorStartX[i] + actor.actorWalkedX);
     float y = (float)scene.actorStartY[i];
     float z = (float)(scene.actorStartZ[i] + actor.actorWalkedZ);

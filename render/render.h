@@ -37,6 +37,8 @@ bool ActorInDrawingRange(const Scene& scene, const ViewerState& viewer, int i,
 void AnimateActor(const Scene& scene, const ViewerState& viewer, int i, ActorMotion& actor);
 // Placement and polygons of actor i, unless out of range.
 void DrawActor(FrameDraw& f, const ViewerState& viewer, int i, const ActorMotion& actor);
+// The same without the range check, for a caller that decided it.
+void DrawActorFigure(FrameDraw& f, int i, const ActorMotion& actor);
 // The avatar's joint swing (every frame) and its polygons.
 void AnimateAvatarJoints(const Scene& scene, const ViewerState& viewer, AvatarJoints& joints);
 void DrawAvatarPolygons(FrameDraw& f, const ViewerState& viewer, const AvatarJoints& joints);

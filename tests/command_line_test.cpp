@@ -81,15 +81,36 @@ TEST(CommandLine, OptionsAndTheirErrors) {
     EXPECT_NE(error, "");
     Parse({dir.File("nowhere")}, &error);
     EXPECT_NE(error, "");
+    // Any other file is a model for the importer; a missing one is nothing.
+    ASSERT_TRUE(SaveTextFile(dir.File("house.glb"), "glTF"));
+    line = Parse({dir.File("house.glb")}, &error);
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(line.model, dir.File("house.glb"));
+    EXPECT_EQ(line.sceneDir, "");
+    line = Parse({dir.File("Hod.pro")}, &error);
+    EXPECT_EQ(line.model, "") << "a Hod.pro is a scene, never a model";
     line = Parse({dir.File("nowhere"), "--help"}, &error);
     EXPECT_EQ(error, "") << "--help answers whatever else is given";
     EXPECT_TRUE(line.help);
+    // Smooth display is on unless the steps alone are asked to draw.
+    EXPECT_FALSE(Parse({dir.path}, &error).designPacing);
+    EXPECT_TRUE(Parse({"--pacing", "design", dir.path}, &error).designPacing);
+    EXPECT_EQ(error, "");
+    EXPECT_FALSE(Parse({"--pacing", "smooth"}, &error).designPacing);
+    EXPECT_EQ(error, "");
+    for (std::vector<std::string> bad : {std::vector<std::string>{"--pacing"},
+                                         std::vector<std::string>{"--pacing", "fast"},
+                                         std::vector<std::string>{"--pacing", dir.path}}) {
+        Parse(bad, &error);
+        EXPECT_NE(error.find("--pacing needs smooth or design"), std::string::npos) << error;
+    }
 }
 
 TEST(CommandLine, AmblerPrintsUsageAndExitsTwoBeforeAnyWindow) {
     for (const char* program : {"ambler", "ambler-keep-side-key-mode"}) {
         SCOPED_TRACE(program);
-        for (const char* args : {"--bogus", "/no/such/folder", "/no/such/folder/Hod.pro", "a b"}) {
+        for (const char* args :
+             {"--bogus", "/no/such/folder", "/no/such/folder/Hod.pro", "a b", "--pacing sometimes"}) {
             ProgramRun run = RunWithoutDisplay(Program(program), args);
             EXPECT_EQ(run.status, 2) << args << ": " << run.err;
             EXPECT_NE(run.err.find("usage: ambler"), std::string::npos) << args;
@@ -98,6 +119,7 @@ TEST(CommandLine, AmblerPrintsUsageAndExitsTwoBeforeAnyWindow) {
         EXPECT_EQ(help.status, 0);
         EXPECT_NE(help.out.find("usage: ambler"), std::string::npos);
         EXPECT_NE(help.out.find("--watch"), std::string::npos);
+        EXPECT_NE(help.out.find("--pacing design"), std::string::npos);
         ProgramRun version = RunWithoutDisplay(Program(program), "--version");
         EXPECT_EQ(version.status, 0);
         EXPECT_EQ(version.out.rfind("ambler ", 0), 0u) << version.out;

@@ -366,3 +366,22 @@ TEST(ImportScene, SettingsKeepTheWalkerInsideWallsAndTheModelInView) {
         EXPECT_EQ(scene.avatarVertices.empty(), mode == 1);
     }
 }
+
+TEST(ImportShading, FacesThatTurnDifferentlyDifferAndWindingDoesNot) {
+    std::vector<Triangle> walls, floor;
+    Wall(walls, 0, 0, 10, 0, -10, 0);   // faces along z
+    Wall(walls, 0, 0, 0, 10, -10, 0);   // faces along x
+    Level(floor, 0, 0, 10, 10, 0);
+    double alongZ = ShadeLevel(walls[0]), alongX = ShadeLevel(walls[2]), level = ShadeLevel(floor[0]);
+    EXPECT_GT(std::fabs(alongZ - alongX), 0.03) << "walls at right angles are told apart";
+    EXPECT_GT(level, std::max(alongZ, alongX)) << "the sun is high";
+    EXPECT_LE(level, 1.0) << "colours never pass full brightness";
+    for (const Triangle& t : {walls[0], walls[2], floor[0]}) {
+        Triangle turned = t;
+        std::swap(turned.p[1], turned.p[2]);
+        EXPECT_DOUBLE_EQ(ShadeLevel(turned), ShadeLevel(t)) << "both sides are drawn alike";
+    }
+    Triangle sliver = Tri({1, 1, 1}, {1, 1, 1}, {1, 1, 1});
+    EXPECT_TRUE(std::isfinite(ShadeLevel(sliver)));
+    EXPECT_GT(ShadeLevel(sliver), 0.3);
+}

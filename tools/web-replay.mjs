@@ -1,10 +1,10 @@
 #!/usr/bin/env node
 // web-replay.mjs -- ambler-replay as the browser build runs it: the same
-// command line, events file, trace and shots, on the same virtual clock, in
-// headless Chromium. The replay tool's own code parses the arguments and
+// command line, events file, trace, presented-frame trace and shots, on the
+// same virtual clock, in headless Chromium. The replay tool's own code parses the arguments and
 // runs the steps in the page; this script only carries the files across:
 // the scene folder, the events file and standard input into the page's file
-// system under the same paths, and the trace, the shots and any F12
+// system under the same paths, and the traces, the shots and any F12
 // screenshot back out.
 //
 // Environment: AMBLER_WEB_BIN (the browser build's bin folder, default
@@ -20,7 +20,7 @@ import { runReplayInPage } from './web/replay-page.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const webBin = process.env.AMBLER_WEB_BIN || path.join(here, '..', 'build-web', 'bin');
-const VALUE_OPTIONS = new Set(['--steps', '--events', '--trace', '--shot', '--size']);
+const VALUE_OPTIONS = new Set(['--steps', '--events', '--trace', '--shot', '--size', '--display-hz', '--present-trace']);
 
 // Which paths the tool will read and write, found as the tool finds them.
 function pathsOf(args) {
@@ -31,7 +31,7 @@ function pathsOf(args) {
             const v = args[++i];
             if (v === undefined) break;
             if (a === '--events') found.events = v;
-            if (a === '--trace' && v !== '-') found.outputs.push(v);
+            if ((a === '--trace' || a === '--present-trace') && v !== '-') found.outputs.push(v);
             if (a === '--shot' && v.includes(':')) found.outputs.push(v.slice(v.indexOf(':') + 1));
         } else if (!a.startsWith('-') || a === '-') {
             if (found.scene === null) found.scene = a;

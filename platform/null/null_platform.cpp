@@ -90,6 +90,7 @@ intptr_t Plat_DefWindowProc(PlatWindow, unsigned message, uintptr_t wParam, intp
 
 // The clock stands still until Plat_SetVirtualTick moves it.
 uint32_t Plat_GetTickCount() { return nullPlat.tick; }
+double Plat_MillisecondsSince(uint32_t tick) { return (double)(int32_t)(nullPlat.tick - tick); }
 
 // Without a GL there is no limit to keep to.
 bool Plat_CapClientSize(int*, int*) { return false; }
@@ -130,6 +131,8 @@ PlatGLContext Plat_CreateGLContext(PlatDC) { return nullptr; }
 void Plat_MakeCurrent(PlatDC, PlatGLContext) {}
 void Plat_DeleteGLContext(PlatGLContext) {}
 void Plat_SwapBuffers(PlatDC) {}
+bool Plat_SetSwapInterval(int) { return false; }
+int Plat_GetRefreshRate() { return 0; }
 
 // The mode is the screen's, and no switch is ever made.
 bool Plat_GetDisplayMode(PlatDisplayMode* mode) {
@@ -139,6 +142,7 @@ bool Plat_GetDisplayMode(PlatDisplayMode* mode) {
 void Plat_ChangeDisplayMode(const PlatDisplayMode*) {}
 
 // There is nobody to show a message to.
+const char* Plat_DroppedPath(uintptr_t) { return nullptr; }
 void Plat_MessageBox(const char*, const char*) {}
 
 void Plat_SetVirtualTick(uint32_t tick) { nullPlat.tick = tick; }

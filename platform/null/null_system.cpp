@@ -3,6 +3,7 @@
 // quit signal ever comes. The program still starts (with an empty scene and
 // the message that Hod.pro cannot be read), so a new port can bring up its
 // window first and fill these in one after another.
+#include <cerrno>
 #include <cstdlib>
 
 #include "platform/system.h"
@@ -24,6 +25,12 @@ bool Sys_FileInfo(const char*, SysFileInfo* info) {
 bool Sys_ChangeFolder(const char*) { return false; }
 const char* Sys_WorkingFolder(char*, size_t) { return nullptr; }
 bool Sys_WindowsPaths() { return false; }
+
+const char* Sys_ProgramPath(char*, size_t) { return nullptr; }
+bool Sys_RunProgram(const char* const*, int*, int* error) {
+    if (error) *error = ENOSYS;
+    return false;
+}
 
 // Without pages the scene's large tables cannot be had: a load that needs
 // them ends as out of memory, and small ones come from the heap as always.

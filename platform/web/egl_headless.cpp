@@ -144,6 +144,7 @@ intptr_t Plat_DefWindowProc(PlatWindow, unsigned message, uintptr_t wParam, intp
 }
 
 uint32_t Plat_GetTickCount() { return egl.tick; }
+double Plat_MillisecondsSince(uint32_t tick) { return (double)(int32_t)(egl.tick - tick); }
 
 bool Plat_CapClientSize(int* width, int* height) {
     return ClipToLimits(egl.maxWidth, egl.maxHeight, width, height);
@@ -216,11 +217,18 @@ void Plat_SwapBuffers(PlatDC dc) {
     eglSwapBuffers(egl.display, egl.surface);
 }
 
+// A pbuffer has no display to wait for: the replay tool sets the rate.
+bool Plat_SetSwapInterval(int) { return false; }
+int Plat_GetRefreshRate() { return 0; }
+
 bool Plat_GetDisplayMode(PlatDisplayMode* mode) {
     *mode = {egl.width, egl.height, 0};
     return true;
 }
 void Plat_ChangeDisplayMode(const PlatDisplayMode*) {}
+
+// Nothing can be dropped on a window nobody sees.
+const char* Plat_DroppedPath(uintptr_t) { return nullptr; }
 
 void Plat_MessageBox(const char* text, const char* caption) {
     size_t n = std::strlen(text);

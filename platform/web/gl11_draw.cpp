@@ -395,6 +395,12 @@ void glColor3d(GLdouble red, GLdouble green, GLdouble blue) {
 
 void glTexCoord2f(GLfloat s, GLfloat t) { layer.a.texCoord[0] = s, layer.a.texCoord[1] = t; }
 void glTexCoord2d(GLdouble s, GLdouble t) { glTexCoord2f((float)s, (float)t); }
+// Only s and t are kept, so r is dropped and q divides them as GL's
+// projective coordinate would (Ambler hands back what it read: q is 1).
+void glTexCoord4fv(const GLfloat* v) {
+    float q = v[3] != 0 ? v[3] : 1;
+    glTexCoord2f(v[0] / q, v[1] / q);
+}
 
 void glNormal3f(GLfloat x, GLfloat y, GLfloat z) {
     layer.a.normal[0] = x, layer.a.normal[1] = y, layer.a.normal[2] = z;

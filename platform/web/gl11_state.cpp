@@ -172,6 +172,11 @@ void glGetFloatv(GLenum pname, GLfloat* params) {
         case GL_MODELVIEW_MATRIX: std::memcpy(params, layer.modelview.Top(), 64); return;
         case GL_PROJECTION_MATRIX: std::memcpy(params, layer.projection.Top(), 64); return;
         case GL_CURRENT_COLOR: std::copy_n(layer.a.colour, 4, params); return;
+        case GL_CURRENT_TEXTURE_COORDS: {
+            const float coords[4] = {layer.a.texCoord[0], layer.a.texCoord[1], 0, 1};
+            std::copy_n(coords, 4, params);
+            return;
+        }
         default: {
             GLint v[4] = {0, 0, 0, 0};
             glGetIntegerv(pname, v);
@@ -218,6 +223,23 @@ void glLightfv(GLenum light, GLenum pname, const GLfloat* params) {
         case GL_CONSTANT_ATTENUATION:
         case GL_LINEAR_ATTENUATION:
         case GL_QUADRATIC_ATTENUATION: glLightf(light, pname, params[0]); break;
+        default: SetError(GL_INVALID_ENUM);
+    }
+}
+
+// The position comes back in eye coordinates, as it was transformed when set.
+void glGetLightfv(GLenum light, GLenum pname, GLfloat* params) {
+    int i = LightIndex(light);
+    if (i < 0) return;
+    const Light& l = layer.a.lights[i];
+    switch (pname) {
+        case GL_AMBIENT: std::copy_n(l.ambient, 4, params); break;
+        case GL_DIFFUSE: std::copy_n(l.diffuse, 4, params); break;
+        case GL_SPECULAR: std::copy_n(l.specular, 4, params); break;
+        case GL_POSITION: std::copy_n(l.position, 4, params); break;
+        case GL_CONSTANT_ATTENUATION: *params = l.constant; break;
+        case GL_LINEAR_ATTENUATION: *params = l.linear; break;
+        case GL_QUADRATIC_ATTENUATION: *params = l.quadratic; break;
         default: SetError(GL_INVALID_ENUM);
     }
 }

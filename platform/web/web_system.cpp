@@ -6,6 +6,7 @@
 #include <emscripten.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -46,6 +47,15 @@ bool Sys_StdinReadable() { return PageGaveStdin() != 0; }
 long Sys_ReadStdin(void* buffer, size_t size, int) {
     ssize_t got = read(STDIN_FILENO, buffer, size);
     return got > 0 ? (long)got : 0;
+}
+
+// A page starts no programs: a model is imported by ambler-import on the
+// desktop, and the scene folder it writes is what a page opens.
+const char* Sys_ProgramPath(char*, size_t) { return nullptr; }
+
+bool Sys_RunProgram(const char* const*, int*, int* error) {
+    if (error) *error = ENOSYS;
+    return false;
 }
 
 // Closing the tab ends the page without a signal, and message boxes are the

@@ -5,6 +5,7 @@
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -119,6 +120,14 @@ void Plat_Quit() {
 uint32_t Plat_GetTickCount() {
     if (WebHeadless()) return web.virtualTick;
     return (uint32_t)(uint64_t)emscripten_get_now();
+}
+
+// The page's clock has a fraction of a millisecond, which frames between
+// the steps are placed by.
+double Plat_MillisecondsSince(uint32_t tick) {
+    if (WebHeadless()) return (double)(int32_t)(web.virtualTick - tick);
+    double now = emscripten_get_now(), whole = std::floor(now);
+    return (double)(int32_t)((uint32_t)(uint64_t)whole - tick) + (now - whole);
 }
 
 void Plat_SetVirtualTick(uint32_t tick) { web.virtualTick = tick; }
@@ -250,6 +259,12 @@ void Plat_SwapBuffers(PlatDC dc) {
     web.frameValid = true;
 }
 
+// The browser shows a frame at the screen's next refresh, and the page
+// learns of each refresh from its animation frames: there is no swap
+// interval to ask for, and no rate to know.
+bool Plat_SetSwapInterval(int) { return false; }
+int Plat_GetRefreshRate() { return 0; }
+
 void Plat_CaptureFrames(bool enable) { web.capture = enable; }
 
 bool Plat_LastFrame(const unsigned char** rgb, int* width, int* height) {
@@ -270,6 +285,9 @@ bool Plat_GetDisplayMode(PlatDisplayMode* mode) {
     return true;
 }
 void Plat_ChangeDisplayMode(const PlatDisplayMode*) {}
+
+// ---- Drops: the page opens what is dropped on it itself.
+const char* Plat_DroppedPath(uintptr_t) { return nullptr; }
 
 // ---- Messages to the user: in the page as well as on the console.
 

@@ -107,3 +107,15 @@ const char* Sys_WorkingFolder(char* buffer, size_t size) {
 }
 
 bool Sys_WindowsPaths() { return true; }
+
+const char* Sys_ProgramPath(char* buffer, size_t size) {
+    DWORD length = GetModuleFileNameA(nullptr, buffer, (DWORD)size);
+    return length > 0 && length < size ? buffer : nullptr;
+}
+
+// The model importer is built for Linux only: a model is imported there
+// (or in WSL) and its scene folder opened here.
+bool Sys_RunProgram(const char* const*, int*, int* error) {
+    if (error) *error = ENOSYS;
+    return false;
+}

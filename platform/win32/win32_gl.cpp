@@ -135,6 +135,23 @@ void Plat_SwapBuffers(PlatDC dc) {
     SwapBuffers(win.dc);
 }
 
+// WGL_EXT_swap_control, where the driver has it.
+bool Plat_SetSwapInterval(int interval) {
+    if (WinHeadless() || !win.context) return false;
+    typedef BOOL(WINAPI * SwapIntervalProc)(int);
+    SwapIntervalProc proc = (SwapIntervalProc)(void*)wglGetProcAddress("wglSwapIntervalEXT");
+    return proc && proc(interval);
+}
+
+int Plat_GetRefreshRate() {
+    if (WinHeadless()) return 0;
+    DEVMODEA mode;
+    memset(&mode, 0, sizeof mode);
+    mode.dmSize = sizeof mode;
+    if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode)) return 0;
+    return mode.dmDisplayFrequency > 1 ? (int)mode.dmDisplayFrequency : 0;  // 0 and 1: the default
+}
+
 void Plat_CaptureFrames(bool enable) { win.captureFrames = enable; }
 
 bool Plat_LastFrame(const unsigned char** rgb, int* width, int* height) {

@@ -103,3 +103,8 @@ uint32_t Plat_GetTickCount() {
 }
 
 void Plat_SetVirtualTick(uint32_t tick) { win.virtualTick = tick; }
+
+// timeGetTime has no fraction; the tick itself is the best there is.
+double Plat_MillisecondsSince(uint32_t tick) {
+    return (double)(int32_t)(Plat_GetTickCount() - tick);
+}

@@ -11,6 +11,8 @@
 #include "platform/win32/win32_internal.h"
 
 #include <mmsystem.h>
+#include <shellapi.h>
+#include <string>
 
 static const char WINDOW_CLASS[] = "Ambler";
 // The backend's own message, never seen by the program: put the window back
@@ -174,6 +176,7 @@ PlatWindow Plat_CreateWindow(PlatWindowProc proc, int x, int y, int width, int h
         return 0;
     }
     win.window = hwnd;
+    if (!WinHeadless()) DragAcceptFiles(hwnd, TRUE);  // folders and scenes dropped from Explorer
     return 1;
 }
 
@@ -350,6 +353,19 @@ void Plat_ChangeDisplayMode(const PlatDisplayMode* mode) {
 }
 
 // ---- Messages to the user.
+
+const char* Plat_DroppedPath(uintptr_t drop) {
+    static std::string taken;
+    HDROP handle = (HDROP)drop;
+    wchar_t name[32768];
+    UINT length = handle ? DragQueryFileW(handle, 0, name, 32768) : 0;
+    if (handle) DragFinish(handle);
+    if (length == 0) return nullptr;
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, name, (int)length, nullptr, 0, nullptr, nullptr);
+    taken.assign(bytes > 0 ? bytes : 0, '\0');
+    if (bytes > 0) WideCharToMultiByte(CP_UTF8, 0, name, (int)length, taken.data(), bytes, nullptr, nullptr);
+    return bytes > 0 ? taken.c_str() : nullptr;
+}
 
 void WinReportError(const char* text) { Plat_MessageBox(text, "Error"); }
 

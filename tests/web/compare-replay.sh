@@ -6,7 +6,8 @@
 # Linux build's ambler-replay on the same arguments and standard input into
 # a folder of its own. The statuses must match and the traces agree
 # (integers exactly, doubles to 1e-9 relative, the modelview to single
-# precision); otherwise the status is 99, with the difference on stderr.
+# precision), and so must their presented-frame traces; otherwise the
+# status is 99, with the difference on stderr.
 # Each compared trace adds a line to $AMBLER_TRACE_LOG.
 #
 # Environment: AMBLER_CANDIDATE_REPLAY (the command, split on spaces),
@@ -18,10 +19,11 @@ cat > "$work/stdin"
 linux_args=()
 candidate_args=()
 trace=""
+present=""
 shot=0
 while [ $# -gt 0 ]; do
     case $1 in
-    --trace | --shot)
+    --trace | --shot | --present-trace)
         if [ $# -lt 2 ] || { [ "$1" = --shot ] && [[ $2 != *:* ]]; }; then
             linux_args+=("$1")
             candidate_args+=("$1")
@@ -31,6 +33,13 @@ while [ $# -gt 0 ]; do
     --trace)
         trace=$2
         if [ "$2" = - ]; then linux_args+=(--trace -); else linux_args+=(--trace "$work/linux.trace"); fi
+        candidate_args+=("$1" "$2")
+        shift 2 ;;
+    --present-trace)
+        # Into a folder that cannot be written, both runs must fail alike.
+        present=$2
+        if [ "$2" = - ] || [ ! -d "$(dirname -- "$2")" ]; then linux_args+=("$1" "$2")
+        else linux_args+=("$1" "$work/linux.present"); fi
         candidate_args+=("$1" "$2")
         shift 2 ;;
     --shot)
@@ -78,6 +87,17 @@ if [ -n "$trace" ]; then
     if [ -f "$a" ] || [ -f "$b" ]; then
         diff=$("$AMBLER_LINUX_BIN/ambler-trace-compare" --float-modelview "$a" "$b" 2>&1) || fail "$diff"
         [ -n "$AMBLER_TRACE_LOG" ] && echo "equal :: ${candidate_args[*]}" >> "$AMBLER_TRACE_LOG"
+    fi
+fi
+# The frames between the steps, to the same tolerances (on standard output,
+# they were compared with the trace when it went there too).
+if [ -n "$present" ] && [ "$status" = 0 ]; then
+    if [ "$present" = - ]; then
+        [ "$trace" = - ] || { a=$work/linux.out b=$work/candidate.out; }
+    else a=$work/linux.present b=$present; fi
+    if [ "$present" != - ] || [ "$trace" != - ]; then
+        diff=$("$AMBLER_LINUX_BIN/ambler-trace-compare" --float-modelview "$a" "$b" 2>&1) || fail "frames: $diff"
+        [ -n "$AMBLER_TRACE_LOG" ] && echo "equal frames :: ${candidate_args[*]}" >> "$AMBLER_TRACE_LOG"
     fi
 fi
 exit "$status"

@@ -17,6 +17,7 @@ cat > "$work/stdin"
 
 linux_args=()
 trace=""
+present=""
 shot=0
 while [ $# -gt 0 ]; do
     case $1 in
@@ -33,6 +34,18 @@ while [ $# -gt 0 ]; do
         if [ "$2" = - ]; then linux_args+=(--trace -); else linux_args+=(--trace "$work/linux.trace"); fi
         windows_args+=("$1" "$2")
         shift 2 ;;
+    --present-trace)
+        # A destination that cannot be written goes to both as it is.
+        if [ $# -ge 2 ] && [ "$2" != - ] && [ -w "$(dirname "$2")" ]; then
+            present=$2
+            linux_args+=(--present-trace "$work/linux.present")
+            windows_args+=("$1" "$2")
+            shift 2
+            continue
+        fi
+        linux_args+=("$1")
+        windows_args+=("$1")
+        shift ;;
     --shot)
         shot=$((shot + 1))
         linux_args+=(--shot "${2%%:*}:$work/linux-$shot.png")
@@ -81,5 +94,11 @@ if [ -n "$trace" ]; then
         diff=$("$AMBLER_LINUX_BIN/ambler-trace-compare" "$a" "$b" 2>&1) || fail "$diff"
         [ -n "$AMBLER_TRACE_LOG" ] && echo "equal :: ${windows_args[*]}" >> "$AMBLER_TRACE_LOG"
     fi
+fi
+# Frames between the steps are blended with each system's own sines and
+# roots: they agree to the same tolerance as the steps.
+if [ -n "$present" ] && { [ -f "$work/linux.present" ] || [ -f "$present" ]; }; then
+    diff=$("$AMBLER_LINUX_BIN/ambler-trace-compare" "$work/linux.present" "$present" 2>&1) ||
+        fail "presented frames: $diff"
 fi
 exit "$status"

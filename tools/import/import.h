@@ -88,6 +88,8 @@ struct ImportOptions {
     bool obstacles = true;
     char up = 0;               // 'y' or 'z'; 0: from the file or its format
     bool progress = true;
+    std::string sourcesList;   // "": none; else the files the scene was made from are listed there
+    bool shading = true;       // fold the fixed sun and sky into the colours (shading.cpp)
     double timeLimit = 60;     // seconds the model's read may take (reader_process.h)
     // The fuzz targets keep their runs short with less of these.
     long maxPlacedTriangles = MAX_PLACED_TRIANGLES;
@@ -184,6 +186,11 @@ StartPlace ChooseStart(const std::vector<Triangle>& triangles, const std::vector
 // nearest wall point is farthest, looking no farther than reach.
 double LongestOpenHeading(const std::vector<ScenePoint>& walls, double x, double z,
                           double radius, double reach);
+
+// ---- shading.cpp ----
+// The brightness, at most 1, of a face lit by a fixed sun high overhead
+// and by the sky; it multiplies the face's colour.
+double ShadeLevel(const Triangle& t);
 
 // ---- scene_build.cpp ----
 struct BuildReport {

@@ -112,6 +112,7 @@ int BuildSceneFolder(ModelSource& source, const ImportOptions& options, const st
             !ConvertModel(raw, options.model, &model, &log, &error, options.maxPlacedTriangles))
             return EXIT_BAD_INPUT;
         references.swap(raw.textures);
+        result->textureReferences = references;
     }  // the meshes are triangles now
     int status = EXIT_WRITTEN;
     if (!WriteTextures(source, references, folder, &names, &result->report.texturesWritten, &log, progress,

@@ -24,6 +24,7 @@ struct ImportResult {
     ModelData model;    // counts, scale and axes; the triangles are let go once in the scene
     BuildReport report;
     ImportLog log;
+    std::vector<std::string> textureReferences;  // the names the model gives its textures
     std::string error;  // why it failed, on one line
 };
 

@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <set>
 #include <new>
 #include <string>
 
@@ -31,8 +33,10 @@ static const char USAGE[] =
     "  --heading DEG       start heading in degrees (0 looks along the scene's -z)\n"
     "  --view-mode 1..4    1 walk (default), 3 follow, 2 drive, 4 chase\n"
     "  --no-obstacles      no walls to stop the walker\n"
+    "  --shading sun|none  light faces by a fixed sun and the sky (default), or not\n"
     "  --time-limit S      stop reading the model after S seconds (default 60)\n"
     "  --no-progress       no progress bar on a terminal\n"
+    "  --sources FILE      list the model and its texture files in FILE, one a line\n"
     "  --version           print the importer's version\n";
 
 namespace {
@@ -80,6 +84,13 @@ bool ParseArguments(int argc, char** argv, ImportOptions* o, std::string* error)
             if (!value(&m)) return false;
             if (m != 1 && m != 2 && m != 3 && m != 4) return *error = "--view-mode is 1, 2, 3 or 4", false;
             o->viewMode = (int)m;
+        } else if (a == "--sources") {
+            if (k + 1 >= argc) return *error = "--sources needs a file", false;
+            o->sourcesList = argv[++k];
+        } else if (a == "--shading") {
+            if (k + 1 >= argc || (std::strcmp(argv[k + 1], "sun") && std::strcmp(argv[k + 1], "none")))
+                return *error = "--shading is sun or none", false;
+            o->shading = std::strcmp(argv[++k], "sun") == 0;
         } else if (a == "--up") {
             if (k + 1 >= argc || (std::strcmp(argv[k + 1], "y") && std::strcmp(argv[k + 1], "z")))
                 return *error = "--up is y or z", false;
@@ -153,6 +164,25 @@ void CapMemory([[maybe_unused]] const std::string& model) {
 #endif
 }
 
+// The model and every texture file it names that is there, absolute, so
+// that a program watching them (ambler MODEL --watch) sees each change.
+bool WriteSourcesList(const ImportOptions& o, const std::vector<std::string>& references) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path model = fs::absolute(o.model, ec);
+    std::set<std::string> files{model.lexically_normal().string()};
+    for (std::string reference : references) {
+        if (reference.empty() || reference[0] == '*' || reference.rfind("data:", 0) == 0) continue;  // inside the model
+        std::replace(reference.begin(), reference.end(), '\\', '/');
+        fs::path path = fs::path(reference).is_absolute() ? fs::path(reference) : model.parent_path() / reference;
+        if (fs::is_regular_file(path, ec)) files.insert(path.lexically_normal().string());
+    }
+    FILE* out = std::fopen(o.sourcesList.c_str(), "w");
+    if (!out) return false;
+    for (const std::string& file : files) std::fprintf(out, "%s\n", file.c_str());
+    return std::fclose(out) == 0;
+}
+
 double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
@@ -175,6 +205,7 @@ void PrintReport(const ImportOptions& o, const ImportResult& result, double seco
     std::printf("  scale            %.4g units per model unit (%s; %g units to the metre), up axis %c\n",
                 model.scale, model.unitSource.c_str(), UNITS_PER_METRE, model.up);
     std::printf("  view mode        %d\n", o.viewMode);
+    std::printf("  shading          %s\n", o.shading ? "sun and sky" : "none (--shading none)");
     std::printf("  time             %.2f s, peak memory %.1f MB (model reader %.1f MB)\n", seconds,
                 self.ru_maxrss / 1024.0, reader.ru_maxrss / 1024.0);
 }
@@ -212,6 +243,10 @@ int main(int argc, char** argv) {
         for (const std::string& w : result.log.warnings) std::fprintf(stderr, "warning: %s\n", w.c_str());
         std::fprintf(stderr, "ambler-import: %s\n", result.error.c_str());
         return status;
+    }
+    if (!options.sourcesList.empty() && !WriteSourcesList(options, result.textureReferences)) {
+        std::fprintf(stderr, "ambler-import: cannot write %s\n", options.sourcesList.c_str());
+        return EXIT_WRITE_FAILED;
     }
     PrintReport(options, result, Seconds(began));
     for (const std::string& w : result.log.warnings) std::printf("warning: %s\n", w.c_str());

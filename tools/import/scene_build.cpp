@@ -47,11 +47,12 @@ double Round5(double v) {
     return r == 0 ? 0.0 : r;
 }
 
-void EmitTexturedTriangle(const Triangle& t, const std::string& name, std::vector<SceneVertex>* list) {
+void EmitTexturedTriangle(const Triangle& t, double light, const std::string& name,
+                          std::vector<SceneVertex>* list) {
     for (int k = 0; k < 3; k++) {
         SceneVertex v;
-        // White, so the picture keeps its own colours under the texture's modulation.
-        v.red = v.green = v.blue = 1;
+        // Grey, so the picture keeps its own hues under the texture's modulation.
+        v.red = v.green = v.blue = Round3(light);
         v.x = Round3(t.p[k].x);
         v.y = Round3(t.p[k].y);
         v.z = Round3(t.p[k].z);
@@ -64,12 +65,12 @@ void EmitTexturedTriangle(const Triangle& t, const std::string& name, std::vecto
     }
 }
 
-void EmitPlainTriangle(const Triangle& t, std::vector<SceneFlatVertex>* list) {
+void EmitPlainTriangle(const Triangle& t, double light, std::vector<SceneFlatVertex>* list) {
     for (int k = 0; k < 3; k++) {
         SceneFlatVertex v;
-        v.red = Round3(t.colour[0]);
-        v.green = Round3(t.colour[1]);
-        v.blue = Round3(t.colour[2]);
+        v.red = Round3(t.colour[0] * light);
+        v.green = Round3(t.colour[1] * light);
+        v.blue = Round3(t.colour[2] * light);
         v.x = Round3(t.p[k].x);
         v.y = Round3(t.p[k].y);
         v.z = Round3(t.p[k].z);
@@ -168,7 +169,7 @@ bool BuildScene(const ImportOptions& options, const ModelData& model,
         bool hasPicture = t.texture >= 0 && !textureNames[t.texture].empty();
         (hasPicture ? textured : plain).push_back(t);
     }
-    progress("fitting", 0.4);
+    progress("simplifying", 0.4);
     if (!Fit(&textured, TEXTURED_VERTEX_LIMIT, "textured", &report->texturedSimplifiedFrom, log, error) ||
         !Fit(&plain, FLAT_VERTEX_LIMIT, "plain", &report->flatSimplifiedFrom, log, error))
         return false;
@@ -268,8 +269,10 @@ bool BuildScene(const ImportOptions& options, const ModelData& model,
     SetSetting(*scene, FIELD_cullEnabled, 1);
     SetSetting(*scene, FIELD_cullDistance, std::min(2e9, std::ceil(far + bounds.maxEdge)));
 
-    for (const Triangle& t : textured) EmitTexturedTriangle(t, textureNames[t.texture], &scene->texVertices);
-    for (const Triangle& t : plain) EmitPlainTriangle(t, &scene->flatVertices);
+    auto light = [&](const Triangle& t) { return options.shading ? ShadeLevel(t) : 1.0; };
+    for (const Triangle& t : textured)
+        EmitTexturedTriangle(t, light(t), textureNames[t.texture], &scene->texVertices);
+    for (const Triangle& t : plain) EmitPlainTriangle(t, light(t), &scene->flatVertices);
     if (options.obstacles)
         for (const ScenePoint& p : points) scene->obstacles.push_back({Round3(p.x), Round3(p.z)});
     report->obstaclePoints = (long)scene->obstacles.size();

@@ -3,6 +3,8 @@
 
 #include <unistd.h>
 
+#include <cmath>
+
 #include "app/app.h"
 #include "app/signals.h"
 #include "platform/headless.h"
@@ -54,6 +56,25 @@ static bool RunStep(const ReplayOptions& o, long step, size_t* next) {
     return DrainQueue();
 }
 
+// The refreshes that follow step s: those at or after its tick (strictly
+// after for step 0, whose tick is the first) and before the next step's,
+// or only the one on its tick when it is the last step.
+static void PresentRefreshes(const ReplayOptions& o, long step, bool last) {
+    double from = 40.0 * (double)(step + 1), to = last ? from : from + 40.0;
+    double hz = (double)o.displayHz;
+    uint32_t tick = Plat_GetTickCount();
+    for (long k = (long)std::floor(from * hz / 1000.0); ; k++) {
+        double t = (double)k * 1000.0 / hz;  // the interface's T0 + k * 1000 / H
+        if (t < from || (step == 0 && t <= from)) continue;
+        if (last ? t > from : t >= to) break;
+        Plat_SetVirtualTick(REPLAY_T0 + (uint32_t)t);  // what the overlay's clock reads
+        double sinceStep = t - (double)(int32_t)(run.smooth.currentTick - REPLAY_T0);
+        PresentedFrame frame;
+        if (PresentSmoothFrame(sinceStep, &frame, true) && o.onPresent) o.onPresent(t, step, frame);
+    }
+    Plat_SetVirtualTick(tick);
+}
+
 int RunReplay(const ReplayOptions& o, bool captureFrames, const ReplayStepHook& afterStep,
               std::string* error) {
     if (chdir(o.sceneDir.c_str()) != 0) {
@@ -84,6 +105,7 @@ int RunReplay(const ReplayOptions& o, bool captureFrames, const ReplayStepHook& 
         unsigned long before = run.framesRun;
         bool running = RunStep(o, step, &next);
         if (!afterStep(step, run.framesRun != before) || !running) break;
+        if (o.displayHz > 0) PresentRefreshes(o, step, step + 1 == o.steps);
     }
     // A replay that ends with its window still open shuts down as a closed
     // window does (it runs once: a window already closed has no context).

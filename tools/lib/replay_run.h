@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/app.h"
 #include "tools/lib/replay_events.h"
 
 struct ReplayOptions {
@@ -14,6 +15,12 @@ struct ReplayOptions {
     int width = 200, height = 150;
     bool keepSideKeyMode = false;
     std::vector<ReplayEvent> events;
+    // Smooth display: the screen refreshes displayHz times a second of
+    // virtual time (0: only the steps draw), and each frame drawn at a
+    // refresh goes to onPresent with its time in ms since loading and the
+    // step that ran last.
+    int displayHz = 0;
+    std::function<void(double t, long step, const PresentedFrame& frame)> onPresent;
 };
 
 // Called after every step; return false to stop early.

@@ -116,3 +116,28 @@ std::string TraceLine(long step, bool ran) {
     o += "]}\n";
     return o;
 }
+
+std::string PresentTraceLine(double t, long step, const PresentedFrame& frame) {
+    std::string o = "{\"t\": ";
+    Double(o, t);
+    o += ", \"step\": " + std::to_string(step);
+    Field(o, "alpha", frame.alpha);
+    o += ", \"modelview\": [";
+    for (int i = 0; i < 16; i++) {
+        if (i) o += ", ";
+        Double(o, frame.modelview[i]);
+    }
+    o += "], \"actors\": [";
+    const FramePicture& p = *frame.picture;
+    for (int i = 0; i < p.actorCount; i++) {
+        o += i ? ", [" : "[";
+        Double(o, p.actors[i].actorWalkedX);
+        o += ", ";
+        Double(o, p.actors[i].actorWalkedZ);
+        o += ", ";
+        Double(o, p.actors[i].actorHeading);
+        o += "]";
+    }
+    o += "]}\n";
+    return o;
+}

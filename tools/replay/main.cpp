@@ -22,6 +22,7 @@
 static const char USAGE[] =
     "usage: ambler-replay SCENE_DIR [--steps N] [--events FILE] [--trace FILE]\n"
     "                     [--shot STEP:FILE.png]... [--size WxH] [--keep-side-key-mode]\n"
+    "                     [--display-hz H] [--present-trace FILE]\n"
     "       ambler-replay --help | --version\n"
     "SCENE_DIR may also name the folder's Hod.pro.\n";
 
@@ -31,7 +32,7 @@ constexpr int REPLAY_GRACE_MS = 250;
 struct Arguments {
     bool help = false, version = false;
     ReplayOptions options;
-    std::string eventsPath, tracePath;
+    std::string eventsPath, tracePath, presentPath;
     std::multimap<long, std::string> shots;
 };
 
@@ -82,7 +83,7 @@ static std::string ParseArguments(int argc, char** argv, Arguments* a) {
         } else if (arg == "--watch") {
             return "--watch has no meaning here: the replay reads its scene once and reloads only on f5";
         } else if (arg == "--steps" || arg == "--events" || arg == "--trace" || arg == "--shot" ||
-                   arg == "--size") {
+                   arg == "--size" || arg == "--display-hz" || arg == "--present-trace") {
             if (!hasValue) return arg + " needs a value";
             const char* v = argv[++i];
             if (arg == "--steps" && !ParseLong(v, 0, 0x7FFFFFFFL, &a->options.steps))
@@ -92,6 +93,11 @@ static std::string ParseArguments(int argc, char** argv, Arguments* a) {
             if (arg == "--shot" && !ParseShot(v, a)) return "bad --shot '" + std::string(v) + "'";
             if (arg == "--size" && !ParseSize(v, &a->options.width, &a->options.height))
                 return "bad --size '" + std::string(v) + "'";
+            long hz = 0;
+            if (arg == "--display-hz" && !ParseLong(v, 0, 1000, &hz))
+                return "bad --display-hz '" + std::string(v) + "' (an integer 0..1000)";
+            if (arg == "--display-hz") a->options.displayHz = (int)hz;
+            if (arg == "--present-trace") a->presentPath = v;
         } else if (arg.size() > 1 && arg[0] == '-') {
             return "unknown option " + arg;
         } else if (!sceneGiven) {
@@ -184,7 +190,7 @@ int main(int argc, char** argv) {
     if (!a.eventsPath.empty() && !LoadReplayEvents(a.eventsPath.c_str(), &a.options.events, &error))
         return Fail(error);
     std::string cwd;
-    bool located = MakeAbsolute(&a.tracePath, &cwd);
+    bool located = MakeAbsolute(&a.tracePath, &cwd) && MakeAbsolute(&a.presentPath, &cwd);
     std::multimap<long, std::string> shots;
     for (auto& shot : a.shots) {
         std::string path = shot.second;
@@ -198,6 +204,17 @@ int main(int argc, char** argv) {
     if (a.tracePath == "-") trace = stdout;
     else if (!a.tracePath.empty() && !(trace = fopen(a.tracePath.c_str(), "w")))
         return Fail("cannot write " + a.tracePath + ": " + strerror(errno));
+    FILE* present = nullptr;
+    if (a.presentPath == "-") present = stdout;
+    else if (!a.presentPath.empty() && !(present = fopen(a.presentPath.c_str(), "w")))
+        return Fail("cannot write the present trace " + a.presentPath + ": " + strerror(errno));
+    int presentFailed = 0;
+    if (present)
+        a.options.onPresent = [&](double t, long step, const PresentedFrame& frame) {
+            if (!presentFailed && (fputs(PresentTraceLine(t, step, frame).c_str(), present) == EOF ||
+                                   fflush(present) == EOF))
+                presentFailed = errno ? errno : EIO;
+        };
     int traceFailed = 0;  // the errno of the first failed write
     bool shotsWritten = true;
     long stepsRun = 0;
@@ -214,6 +231,7 @@ int main(int argc, char** argv) {
     };
     int status = RunReplay(a.options, !a.shots.empty(), afterStep, &error);
     bool traced = FinishTrace(trace, a.tracePath, traceFailed);
+    if (present != trace) traced = FinishTrace(present, a.presentPath, presentFailed) && traced;
     if (status != 0) fprintf(stderr, "ambler-replay: %s\n", error.c_str());
     bool complete = EveryShotCame(a, stepsRun);
     if (status == 0 && !(traced && shotsWritten && complete)) status = 1;

@@ -55,6 +55,9 @@ typedef double GLclampd;
 #define GL_SMOOTH 0x1D01
 #define GL_COLOR_BUFFER_BIT 0x00004000
 #define GL_DEPTH_BUFFER_BIT 0x00000100
+#define GL_CURRENT_BIT 0x00000001
+#define GL_ENABLE_BIT 0x00002000
+#define GL_TEXTURE_BIT 0x00040000
 #define GL_ALL_ATTRIB_BITS 0xFFFFFFFF
 
 // Capabilities.
@@ -69,6 +72,7 @@ typedef double GLclampd;
 
 // Queries.
 #define GL_CURRENT_COLOR 0x0B00
+#define GL_CURRENT_TEXTURE_COORDS 0x0B03
 #define GL_SHADE_MODEL 0x0B54
 #define GL_MATRIX_MODE 0x0BA0
 #define GL_MODELVIEW_STACK_DEPTH 0x0BA3
@@ -179,11 +183,13 @@ void glColor3f(GLfloat red, GLfloat green, GLfloat blue);
 void glColor4f(GLfloat red, GLfloat green, GLfloat blue, GLfloat alpha);
 void glTexCoord2d(GLdouble s, GLdouble t);
 void glTexCoord2f(GLfloat s, GLfloat t);
+void glTexCoord4fv(const GLfloat* v);
 void glNormal3f(GLfloat nx, GLfloat ny, GLfloat nz);
 
 // Lights and material.
 void glLightf(GLenum light, GLenum pname, GLfloat param);
 void glLightfv(GLenum light, GLenum pname, const GLfloat* params);
+void glGetLightfv(GLenum light, GLenum pname, GLfloat* params);
 void glMaterialf(GLenum face, GLenum pname, GLfloat param);
 void glMaterialfv(GLenum face, GLenum pname, const GLfloat* params);
 
