@@ -15,7 +15,7 @@ list(APPEND WEB_CORE_SOURCES ${WEB_PLATFORM_SOURCES} ${CMAKE_SOURCE_DIR}/platfor
 set(WEB_FLAGS -fexceptions)
 set(WEB_LINK_FLAGS -fexceptions -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=4GB
     -sMIN_WEBGL_VERSION=1 -sMAX_WEBGL_VERSION=1 -sMODULARIZE=1 -sENVIRONMENT=web
-    -sFORCE_FILESYSTEM=1 "-sEXPORTED_RUNTIME_METHODS=['FS','callMain']")
+    -sFORCE_FILESYSTEM=1 "-sEXPORTED_RUNTIME_METHODS=['FS','callMain','ccall']")
 
 add_library(ambler_web_core STATIC ${WEB_CORE_SOURCES})
 target_include_directories(ambler_web_core BEFORE PUBLIC ${CMAKE_SOURCE_DIR}/platform/web/gl11)

@@ -118,6 +118,7 @@ void glPopAttrib() {
     if (layer.attribStack.empty()) return SetError(GL_STACK_UNDERFLOW);
     layer.a = layer.attribStack.back();
     layer.attribStack.pop_back();
+    layer.normalStale = true;  // the current normal may be another now
 }
 
 GLenum glGetError() {

@@ -149,6 +149,16 @@ static EM_BOOL OnResize(int, const EmscriptenUiEvent*, void*) {
     return EM_FALSE;
 }
 
+// ---- Drops: the page reads a dropped folder or zip itself (a page sees
+// no paths) and writes its files into the page's file system; the folder
+// then arrives as a drop arrives on the desktop.
+
+extern "C" EMSCRIPTEN_KEEPALIVE void DropFromPage(const char* folder) {
+    web.drops.push_back(folder);
+    Plat_PostMessage(WM_DROPFILES, web.drops.size(), 0);
+    WebWakeLoop();
+}
+
 void WebInstallInput() {
     const char* window = EMSCRIPTEN_EVENT_TARGET_WINDOW;
     const char* document = EMSCRIPTEN_EVENT_TARGET_DOCUMENT;

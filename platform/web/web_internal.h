@@ -2,6 +2,7 @@
 #pragma once
 
 #include <deque>
+#include <string>
 #include <vector>
 
 #include "platform/platform.h"
@@ -10,6 +11,7 @@ struct WebState {
     PlatBackend backend = PLAT_DESKTOP;
     PlatWindowProc proc = nullptr;
     std::deque<PlatMessage> queue;
+    std::deque<std::string> drops;  // folders dropped onto the page and not yet asked for
     bool quitPosted = false;
     int quitCode = 0;
     int cursorCounter = 0;
@@ -32,6 +34,7 @@ struct WebState {
 
     int context = 0;  // EMSCRIPTEN_WEBGL_CONTEXT_HANDLE
     bool current = false;
+    unsigned framesShown = 0;
     bool capture = false;
     std::vector<unsigned char> frame;
     int frameWidth = 0, frameHeight = 0;

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "platform/gl_limits.h"
 #include "platform/headless.h"
@@ -245,9 +246,13 @@ void Plat_DeleteGLContext(PlatGLContext context) {
 
 // The page shows what was drawn when the callback returns; a shot copies
 // the frame first.
+// Frames handed to the page so far, for the page's tests.
+extern "C" EMSCRIPTEN_KEEPALIVE unsigned FramesShownToPage() { return web.framesShown; }
+
 void Plat_SwapBuffers(PlatDC dc) {
     if (!dc || !web.current) return;
     gl11::SubmitBatches();
+    web.framesShown++;
     static bool shown = false;
     if (!shown && !WebHeadless()) TellPageFirstFrame();
     shown = true;
@@ -286,8 +291,16 @@ bool Plat_GetDisplayMode(PlatDisplayMode* mode) {
 }
 void Plat_ChangeDisplayMode(const PlatDisplayMode*) {}
 
-// ---- Drops: the page opens what is dropped on it itself.
-const char* Plat_DroppedPath(uintptr_t) { return nullptr; }
+// ---- Drops: the page has written the dropped files into its file system
+// (DropFromPage); each drop is handed over once, oldest first.
+
+const char* Plat_DroppedPath(uintptr_t) {
+    static std::string taken;
+    if (web.drops.empty()) return nullptr;
+    taken = web.drops.front();
+    web.drops.pop_front();
+    return taken.c_str();
+}
 
 // ---- Messages to the user: in the page as well as on the console.
 

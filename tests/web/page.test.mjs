@@ -1,6 +1,8 @@
 // page.test.mjs -- the browser build's page in headless Chromium, as a person
-// uses it: keys move the view, a dropped scene folder opens, a scene whose
-// bitmaps are missing shows the loader's message in the page, and an author
+// uses it: keys move the view, a dropped scene folder opens in place of the
+// running one (a broken one is reported and the old scene runs on, a model
+// is refused with the reason), a scene whose bitmaps are missing shows the
+// loader's message in the page, an idle scene draws nothing, and an author
 // reloads the running scene with F5 or by dropping changed files.
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
@@ -42,7 +44,7 @@ async function canvasChanges(page, before) {
 // With shift, the files update the running scene instead.
 async function drop(page, files, shiftKey = false) {
     const encoded = Object.fromEntries(Object.entries(files).map(([p, b]) => [p, b.toString('base64')]));
-    const run = await page.evaluate(() => window.ambler.run);
+    const opened = await page.evaluate(() => window.ambler.opened);
     await page.evaluate(([files, shiftKey]) => {
         const transfer = new DataTransfer();
         for (const [name, b64] of Object.entries(files))
@@ -50,7 +52,7 @@ async function drop(page, files, shiftKey = false) {
         window.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true, shiftKey }));
     }, [encoded, shiftKey]);
     if (shiftKey) return;
-    await page.waitForFunction((run) => window.ambler.run > run, run, { timeout: 120000 });
+    await page.waitForFunction((opened) => window.ambler.opened > opened, opened, { timeout: 120000 });
     // The instance itself stays in the page: it is far too big to hand back.
     await page.evaluate(async () => { await window.ambler.ready; });
 }
@@ -79,6 +81,51 @@ test('a dropped scene folder opens in place of the demo', async () => {
     await drop(page, sceneFiles('drive'));
     await canvasChanges(page, walk);
     assert.deepEqual(await page.evaluate(() => window.ambler.messages), []);
+    await page.close();
+});
+
+test('a broken scene dropped on the page is reported, and the running scene walks on', async () => {
+    const page = await openPage('?scene=walk');
+    await canvasChanges(page, Buffer.alloc(0));
+    await drop(page, { 'Hod.pro': Buffer.from('5 5 5 5 5\n7\nnot a number\n') });
+    await waitForError(page, /^\/user\/\d+\/Hod\.pro:3:1: error: /);
+    const kept = await page.locator('#canvas').screenshot();
+    await page.keyboard.down('ArrowUp');
+    await canvasChanges(page, kept);
+    await page.keyboard.up('ArrowUp');
+    assert.equal(await page.evaluate(() => window.ambler.ended), false);
+    await page.close();
+});
+
+test('a dropped model is refused with the reason, as the importer runs on the desktop only', async () => {
+    const page = await openPage('?scene=walk');
+    await drop(page, { 'house.glb': Buffer.from('glTF') });
+    await page.waitForFunction(() => window.ambler.messages.length > 0, null, { timeout: 60000 });
+    assert.match((await page.evaluate(() => window.ambler.messages))[0], /house\.glb is not a scene.*ambler-import/);
+    await page.close();
+});
+
+// The counts the program keeps: steps run, and frames the page was given.
+async function counts(page) {
+    return page.evaluate(() => ({ steps: window.ambler.instance._StepsRunToPage(),
+                                  frames: window.ambler.instance._FramesShownToPage() }));
+}
+
+test('an idle scene draws nothing between its steps', async () => {
+    const page = await openPage('?scene=walk');
+    await canvasChanges(page, Buffer.alloc(0));
+    await drop(page, { 'Hod.pro': Buffer.alloc(0) });
+    await waitForError(page, /^ambler: reloaded Hod\.pro$/);
+    // Once the new scene's first picture (and any notice) is shown, 25 steps
+    // pass with no frame drawn.
+    let from = await counts(page);
+    for (let i = 0; ; i++) {
+        assert.ok(i < 1200, 'the idle scene never stopped drawing');
+        await page.waitForTimeout(50);
+        const now = await counts(page);
+        if (now.frames !== from.frames) from = now;
+        else if (now.steps - from.steps >= 25) break;
+    }
     await page.close();
 });
 
