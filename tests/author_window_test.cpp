@@ -174,7 +174,7 @@ TEST(AuthorWindow, WatchReloadsSavesScreenshotsAndHelp) {
     EXPECT_EQ(CompareImages(before, after).differing, 0) << "and leaves nothing behind";
 
     SendKey(window, "Escape");
-    EXPECT_EQ(WaitForExit(pid, 5000), 0);
+    EXPECT_EQ(WaitForExit(pid, 5000), 0) << ReadWholeFile(err);
 }
 
 TEST(AuthorWindow, AFolderWithoutASceneSaysWhatToDo) {
@@ -195,7 +195,7 @@ TEST(AuthorWindow, AFolderWithoutASceneSaysWhatToDo) {
         << "a notice at the bottom of the empty (black) scene";
     EXPECT_LT(MeanChannel(picture, 0, 0, 0, picture.width, band), 2) << "nothing else is drawn";
     SendKey(window, "Escape");
-    EXPECT_EQ(WaitForExit(pid, 5000), 0);
+    EXPECT_EQ(WaitForExit(pid, 5000), 0) << ReadWholeFile(logs.File("stderr"));
 }
 
 }  // namespace

@@ -111,7 +111,7 @@ void OpenAndClose(const std::string& model, const std::string& cache, const std:
     ASSERT_FALSE(window.empty()) << "no window appeared: " << ReadWholeFile(err);
     EXPECT_GT(WaitForModel(window), 2) << "the model is drawn";
     SendKey(window, "Escape");
-    EXPECT_EQ(WaitForExit(pid, 5000), 0);
+    EXPECT_EQ(WaitForExit(pid, 5000), 0) << ReadWholeFile(err);
 }
 
 }  // namespace
@@ -149,7 +149,7 @@ TEST(ModelOpenWindow, WatchImportsTheModelAgainWhenItIsSaved) {
     EXPECT_NE(Identity(scene + "/Hod.pro"), first);
     EXPECT_GT(WaitForModel(window), 2) << "the new scene runs";
     SendKey(window, "Escape");
-    EXPECT_EQ(WaitForExit(pid, 5000), 0);
+    EXPECT_EQ(WaitForExit(pid, 5000), 0) << ReadWholeFile(err);
 }
 
 TEST(ModelOpenWindow, ABrokenModelFailsAsTheImporterDoesWithoutAWindow) {
@@ -222,7 +222,7 @@ TEST(DropWindow, AFolderAndAModelDroppedOpenFromTheirStart) {
     EXPECT_GT(Mean(blue, 2), 200) << log;
     EXPECT_LT(Mean(blue, 0), 50);
     SendKey(window, "Escape");
-    EXPECT_EQ(WaitForExit(pid, 5000), 0);
+    EXPECT_EQ(WaitForExit(pid, 5000), 0) << ReadWholeFile(err);
 
     // A model: imported into the cache, then walked.
     pid = StartAmbler({dir.File("red")}, cache, err, dir.File("room.obj"));
@@ -232,7 +232,7 @@ TEST(DropWindow, AFolderAndAModelDroppedOpenFromTheirStart) {
     EXPECT_GT(WaitForModel(window), 2) << log;
     EXPECT_NE(CachedScene(cache), "");
     SendKey(window, "Escape");
-    EXPECT_EQ(WaitForExit(pid, 5000), 0);
+    EXPECT_EQ(WaitForExit(pid, 5000), 0) << ReadWholeFile(err);
 }
 
 TEST(DropWindow, ABrokenDropKeepsTheRunningSceneAndSaysWhy) {
@@ -257,7 +257,7 @@ TEST(DropWindow, ABrokenDropKeepsTheRunningSceneAndSaysWhy) {
     PauseMs(300);
     EXPECT_GT(Mean(WindowPicture(window), 1), 200) << log;
     SendKey(window, "Escape");
-    EXPECT_EQ(WaitForExit(pid, 5000), 0);
+    EXPECT_EQ(WaitForExit(pid, 5000), 0) << ReadWholeFile(err);
 
     // A file that is neither a scene nor a model the importer reads.
     ASSERT_TRUE(SaveTextFile(dir.File("notes.txt"), "not a model"));
@@ -269,5 +269,5 @@ TEST(DropWindow, ABrokenDropKeepsTheRunningSceneAndSaysWhy) {
     PauseMs(300);
     EXPECT_GT(Mean(WindowPicture(window), 1), 200) << "the green scene runs on";
     SendKey(window, "Escape");
-    EXPECT_EQ(WaitForExit(pid, 5000), 0);
+    EXPECT_EQ(WaitForExit(pid, 5000), 0) << ReadWholeFile(err);
 }
