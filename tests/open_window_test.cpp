@@ -5,7 +5,6 @@
 // and the cache keeps its bound; a folder or model dropped onto the window
 // opens, and a broken drop keeps the running scene.
 #include <gtest/gtest.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,23 +31,9 @@ namespace fs = std::filesystem;
 // window once it is open.
 int StartAmbler(const std::vector<std::string>& args, const std::string& cache, const std::string& errPath,
                 const std::string& drop = "") {
-    std::string program = std::string(AMBLER_BIN_DIR) + "/ambler";
-    int pid = fork();
-    if (pid == 0) {
-        setenv("XDG_CACHE_HOME", cache.c_str(), 1);
-        if (!drop.empty()) setenv("AMBLER_TEST_DROP", drop.c_str(), 1);
-        if (chdir("/") != 0) _exit(127);
-        int null = open("/dev/null", O_RDONLY);
-        int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(null, 0);
-        dup2(err, 2);
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
-        _exit(127);
-    }
-    return pid;
+    std::vector<std::pair<std::string, std::string>> env{{"XDG_CACHE_HOME", cache}};
+    if (!drop.empty()) env.push_back({"AMBLER_TEST_DROP", drop});
+    return StartProgramLogged(std::string(AMBLER_BIN_DIR) + "/ambler", args, errPath, env);
 }
 
 // The one scene folder in the cache, "" when there is none or more.
