@@ -128,12 +128,24 @@ bool PresentSmoothFrame(double msSinceStep, PresentedFrame* report, bool keepDra
 // drawing when the next step is due waits until after it. Each step's
 // picture is still shown once, as the design draws once a step, so a
 // machine too slow for more never stops showing the scene.
-static bool WouldHoldStep(double in) {
+static bool WouldDelayStep(double in) {
+    if (run.pauseState == PAUSE_PAUSED) return false;
     const SmoothDisplay& s = run.smooth;
-    if (run.pauseState == PAUSE_PAUSED || s.shownSerial != s.serial) return false;
     double cost = s.presentCost < MAX_PRESENT_COST_MS ? s.presentCost : MAX_PRESENT_COST_MS;
     double untilStep = MIN_FRAME_INTERVAL - Plat_MillisecondsSince(run.lastFrameTime);
     return untilStep - in < cost;
+}
+
+static bool WouldHoldStep(double in) {
+    return run.smooth.shownSerial == run.smooth.serial && WouldDelayStep(in);
+}
+
+// A step's picture not yet shown that would hold the next step if it waited
+// for the refresh is shown at once instead: where a frame costs most of a
+// step (a large window on a slow GL), the frames keep to the steps' beat, as
+// the design's do, rather than pushing every step late.
+static bool ShowNow(double untilRefresh) {
+    return run.smooth.shownSerial != run.smooth.serial && WouldDelayStep(untilRefresh);
 }
 
 // Milliseconds until the next refresh is due (negative: overdue).
@@ -163,7 +175,8 @@ static bool PresentNow() {
 void PresentWhenDue() {
     SmoothDisplay& s = run.smooth;
     if (s.pacing != PACING_SMOOTH || s.screenPaced || !run.glContext || !loaded) return;
-    if (UntilRefresh() > 0) return;
+    double until = UntilRefresh();
+    if (until > 0 && !ShowNow(until)) return;
     if (PresentNow()) ScheduleNextRefresh();
 }
 
@@ -179,7 +192,7 @@ double SmoothFrameWakeIn() {
     if (until < 0) until = 0;
     if (!FrameWanted(AlphaAt(Plat_MillisecondsSince(s.currentTick) + until))) return -1;
     if (WouldHoldStep(until)) return -1;
-    return until;
+    return ShowNow(until) ? 0 : until;
 }
 
 void StartSmoothDisplay() {

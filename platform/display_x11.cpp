@@ -21,8 +21,8 @@ static bool refusalReported;
 static RRMode modeBeforeChange;
 static RRCrtc crtcBeforeChange;
 static bool modeChanged;
-// Our window once another client destroyed it: errors about it are expected
-// until the close has run, and say nothing new.
+// Our window once it is destroyed (by another client or by the close):
+// errors about it are expected until the program ends, and say nothing new.
 static Window destroyedWindow;
 
 // Our own connection, opened on first use; null away from X11.
@@ -49,6 +49,12 @@ static int ReportXError(Display* d, XErrorEvent* e) {
 
 static void RestoreModeOn(Display* d);
 
+// SDL saves the handler it finds at start and puts it back before it closes
+// its connections at quit; an error still in flight then (a wake-up SDL sent
+// to the window just closed) met Xlib's own handler, which ends the process
+// with status 1 after a clean close.
+void PlatX11BeforeInit() { XSetErrorHandler(ReportXError); }
+
 // The connection was cut (the window's client killed from outside, or the
 // server ended): Xlib ends the process when this returns, so the program
 // ends here, with the screen's mode back if the cut left our own
@@ -74,6 +80,13 @@ void PlatX11Init() {
         XSetErrorHandler(ReportXError);
         XSetIOErrorHandler(ConnectionLost);
     }
+}
+
+void PlatX11WindowClosing(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (window && SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11)
+        destroyedWindow = info.info.x11.window;
 }
 
 bool PlatX11WindowDestroyed(const SDL_Event& event) {

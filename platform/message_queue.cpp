@@ -85,7 +85,10 @@ static void DestroyWindow() {
     }
     // SDL hides a window before destroying it and waits for the unmap
     // notification, which a window that is already gone never sends.
-    if (!plat.windowLost) SDL_DestroyWindow(plat.window);
+    if (!plat.windowLost) {
+        PlatX11WindowClosing(plat.window);
+        SDL_DestroyWindow(plat.window);
+    }
     plat.window = nullptr;
 }
 

@@ -69,7 +69,13 @@ void PlatTranslateEvent(const SDL_Event& event);
 void PlatFollowHeldPointer();
 
 // X11 helpers (display_x11.cpp): false or no effect away from X11.
+// Before SDL starts: SDL puts back at its quit the error handler it found,
+// so that one must already be ours.
+void PlatX11BeforeInit();
 void PlatX11Init();
+// Our window is about to be destroyed by the program itself: errors about
+// it that are still in flight are expected and say nothing new.
+void PlatX11WindowClosing(SDL_Window* window);
 bool PlatX11WindowManagerRunning();
 bool PlatX11ScreenSize(int* width, int* height);
 // The size of the whole X screen (every monitor together).

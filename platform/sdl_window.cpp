@@ -34,6 +34,7 @@ bool Plat_Init(PlatBackend backend, int headlessWidth, int headlessHeight) {
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     if (backend == PLAT_HEADLESS && !getenv("DISPLAY") && !getenv("WAYLAND_DISPLAY"))
         setenv("SDL_VIDEODRIVER", "offscreen", 0);  // no screen at all: render offscreen
+    PlatX11BeforeInit();
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         fprintf(stderr, "ambler: cannot open the display: %s\n", SDL_GetError());
         return false;
@@ -91,7 +92,10 @@ void Plat_Quit() {
     plat.frame = nullptr;
     if (plat.context) SDL_GL_DeleteContext(plat.context);
     plat.context = nullptr;
-    if (plat.window && !plat.windowLost) SDL_DestroyWindow(plat.window);
+    if (plat.window && !plat.windowLost) {
+        PlatX11WindowClosing(plat.window);
+        SDL_DestroyWindow(plat.window);
+    }
     plat.window = nullptr;
     // SDL's own clean-up would wait for a lost window to unmap, for ever;
     // the process ends next and takes the rest with it.

@@ -4,7 +4,6 @@
 // column, F12 writes the picture, F1 shows the help and hides it, and a
 // folder without a scene says what to do.
 #include <gtest/gtest.h>
-#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -27,21 +26,8 @@ namespace {
 // Starts ambler with arguments from the root folder, stdin from /dev/null
 // and stderr into errPath.
 int StartAmbler(const std::vector<std::string>& args, const std::string& errPath) {
-    std::string program = ProgramPath("ambler");  // or its stand-in in the Windows pass
-    int pid = fork();
-    if (pid == 0) {
-        if (chdir("/") != 0) _exit(127);
-        int null = open("/dev/null", O_RDONLY);
-        int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(null, 0);
-        dup2(err, 2);
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
-        _exit(127);
-    }
-    return pid;
+    // or its stand-in in the Windows pass
+    return StartProgramLogged(ProgramPath("ambler"), args, errPath);
 }
 
 RgbImage WindowPicture(const std::string& window) {
@@ -174,7 +160,7 @@ TEST(AuthorWindow, WatchReloadsSavesScreenshotsAndHelp) {
     EXPECT_EQ(CompareImages(before, after).differing, 0) << "and leaves nothing behind";
 
     SendKey(window, "Escape");
-    EXPECT_EQ(WaitForExit(pid, 5000), 0);
+    EXPECT_EQ(WaitForExit(pid, 5000), 0) << ReadWholeFile(err);
 }
 
 TEST(AuthorWindow, AFolderWithoutASceneSaysWhatToDo) {
@@ -195,7 +181,7 @@ TEST(AuthorWindow, AFolderWithoutASceneSaysWhatToDo) {
         << "a notice at the bottom of the empty (black) scene";
     EXPECT_LT(MeanChannel(picture, 0, 0, 0, picture.width, band), 2) << "nothing else is drawn";
     SendKey(window, "Escape");
-    EXPECT_EQ(WaitForExit(pid, 5000), 0);
+    EXPECT_EQ(WaitForExit(pid, 5000), 0) << ReadWholeFile(logs.File("stderr"));
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 // and the cache keeps its bound; a folder or model dropped onto the window
 // opens, and a broken drop keeps the running scene.
 #include <gtest/gtest.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,23 +31,9 @@ namespace fs = std::filesystem;
 // window once it is open.
 int StartAmbler(const std::vector<std::string>& args, const std::string& cache, const std::string& errPath,
                 const std::string& drop = "") {
-    std::string program = std::string(AMBLER_BIN_DIR) + "/ambler";
-    int pid = fork();
-    if (pid == 0) {
-        setenv("XDG_CACHE_HOME", cache.c_str(), 1);
-        if (!drop.empty()) setenv("AMBLER_TEST_DROP", drop.c_str(), 1);
-        if (chdir("/") != 0) _exit(127);
-        int null = open("/dev/null", O_RDONLY);
-        int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(null, 0);
-        dup2(err, 2);
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
-        _exit(127);
-    }
-    return pid;
+    std::vector<std::pair<std::string, std::string>> env{{"XDG_CACHE_HOME", cache}};
+    if (!drop.empty()) env.push_back({"AMBLER_TEST_DROP", drop});
+    return StartProgramLogged(std::string(AMBLER_BIN_DIR) + "/ambler", args, errPath, env);
 }
 
 // The one scene folder in the cache, "" when there is none or more.
@@ -111,7 +96,7 @@ void OpenAndClose(const std::string& model, const std::string& cache, const std:
     ASSERT_FALSE(window.empty()) << "no window appeared: " << ReadWholeFile(err);
     EXPECT_GT(WaitForModel(window), 2) << "the model is drawn";
     SendKey(window, "Escape");
-    EXPECT_EQ(WaitForExit(pid, 5000), 0);
+    EXPECT_EQ(WaitForExit(pid, 5000), 0) << ReadWholeFile(err);
 }
 
 }  // namespace
@@ -149,7 +134,7 @@ TEST(ModelOpenWindow, WatchImportsTheModelAgainWhenItIsSaved) {
     EXPECT_NE(Identity(scene + "/Hod.pro"), first);
     EXPECT_GT(WaitForModel(window), 2) << "the new scene runs";
     SendKey(window, "Escape");
-    EXPECT_EQ(WaitForExit(pid, 5000), 0);
+    EXPECT_EQ(WaitForExit(pid, 5000), 0) << ReadWholeFile(err);
 }
 
 TEST(ModelOpenWindow, ABrokenModelFailsAsTheImporterDoesWithoutAWindow) {
@@ -222,7 +207,7 @@ TEST(DropWindow, AFolderAndAModelDroppedOpenFromTheirStart) {
     EXPECT_GT(Mean(blue, 2), 200) << log;
     EXPECT_LT(Mean(blue, 0), 50);
     SendKey(window, "Escape");
-    EXPECT_EQ(WaitForExit(pid, 5000), 0);
+    EXPECT_EQ(WaitForExit(pid, 5000), 0) << ReadWholeFile(err);
 
     // A model: imported into the cache, then walked.
     pid = StartAmbler({dir.File("red")}, cache, err, dir.File("room.obj"));
@@ -232,7 +217,7 @@ TEST(DropWindow, AFolderAndAModelDroppedOpenFromTheirStart) {
     EXPECT_GT(WaitForModel(window), 2) << log;
     EXPECT_NE(CachedScene(cache), "");
     SendKey(window, "Escape");
-    EXPECT_EQ(WaitForExit(pid, 5000), 0);
+    EXPECT_EQ(WaitForExit(pid, 5000), 0) << ReadWholeFile(err);
 }
 
 TEST(DropWindow, ABrokenDropKeepsTheRunningSceneAndSaysWhy) {
@@ -257,7 +242,7 @@ TEST(DropWindow, ABrokenDropKeepsTheRunningSceneAndSaysWhy) {
     PauseMs(300);
     EXPECT_GT(Mean(WindowPicture(window), 1), 200) << log;
     SendKey(window, "Escape");
-    EXPECT_EQ(WaitForExit(pid, 5000), 0);
+    EXPECT_EQ(WaitForExit(pid, 5000), 0) << ReadWholeFile(err);
 
     // A file that is neither a scene nor a model the importer reads.
     ASSERT_TRUE(SaveTextFile(dir.File("notes.txt"), "not a model"));
@@ -269,5 +254,5 @@ TEST(DropWindow, ABrokenDropKeepsTheRunningSceneAndSaysWhy) {
     PauseMs(300);
     EXPECT_GT(Mean(WindowPicture(window), 1), 200) << "the green scene runs on";
     SendKey(window, "Escape");
-    EXPECT_EQ(WaitForExit(pid, 5000), 0);
+    EXPECT_EQ(WaitForExit(pid, 5000), 0) << ReadWholeFile(err);
 }

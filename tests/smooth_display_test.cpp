@@ -15,10 +15,13 @@
 #include "app/app.h"
 #include "platform/headless.h"
 #include "render/frame_picture.h"
+#include "tests/support/headless_app.h"
 #include "tests/support/image_compare.h"
 #include "tests/support/replay_harness.h"
 #include "tools/lib/present_trace.h"
 #include "tools/lib/replay_run.h"
+#include "tools/lib/scene_writer.h"
+#include "tests/walk_scene.h"
 
 namespace {
 
@@ -271,6 +274,35 @@ TEST(SmoothDisplayPixels, AFrameOnAStepsInstantIsThatStepsFramePixelForPixel) {
     };
     ASSERT_EQ(RunReplay(o, true, afterStep, &error), 0) << error;
     EXPECT_GE(compared, 20);
+}
+
+// ---- The window's pacing (virtual clock).
+
+// A slow GL: a step's picture that would wait for the display's beat and
+// still be drawing when the next step is due is drawn at once instead, so
+// the steps keep their 40 ms; a cheap frame waits for the beat.
+TEST(SmoothDisplayPacing, AFrameThatWouldHoldTheNextStepIsDrawnAtOnce) {
+    SceneDescription scene;
+    CopyDefaultSettings(scene);
+    for (const auto& [name, value] : WalkSceneBase()) SetSettingByName(scene, name, value);
+    StartHeadlessApp(FormatScene(scene), 200, 150, 1000);
+    run.smooth.pacing = PACING_SMOOTH;
+    StartSmoothDisplay();
+    SendAt(1000, WM_KEYDOWN, VK_UP);  // walking: every step's picture differs
+    FrameAt(1040);
+    FrameAt(1080);
+    SmoothDisplay& s = run.smooth;
+    s.refreshBase = 1080;
+    s.refreshDue = 15;  // the display's next refresh, 25 ms before the next step
+    s.presentCost = 2;
+    EXPECT_DOUBLE_EQ(SmoothFrameWakeIn(), 15) << "a cheap frame keeps to the display's beat";
+    PresentWhenDue();
+    EXPECT_NE(s.shownSerial, s.serial) << "and is not drawn before it";
+    s.presentCost = 28;
+    EXPECT_EQ(SmoothFrameWakeIn(), 0) << "a costly one is drawn now, not just before the next step";
+    PresentWhenDue();
+    EXPECT_EQ(s.shownSerial, s.serial) << "and is drawn";
+    StopHeadlessApp();
 }
 
 // ---- The blend itself.

@@ -41,6 +41,26 @@ int StartProgram(const std::string& program, const std::string& dir) {
     return pid;
 }
 
+int StartProgramLogged(const std::string& program, const std::vector<std::string>& args,
+                       const std::string& errPath,
+                       const std::vector<std::pair<std::string, std::string>>& env) {
+    int pid = fork();
+    if (pid == 0) {
+        for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
+        if (chdir("/") != 0) _exit(127);
+        int null = open("/dev/null", O_RDONLY);
+        int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(null, 0);
+        dup2(err, 2);
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
 int StartProgramOnTerminal(const std::string& program, const std::string& dir, int* master) {
     int slave = -1;
     if (openpty(master, &slave, nullptr, nullptr, nullptr) != 0) return -1;

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 struct WindowGeometry {
     int x = -1, y = -1, width = -1, height = -1;
@@ -12,6 +14,11 @@ struct WindowGeometry {
 std::string Shell(const std::string& command, int* status = nullptr);
 // Starts program in dir with stdin from /dev/null; returns its pid.
 int StartProgram(const std::string& program, const std::string& dir);
+// Starts program with args from the root folder, stdin from /dev/null,
+// stderr into errPath and env's NAME=value pairs set; returns its pid.
+int StartProgramLogged(const std::string& program, const std::vector<std::string>& args,
+                       const std::string& errPath,
+                       const std::vector<std::pair<std::string, std::string>>& env = {});
 // Starts program in dir in a session of its own whose controlling terminal
 // is a new pseudo-terminal, which is also its stdin, stdout and stderr, as
 // when started from a shell; *master receives the terminal's other side
