@@ -111,10 +111,21 @@ async function counts(page) {
                                   frames: window.ambler.instance._FramesShownToPage() }));
 }
 
+const IDLE_SCENE = [
+    '0 0 0 -1 1',
+    '1 0 0 0 0 0 0 0.0 1000 0 1 0.0 0.0',
+    '0 0 0 0 0 0 0.0 8.0 2 20 10',
+    '0 0 0 0 0 0 1',
+    '2.0 5.0 1.0 70.0 70.0 6.0 20.0 3.0 1.2 5.0 7.0 0.07 0.3 0.4 0.4 0.7 0.01 0.2 0.5 1.5 0.8 50.0 2.0 60.0 4.0 0.17',
+    '0',
+    '0.2 0.3 0.4', ''].join('\n');
+
 test('an idle scene draws nothing between its steps', async () => {
     const page = await openPage('?scene=walk');
     await canvasChanges(page, Buffer.alloc(0));
-    await drop(page, { 'Hod.pro': Buffer.alloc(0) });
+    // A scene of settings alone: nothing in it moves. (An empty file would
+    // be refused, as a broken scene is, and the demo would walk on.)
+    await drop(page, { 'Hod.pro': Buffer.from(IDLE_SCENE) });
     await waitForError(page, /^ambler: reloaded Hod\.pro$/);
     // Once the new scene's first picture (and any notice) is shown, 25 steps
     // pass with no frame drawn.
