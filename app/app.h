@@ -68,6 +68,7 @@ struct SmoothDisplay {
     double shownMouseYaw = 0, shownTilt = 0;
     size_t shownOverlayLines = 0;
     // Pacing of the window's frames.
+    bool screenPaced = false;            // the screen calls for each frame (a page's animation frames)
     double refreshPeriod = 1000.0 / 60;  // ms between the display's refreshes
     uint32_t refreshBase = 0;            // the next refresh is due refreshDue ms after this tick
     double refreshDue = 0;
@@ -136,6 +137,9 @@ extern std::unique_ptr<LoadedScene> loaded;
 bool StartApplication(int showCommand);
 // The message loop; returns the quit code.
 int RunMessageLoop();
+// One turn of it, for a host that calls back instead of letting a loop
+// block (the browser); false at the quit message, with its code.
+bool RunLoopTurn(int* code);
 // The window procedure.
 intptr_t MainWindowProc(PlatWindow window, unsigned message, uintptr_t wParam, intptr_t lParam);
 // One frame: pause check, pacing, motion step, drawing, swap.
@@ -176,8 +180,11 @@ bool PresentSmoothFrame(double msSinceStep, PresentedFrame* report, bool keepDra
 // The window's loop: presents a frame when a refresh is due and a step is
 // not (steps come first).
 void PresentWhenDue();
+// A screen that paces itself calls this at each refresh: the frame due now
+// is presented unless a step comes first.
+void PresentAtScreenRefresh();
 // Milliseconds from now until the loop should wake for a frame (negative:
-// none wanted before the next step).
+// none wanted before the next step, or the screen calls for frames itself).
 double SmoothFrameWakeIn();
 // With smooth display on: the swap interval and the display's refresh
 // period, once the context exists.

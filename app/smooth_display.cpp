@@ -165,21 +165,29 @@ static void ScheduleNextRefresh() {
     s.refreshBase = base;
 }
 
+// The frame due now, unless it would show nothing new or hold up a step.
+static bool PresentNow() {
+    double sinceStep = Plat_MillisecondsSince(run.smooth.currentTick);
+    if (!FrameWanted(AlphaAt(sinceStep)) || WouldHoldStep(0)) return false;
+    return PresentSmoothFrame(sinceStep, nullptr, false);
+}
+
 void PresentWhenDue() {
     SmoothDisplay& s = run.smooth;
-    if (s.pacing != PACING_SMOOTH || !run.glContext || !loaded) return;
+    if (s.pacing != PACING_SMOOTH || s.screenPaced || !run.glContext || !loaded) return;
     double until = UntilRefresh();
     if (until > 0 && !ShowNow(until)) return;
-    double sinceStep = Plat_MillisecondsSince(s.currentTick);
-    if (!FrameWanted(AlphaAt(sinceStep))) return;
-    if (WouldHoldStep(0)) return;
-    PresentSmoothFrame(sinceStep, nullptr, false);
-    ScheduleNextRefresh();
+    if (PresentNow()) ScheduleNextRefresh();
+}
+
+void PresentAtScreenRefresh() {
+    const SmoothDisplay& s = run.smooth;
+    if (s.pacing == PACING_SMOOTH && s.screenPaced && run.glContext && loaded) PresentNow();
 }
 
 double SmoothFrameWakeIn() {
     SmoothDisplay& s = run.smooth;
-    if (s.pacing != PACING_SMOOTH || !run.glContext || !loaded) return -1;
+    if (s.pacing != PACING_SMOOTH || s.screenPaced || !run.glContext || !loaded) return -1;
     double until = UntilRefresh();
     if (until < 0) until = 0;
     if (!FrameWanted(AlphaAt(Plat_MillisecondsSince(s.currentTick) + until))) return -1;

@@ -141,19 +141,28 @@ static void WaitForNextFrame() {
     else Plat_WaitMessageUntil(NextWake(false));
 }
 
+// One turn of the loop: every waiting message, then the frame function, then
+// the wait for the next frame (a sleep on the desktop; in a page, the time
+// of the next turn). False at the quit message, with its code in *code.
+bool RunLoopTurn(int* code) {
+    PlatMessage msg;
+    while (Plat_PeekMessage()) {
+        if (!Plat_GetMessage(&msg)) return *code = (int)msg.wParam, false;
+        Plat_DispatchMessage(&msg);
+    }
+    if (run.glContext) PollSceneWatch(Plat_GetTickCount());
+    DisplayFrame();
+    PresentWhenDue();
+    WaitForNextFrame();
+    return true;
+}
+
 // Dispatches every waiting message and runs a frame whenever the queue is
 // empty. Between frames it sleeps until the next one is due or a message
 // arrives, instead of spinning.
 int RunMessageLoop() {
-    PlatMessage msg;
-    for (;;) {
-        while (Plat_PeekMessage()) {
-            if (!Plat_GetMessage(&msg)) return (int)msg.wParam;
-            Plat_DispatchMessage(&msg);
-        }
-        if (run.glContext) PollSceneWatch(Plat_GetTickCount());
-        DisplayFrame();
-        PresentWhenDue();
-        WaitForNextFrame();
+    int code = 0;
+    while (RunLoopTurn(&code)) {
     }
+    return code;
 }

@@ -54,4 +54,19 @@ TEST(TraceCompare, AMissingOrExtraLineIsADifference) {
     EXPECT_TRUE(TracesAgree("", "", nullptr));
 }
 
+// A GL that keeps the camera in floats: the modelview's numbers only need
+// to agree to single precision, integers or not; the rest stays as strict.
+TEST(TraceCompare, FloatModelviewForgivesOnlyTheCamera) {
+    const double tol = TRACE_FLOAT_MODELVIEW_TOLERANCE;
+    std::string where;
+    std::string camera = With("[1, 0, -0, NaN]", "[0.99999997, 1.2e-08, 0, NaN]");
+    EXPECT_FALSE(TracesAgree(LINE, camera, nullptr));
+    EXPECT_TRUE(TracesAgree(LINE, camera, &where, tol)) << where;
+    EXPECT_FALSE(TracesAgree(LINE, With("[1, 0,", "[1.001, 0,"), nullptr, tol));
+    EXPECT_FALSE(TracesAgree(LINE, With("NaN]", "0]"), nullptr, tol));
+    // Outside the modelview the double and integer rules still hold.
+    EXPECT_FALSE(TracesAgree(LINE, With("12.5", "12.500001"), nullptr, tol));
+    EXPECT_FALSE(TracesAgree(LINE, With("\"step\": 3", "\"step\": 3.0"), nullptr, tol));
+}
+
 }  // namespace

@@ -42,24 +42,45 @@ bool NumbersAgree(const std::string& a, const Number& x, const std::string& b, c
     return std::fabs(x.value - y.value) <= TRACE_DOUBLE_TOLERANCE * scale;
 }
 
+bool WithinFloat(const Number& x, const Number& y, double tolerance) {
+    if (std::isnan(x.value) || std::isnan(y.value)) return std::isnan(x.value) && std::isnan(y.value);
+    if (std::isinf(x.value) || std::isinf(y.value)) return x.value == y.value;
+    double scale = std::fmax(1.0, std::fmax(std::fabs(x.value), std::fabs(y.value)));
+    return std::fabs(x.value - y.value) <= tolerance * scale;
+}
+
+constexpr const char MODELVIEW_KEY[] = "\"modelview\": [";
+
 // The text from offset i of s, enough to find the place.
 std::string Around(const std::string& s, size_t i) { return i < s.size() ? s.substr(i, 60) : ""; }
 
 }  // namespace
 
-bool TracesAgree(const std::string& a, const std::string& b, std::string* where) {
+bool TracesAgree(const std::string& a, const std::string& b, std::string* where,
+                 double modelviewTolerance) {
     size_t i = 0, j = 0, line = 1;
+    bool inModelview = false;
     while (i < a.size() || j < b.size()) {
+        if (modelviewTolerance > 0 && a.compare(i, sizeof MODELVIEW_KEY - 1, MODELVIEW_KEY) == 0 &&
+            b.compare(j, sizeof MODELVIEW_KEY - 1, MODELVIEW_KEY) == 0) {
+            inModelview = true;
+            i += sizeof MODELVIEW_KEY - 1;
+            j += sizeof MODELVIEW_KEY - 1;
+            continue;
+        }
         Number x = ReadNumber(a, i), y = ReadNumber(b, j);
         // A number follows a separator, never a letter (field names hold digits).
         bool numberHere = x.length && y.length && (i == 0 || !isalpha((unsigned char)a[i - 1]));
         if (numberHere) {
-            if (!NumbersAgree(a, x, b, y, i, j)) break;
+            bool agree = inModelview ? WithinFloat(x, y, modelviewTolerance)
+                                     : NumbersAgree(a, x, b, y, i, j);
+            if (!agree) break;
             i += x.length;
             j += y.length;
             continue;
         }
         if (i >= a.size() || j >= b.size() || a[i] != b[j]) break;
+        if (a[i] == ']') inModelview = false;
         if (a[i] == '\n') line++;
         i++;
         j++;

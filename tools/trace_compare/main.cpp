@@ -1,6 +1,8 @@
-// main.cpp -- ambler-trace-compare A B: exit 0 when the two replay traces
-// agree (integers exactly, doubles to a relative 1e-9), 1 with the first
+// main.cpp -- ambler-trace-compare [--float-modelview] A B: exit 0 when the
+// two replay traces agree (integers exactly, doubles to a relative 1e-9; with
+// the option the modelview to single precision), 1 with the first
 // difference when they do not, 2 when a file cannot be read.
+#include <cstring>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -18,18 +20,20 @@ static bool ReadAll(const char* path, std::string* text) {
 }
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        fprintf(stderr, "usage: ambler-trace-compare TRACE_A TRACE_B\n");
+    bool floatModelview = argc == 4 && std::strcmp(argv[1], "--float-modelview") == 0;
+    if (argc != 3 && !floatModelview) {
+        fprintf(stderr, "usage: ambler-trace-compare [--float-modelview] TRACE_A TRACE_B\n");
         return 2;
     }
+    char** files = argv + argc - 2;
     std::string a, b, where;
-    for (int k = 1; k <= 2; k++) {
-        if (!ReadAll(argv[k], k == 1 ? &a : &b)) {
-            fprintf(stderr, "ambler-trace-compare: cannot read %s\n", argv[k]);
+    for (int k = 0; k < 2; k++) {
+        if (!ReadAll(files[k], k == 0 ? &a : &b)) {
+            fprintf(stderr, "ambler-trace-compare: cannot read %s\n", files[k]);
             return 2;
         }
     }
-    if (TracesAgree(a, b, &where)) return 0;
+    if (TracesAgree(a, b, &where, floatModelview ? TRACE_FLOAT_MODELVIEW_TOLERANCE : 0)) return 0;
     printf("traces differ at %s\n", where.c_str());
     return 1;
 }
