@@ -4,9 +4,10 @@
 # once per prefix), with wine's own diagnostics off. CMake uses it as the
 # cross-compiling emulator. AMBLER_WINEPREFIX names the prefix; the default
 # lies in build-windows/ beside this repository's other builds.
+# AMBLER_WINEDEBUG, when set, turns wine's diagnostics on (WINEDEBUG's syntax).
 root=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX=$(realpath -m "${AMBLER_WINEPREFIX:-$root/build-windows/wineprefix}")
-export WINEDEBUG=-all
+export WINEDEBUG=${AMBLER_WINEDEBUG:--all}
 # No downloads of wine's .NET and HTML engines: the programs need neither.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)

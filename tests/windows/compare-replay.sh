@@ -11,6 +11,8 @@
 # Environment: AMBLER_LINUX_BIN, AMBLER_WINDOWS_BIN (the two bin folders),
 # AMBLER_WINE_DISPLAY (the X display for wine, which tests may unset).
 here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+. "$here/wine-diagnose.sh"
 work=$(mktemp -d "${TMPDIR:-/tmp}/ambler-wine-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cat > "$work/stdin"
@@ -74,9 +76,16 @@ fi
     2> "$work/linux.err" &
 linux=$!
 [ -n "$AMBLER_WINE_DISPLAY" ] && export DISPLAY=$AMBLER_WINE_DISPLAY
+# Its stderr is kept to tell a silent end by wine from the program's own.
 run_windows() {
-    "$here/../../tools/wine-run.sh" "$AMBLER_WINDOWS_BIN/ambler-replay.exe" "${windows_args[@]}" \
-        < "$work/stdin" > "$work/windows.out"
+    local status started=$(date +%s%N)
+    server_before=$(wine_server_mark)
+    "$root/tools/wine-run.sh" "$AMBLER_WINDOWS_BIN/ambler-replay.exe" "${windows_args[@]}" \
+        < "$work/stdin" > "$work/windows.out" 2> "$work/windows.err"
+    status=$?
+    windows_ms=$((($(date +%s%N) - started) / 1000000))
+    cat "$work/windows.err" >&2
+    return $status
 }
 run_windows
 status=$?
@@ -92,6 +101,13 @@ if [ "$status" = 137 ]; then
 fi
 wait "$linux"
 linux_status=$?
+# ambler-replay says why whenever it ends with 1; wine does not.
+if [ "$status" = 1 ] && [ ! -s "$work/windows.err" ] && [ ! -s "$work/windows.out" ] &&
+    { [ -z "$trace" ] || [ "$trace" = - ] || [ ! -s "$trace" ]; }; then
+    wine_silent_exit ambler-replay.exe "$windows_ms" "$server_before" \
+        "$root/tools/wine-run.sh" "$AMBLER_WINDOWS_BIN/ambler-replay.exe" \
+        "${linux_args[@]//$work\/linux/$work/diagnosis}" < "$work/stdin"
+fi
 cat "$work/windows.out"
 
 fail() {
