@@ -81,7 +81,9 @@ static void NoteShown(double alpha) {
     SmoothDisplay& s = run.smooth;
     s.redrawPending = false;
     s.shownSerial = s.serial;
-    s.shownAlpha = alpha;
+    // A still pair blends to its end at any fraction: the screen shows the
+    // last step in full, and the next still step needs no frame.
+    s.shownAlpha = s.moving ? alpha : 1;
     s.shownMouseYaw = s.mouseYaw;
     s.shownTilt = loaded->motion.viewer.tilt;
     s.shownOverlayLines = OverlayLines();

@@ -226,6 +226,27 @@ TEST(SmoothDisplayReplay, TheEmptySceneDrawsOnceAndThenNothing) {
     for (const Presented& p : paused.frames) EXPECT_LT(p.t, 40.0 * 12) << "drawn while paused";
 }
 
+TEST(SmoothDisplayReplay, AStillSceneStopsDrawingAfterAWalkOrAMouseTurn) {
+    // Frames between the steps come at fractions below 1; once the motion
+    // ends, the screen shows the last step whole and stays as it is.
+    std::string scene = MakeTempDir();
+    WriteTextFile(scene + "/Hod.pro", WalkSceneText({}));
+    struct Case {
+        const char* what;
+        const char* events;
+        long stillFrom;  // a step by which the motion has surely ended
+    } cases[] = {{"a walk", "0 down up\n6 up up\n", 30},
+                 {"a mouse turn", "0 move 96 0\n10 move 200 75\n", 20}};
+    for (const Case& c : cases) {
+        SmoothRun s = RunAt(scene, 60, c.events, 144, "--size 192x150");
+        ASSERT_EQ(s.replay.status, 0) << c.what << ": " << s.replay.errors;
+        ASSERT_EQ(s.replay.steps.size(), 60u) << c.what;
+        EXPECT_FALSE(SameMatrix(s.replay.steps[0].modelview, s.replay.steps[59].modelview))
+            << c.what << " moved nothing";
+        for (const Presented& p : s.frames) EXPECT_LT(p.step, c.stillFrom) << c.what << ": drawn at " << p.t;
+    }
+}
+
 TEST(SmoothDisplayReplay, BadRateOrUnwritablePresentTraceIsAUsageError) {
     std::string scene = MakeTempDir();
     for (const char* bad : {"--display-hz -1", "--display-hz 1001", "--display-hz 60.5",
