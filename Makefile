@@ -8,6 +8,8 @@ WEB_BUILD ?= build-web
 ASAN_BUILD ?= build-asan
 SCENE ?= walk
 JOBS ?= $(shell nproc)
+# A build's own parallelism; empty where several builds share make's job pool.
+PARALLEL ?= -j$(JOBS)
 SOAK_STEPS ?= 100000
 FUZZ_SECONDS ?= 60
 
@@ -31,20 +33,20 @@ deps:
 
 build: deps
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
-	@cmake --build $(BUILD) -j$(JOBS)
+	+@cmake --build $(BUILD) $(PARALLEL)
 
 # One sanitizer build (ASan and UBSan) shared by every sanitizer pass.
 asan: deps
 	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DAMBLER_SANITIZE=ON \
 		-DAMBLER_BENCH=OFF -DAMBLER_GLES_CHECK=OFF > /dev/null
-	@cmake --build $(ASAN_BUILD) -j$(JOBS)
+	+@cmake --build $(ASAN_BUILD) $(PARALLEL)
 
 # The Windows programs, cross-built with MinGW-w64 (no compiler cache: the
 # toolchain file names the compilers), and dist/ambler-windows-x64.zip.
 windows: deps
 	@env -u CMAKE_CXX_COMPILER_LAUNCHER -u CMAKE_C_COMPILER_LAUNCHER cmake -S . -B $(WIN_BUILD) \
 		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release > /dev/null
-	@cmake --build $(WIN_BUILD) -j$(JOBS) --target ambler-replay windows-zip
+	+@cmake --build $(WIN_BUILD) $(PARALLEL) --target ambler-replay windows-zip
 
 # The browser build (Debian's emscripten; its JS optimizer needs Node to see
 # Debian's node-acorn): build-web/site is the static site, and
@@ -52,7 +54,7 @@ windows: deps
 web: deps
 	@env NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B $(WEB_BUILD) \
 		-DCMAKE_BUILD_TYPE=Release > /dev/null
-	@env NODE_PATH=/usr/share/nodejs cmake --build $(WEB_BUILD) -j$(JOBS)
+	+@env NODE_PATH=/usr/share/nodejs cmake --build $(WEB_BUILD) $(PARALLEL)
 	@mkdir -p dist && rm -f dist/ambler-web.zip && cd $(WEB_BUILD)/site && zip -q -r ../../dist/ambler-web.zip .
 
 # Serves the site on this machine only, for a person to try in a browser.
@@ -68,10 +70,11 @@ run: build
 # All tests in the normal build (window tests included, under a private X
 # display when none is set), then the unit and replay tests again from the
 # sanitizer build.
-# The Windows and browser builds go alongside the two Linux builds; their
+# The Windows and browser builds go alongside the two Linux builds, all four
+# drawing on one pool of JOBS jobs (no build waits alone at the end); their
 # passes run in the normal build's tests (labels "windows" and "web").
 test: deps
-	@$(MAKE) --no-print-directory -j4 build asan windows web JOBS=$$(( ($(JOBS) + 3) / 4 ))
+	@$(MAKE) --no-print-directory -j$(JOBS) build asan windows web PARALLEL=
 	@cmake -S . -B $(BUILD) -DAMBLER_WINDOWS_BIN=$(CURDIR)/$(WIN_BUILD)/bin \
 		-DAMBLER_WEB_BIN=$(CURDIR)/$(WEB_BUILD)/bin > /dev/null
 	@bash tools/with-display.sh ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
